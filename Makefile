@@ -1,0 +1,51 @@
+# The two everyday commands: `make run` and `make test`. Both install what is missing first.
+BUILD ?= build
+GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
+CMAKE_FLAGS ?=
+ifeq ($(SANITIZE),1)
+BUILD := build-sanitize
+CMAKE_FLAGS += -DPARTIVAKT_SANITIZE=ON -DCMAKE_CXX_COMPILER=clang++ -DPARTIVAKT_BROWSER=OFF
+DEPS_FLAGS := --sanitize
+endif
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps configure build run test bench fuzz format install clean
+
+all: build
+
+deps:
+	@scripts/install-deps $(DEPS_FLAGS)
+
+$(BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
+configure: deps $(BUILD)/CMakeCache.txt
+
+build: configure
+	cmake --build $(BUILD) --parallel
+
+run: build
+	./$(BUILD)/partivakt
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --parallel 2
+
+bench: build
+	cmake --build $(BUILD) --target benchmarks --parallel
+	bench/run-all $(BUILD) $(BENCH_FLAGS)
+
+fuzz:
+	@scripts/install-deps --fuzz
+	cmake -S . -B build-fuzz $(GENERATOR) -DCMAKE_CXX_COMPILER=clang++ -DPARTIVAKT_FUZZ=ON -DPARTIVAKT_BROWSER=OFF -DBUILD_TESTING=OFF
+	cmake --build build-fuzz --target fuzz_linefiles --parallel
+	mkdir -p fuzz-out && cp -n tests/gamefiles/fuzz-corpus/* fuzz-out/ 2>/dev/null || true
+	./build-fuzz/fuzz_linefiles -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 fuzz-out
+
+format:
+	find app clock display gamefiles settings info platform tests bench \( -name '*.cpp' -o -name '*.h' \) | xargs clang-format -i
+
+install: build
+	cmake --install $(BUILD) $(if $(PREFIX),--prefix $(PREFIX))
+
+clean:
+	rm -rf $(BUILD) build-sanitize build-fuzz

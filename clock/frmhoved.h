@@ -1,0 +1,104 @@
+#pragma once
+
+#include "platform/controls.h"
+#include "platform/picturebox.h"
+#include "platform/textbox.h"
+#include "platform/timer.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QMainWindow>
+
+#include <optional>
+
+class QAction;
+class QMenu;
+
+namespace gamefiles {
+struct GameValues;
+}
+
+namespace gameclock {
+
+// The game clock's main window. It is also the only store of game state: read-outs, names, limit,
+// turn indicator, flags and clock timers are its controls, and every handler works on them.
+class frmhoved : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmhoved(QWidget *parent = nullptr);
+    ~frmhoved() override;
+
+    // ---- controls, named as the game knows them ----
+    QLabel *mina, *seka, *minb, *sekb;
+    platform::TextBox *spillera, *spillerb, *stans;
+    QLabel *Label1; // turn indicator, never shown: "1" A, "0" B
+    QGroupBox *klaffa, *klaffb;
+    platform::Timer *tida, *tidb, *Timer1, *Timer2;
+    platform::CommandButton *starta, *startb, *Command1, *pause, *pausea, *pauseb;
+    platform::PictureBox *ura, *urb;
+    QLabel *Label2, *mina2, *seka2, *minb2, *sekb2;
+    platform::Shape *Shape4, *Shape1_0, *Shape1_1, *Shape2, *Shape3;
+
+    // ---- menus ----
+    QMenu *Spill, *hjelp1;
+    QAction *Nytt, *Apne, *Lagre, *LagreSom, *Alternativer, *Avslutt;
+    QAction *Regler, *Om, *Nettleser;
+
+    // ---- handlers ----
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void tida_Timer();
+    void tidb_Timer();
+    void starta_Click();
+    void startb_Click();
+    void Command1_Click();
+    void pause_Click();
+    void pausea_Click();
+    void pauseb_Click();
+    void Nytt_Click();
+    void Avslutt_Click();
+    void Alternativer_Click();
+    void Regler_Click();
+    void Om_Click();
+    void Nettleser_Click();
+    void opengame();
+    void saveas();
+    void quicksave();
+
+    void drawhanda(double x, double y, std::optional<double> value, double length);
+    void drawhandb(double x, double y, std::optional<double> value, double length);
+
+    // The first step of every command that opens another window.
+    void timeLimitCheck();
+
+    // The seven values a game file holds, from the controls as they stand now.
+    gamefiles::GameValues gameValues() const;
+
+    // A message for the user in the status bar; it stays until replaced or cleared.
+    void report(const QString &message);
+    QString reportedMessage() const;
+
+Q_SIGNALS:
+    // Emitted after the time-limit check where the command has one; the windows that answer them
+    // are connected at program start.
+    void optionsRequested();
+    void aboutRequested();
+    void rulesRequested();
+    void browserRequested();
+    void openRequested();
+    void saveAsRequested();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildControls(QWidget *client);
+    void buildMenus();
+    void startGame(bool playerA);
+    void tick(QLabel *sek, QLabel *min, QGroupBox *klaff, platform::TextBox *spiller);
+    void writeBackup();
+
+    QString m_backupFailure; // the message shown while the backup cannot be written
+};
+
+} // namespace gameclock

@@ -1,0 +1,85 @@
+#pragma once
+
+// The line files of the program: game files (*.sur, the backup "Sikkerhetskopi.sur" among them),
+// the path file "bane.ban" and the settings file "def.dur". Nothing else in the program reads or
+// writes them by hand. This module includes no widget header.
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+
+namespace gamefiles {
+
+inline const QString kBackupFile = QStringLiteral("Sikkerhetskopi.sur");
+inline const QString kPathFile = QStringLiteral("bane.ban");
+inline const QString kSettingsFile = QStringLiteral("def.dur");
+inline const QString kGameSuffix = QStringLiteral(".sur");
+
+struct FileError {
+    enum class Kind { Missing, CannotOpen, TooFewLines, CannotWrite };
+    Kind kind;
+    QString path;   // as the caller named it
+    QString reason; // the system's reason, where there is one
+    int linesFound = 0;  // TooFewLines only
+    int linesNeeded = 0; // TooFewLines only
+    // A whole Norwegian sentence for the user, naming the file and the reason.
+    [[nodiscard]] QString message() const;
+};
+
+// The seven values in file order: mina, seka, minb, sekb, spillera, spillerb, stans.
+struct GameValues {
+    QString mina, seka, minb, sekb, spillera, spillerb, stans;
+    bool operator==(const GameValues &) const = default;
+};
+
+struct GameRead {
+    GameValues values;
+    std::optional<FileError> error; // when set, values are empty
+};
+
+[[nodiscard]] std::optional<FileError> writeGameFile(const QString &path, const GameValues &values);
+[[nodiscard]] GameRead readGameFile(const QString &path);
+
+struct PathRead {
+    QString path;
+    std::optional<FileError> error;
+};
+
+// "bane.ban" in the working directory unless another file is named. A first line that is empty
+// reads as an empty path without an error: there is no remembered game either way.
+[[nodiscard]] std::optional<FileError> writePathFile(const QString &gamePath, const QString &file = kPathFile);
+[[nodiscard]] PathRead readPathFile(const QString &file = kPathFile);
+
+struct SettingsValues {
+    QString spillera = QStringLiteral("Spiller A");
+    QString spillerb = QStringLiteral("Spiller B");
+    QString stans = QStringLiteral("60");
+    bool operator==(const SettingsValues &) const = default;
+};
+
+struct SettingsRead {
+    SettingsValues values;   // defaults fill what the file lacks
+    bool defaultsUsed = false;
+    std::optional<FileError> error; // why defaults were used (missing file, too few lines...)
+};
+
+[[nodiscard]] SettingsRead readSettings(const QString &file = kSettingsFile);
+[[nodiscard]] std::optional<FileError> writeSettings(const SettingsValues &values, const QString &file = kSettingsFile);
+
+// The line rule, exposed for the fuzzer and the tests: a line ends at CR, an LF right after that
+// CR belongs to the line end, a lone LF is part of the value, the end of the data ends the last
+// line. At most maxLines lines are returned; nothing after them is looked at.
+[[nodiscard]] QList<QByteArray> splitLines(const QByteArray &data, int maxLines);
+
+// Text of a file: valid UTF-8 with non-ASCII bytes is UTF-8, anything else Windows-1252.
+[[nodiscard]] QString decodeText(const QByteArray &bytes);
+// Windows-1252 when every value fits, UTF-8 otherwise; never a silent '?'. UTF-8 also when the
+// Windows-1252 bytes would happen to read back as UTF-8 ("Ã¸"), so every value reads back unchanged.
+// Each line is followed by CR LF.
+[[nodiscard]] QByteArray encodeLines(const QStringList &lines);
+
+} // namespace gamefiles

@@ -1,0 +1,89 @@
+#include "controls.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QPainter>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+namespace platform {
+
+CommandButton::CommandButton(const QString &text, QWidget *parent) : QPushButton(text, parent)
+{
+    setAutoDefault(false);
+}
+
+void CommandButton::paintEvent(QPaintEvent *)
+{
+    QStylePainter p(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const QString caption = option.text;
+    option.text.clear();
+    p.drawControl(QStyle::CE_PushButton, option);
+    const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).adjusted(1, 0, -1, 0);
+    p.setFont(font());
+    style()->drawItemText(&p, area, Qt::AlignCenter | Qt::TextWordWrap, palette(), isEnabled(), caption,
+                          QPalette::ButtonText);
+}
+
+Shape::Shape(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void Shape::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(palette().color(QPalette::WindowText), 1));
+    p.setBrush(Qt::NoBrush);
+    const qreal radius = qMin(width(), height()) / 6.0;
+    p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+}
+
+AnnouncedLabel::AnnouncedLabel(const QString &text, QWidget *parent) : QLabel(text, parent) {}
+
+void AnnouncedLabel::setAnnouncePrefix(const QString &prefix)
+{
+    m_prefix = prefix;
+}
+
+namespace {
+
+// QLabel's own accessible name hides the caption once a name is set; this one joins them.
+class AccessibleAnnouncedLabel : public QAccessibleWidget {
+public:
+    explicit AccessibleAnnouncedLabel(AnnouncedLabel *label) : QAccessibleWidget(label, QAccessible::StaticText) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        auto *label = static_cast<AnnouncedLabel *>(widget());
+        if (t == QAccessible::Name)
+            return label->announcement();
+        if (t == QAccessible::Value)
+            return label->text();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface *announcedLabelFactory(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("platform::AnnouncedLabel") && object && object->isWidgetType())
+        return new AccessibleAnnouncedLabel(static_cast<AnnouncedLabel *>(object));
+    return nullptr;
+}
+
+} // namespace
+
+void installAccessibility()
+{
+    static bool installed = false;
+    if (!installed) {
+        QAccessible::installFactory(announcedLabelFactory);
+        installed = true;
+    }
+}
+
+} // namespace platform

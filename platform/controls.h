@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QLabel>
+#include <QPushButton>
+#include <QWidget>
+
+namespace platform {
+
+// A push button whose caption wraps onto more lines when it does not fit, as a caption like
+// "Spiller A begynner" must in a narrow button.
+class CommandButton : public QPushButton {
+    Q_OBJECT
+public:
+    explicit CommandButton(const QString &text, QWidget *parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
+
+// A static rounded rectangle drawn behind the controls; it takes no input.
+class Shape : public QWidget {
+    Q_OBJECT
+public:
+    explicit Shape(QWidget *parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
+
+// A label announced to assistive technology as its role followed by its caption, for example
+// "Spiller A, minutter: 12", however often the caption changes.
+class AnnouncedLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit AnnouncedLabel(const QString &text, QWidget *parent = nullptr);
+
+    QString announcePrefix() const { return m_prefix; }
+    void setAnnouncePrefix(const QString &prefix);
+    QString announcement() const { return m_prefix + text(); }
+
+private:
+    QString m_prefix;
+};
+
+// Makes AnnouncedLabel known to the accessibility bridge; called once at program start.
+void installAccessibility();
+
+} // namespace platform

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QWidget>
+
+namespace platform {
+
+// A drawing surface that keeps what is drawn on it: a persistent canvas with fill style, fill
+// colour, draw width and foreground colour as lasting properties. Painting only shows the canvas.
+class PictureBox : public QWidget {
+    Q_OBJECT
+public:
+    enum class FillStyle { Solid, Transparent };
+
+    explicit PictureBox(QWidget *parent = nullptr);
+
+    FillStyle fillStyle() const { return m_fillStyle; }
+    void setFillStyle(FillStyle style) { m_fillStyle = style; }
+    QColor fillColor() const { return m_fillColor; }
+    void setFillColor(const QColor &color) { m_fillColor = color; }
+    int drawWidth() const { return m_drawWidth; }
+    void setDrawWidth(int width) { m_drawWidth = width; }
+    // The program never sets it: it follows the palette's text colour, so dark themes show it.
+    QColor foreColor() const;
+
+    // Coordinates are logical pixels, origin top left, y downwards.
+    void circle(double cx, double cy, double radius, const QColor &outline);
+    void line(float x1, float y1, float x2, float y2);
+
+    // The canvas as drawn, at the device pixel ratio; pixelAt reads it in logical pixels.
+    const QImage &canvas() const { return m_canvas; }
+    QColor pixelAt(int x, int y) const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void ensureCanvas();
+    void prepare(class QPainter &painter, bool smoothAtOneToOne) const;
+
+    QImage m_canvas;
+    FillStyle m_fillStyle = FillStyle::Transparent;
+    QColor m_fillColor = Qt::black;
+    int m_drawWidth = 1;
+};
+
+} // namespace platform

@@ -1,0 +1,76 @@
+#pragma once
+
+// Shared set-up for tests of the main window: virtual time, a temporary working directory and a
+// freshly started window.
+
+#include "clock/frmhoved.h"
+#include "platform/controls.h"
+#include "platform/timer.h"
+
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+struct ClockFixture {
+    platform::ManualClock clock;
+    QTemporaryDir dir;
+    QString oldCwd = QDir::currentPath();
+    std::unique_ptr<gameclock::frmhoved> w;
+
+    ClockFixture()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        platform::TimeSource::setCurrent(&clock);
+        QDir::setCurrent(dir.path());
+    }
+    ~ClockFixture()
+    {
+        w.reset();
+        QDir::setCurrent(oldCwd);
+        platform::TimeSource::setCurrent(nullptr);
+    }
+    // Creates the window and lets its start-up run, as the program does.
+    gameclock::frmhoved &start()
+    {
+        w = std::make_unique<gameclock::frmhoved>();
+        w->show();
+        clock.advance(1);
+        return *w;
+    }
+    QString file(const QString &name) const { return dir.filePath(name); }
+};
+
+// The phase of the main window, read from its controls alone.
+inline QString phaseOf(const gameclock::frmhoved &w)
+{
+    const bool setup = !w.starta->isHidden() && !w.startb->isHidden() && w.Command1->isHidden() &&
+                       w.Command1->isEnabled() && !w.pause->isHidden() && !w.pause->isEnabled() &&
+                       w.pausea->isHidden() && w.pauseb->isHidden() && w.spillera->isEnabled() &&
+                       w.spillerb->isEnabled() && w.stans->isEnabled() && !w.tida->isEnabled() &&
+                       !w.tidb->isEnabled() && w.Label1->text() == QLatin1String("1");
+    const bool running = w.starta->isHidden() && w.startb->isHidden() && !w.Command1->isHidden() &&
+                         w.Command1->isEnabled() && !w.pause->isHidden() && w.pause->isEnabled() &&
+                         w.pausea->isHidden() && w.pauseb->isHidden() && !w.spillera->isEnabled() &&
+                         !w.spillerb->isEnabled() && !w.stans->isEnabled() &&
+                         (w.tida->isEnabled() != w.tidb->isEnabled()) && w.tida->interval() == 1000 &&
+                         w.tidb->interval() == 1000 &&
+                         w.Label1->text() == QLatin1String(w.tida->isEnabled() ? "1" : "0");
+    const bool paused = w.starta->isHidden() && w.startb->isHidden() && !w.Command1->isHidden() &&
+                        !w.Command1->isEnabled() && w.pause->isHidden() && !w.pausea->isHidden() &&
+                        !w.pauseb->isHidden() && !w.spillera->isEnabled() && !w.spillerb->isEnabled() &&
+                        !w.stans->isEnabled() && !w.tida->isEnabled() && !w.tidb->isEnabled();
+    if (setup + running + paused != 1)
+        return QStringLiteral("mixed");
+    return setup ? QStringLiteral("setup") : running ? QStringLiteral("running") : QStringLiteral("paused");
+}
+
+inline QString readouts(const gameclock::frmhoved &w)
+{
+    return QStringLiteral("%1:%2 %3:%4").arg(w.mina->text(), w.seka->text(), w.minb->text(), w.sekb->text());
+}

@@ -1,0 +1,334 @@
+#include "clockfixture.h"
+
+#include "platform/picturebox.h"
+#include "platform/twips.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
+
+using gameclock::frmhoved;
+
+class tst_frmhoved : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void stateWhenCreated()
+    {
+        ClockFixture f;
+        frmhoved w;
+        QCOMPARE(w.windowTitle(), QStringLiteral("Partivakt v2.0"));
+        QCOMPARE(w.centralWidget()->size(), QSize(platform::twips(10065), platform::twips(5160)));
+        for (QLabel *l : {w.mina, w.seka, w.minb, w.sekb})
+            QCOMPARE(l->text(), QStringLiteral("0"));
+        QCOMPARE(w.spillera->text(), QStringLiteral("Spiller A"));
+        QCOMPARE(w.spillerb->text(), QStringLiteral("Spiller B"));
+        QCOMPARE(w.stans->text(), QStringLiteral("60"));
+        QCOMPARE(w.Label1->text(), QStringLiteral("1"));
+        QVERIFY(w.Label1->isHidden());
+        QCOMPARE(w.klaffa->title(), QString());
+        QCOMPARE(w.starta->text(), QStringLiteral("Command2"));
+        QCOMPARE(w.startb->text(), QStringLiteral("Command3"));
+        QCOMPARE(w.Command1->text(), QStringLiteral("Begynn spillet!"));
+        QVERIFY(w.Command1->isHidden());
+        QVERIFY(!w.pause->isEnabled());
+        QVERIFY(w.pausea->isHidden() && w.pauseb->isHidden());
+        QCOMPARE(w.tida->interval(), 0);
+        QVERIFY(w.tida->isEnabled());
+        QCOMPARE(w.Timer1->interval(), 1);
+        QCOMPARE(w.Timer2->interval(), 100);
+        // Before any start the clock timers never tick.
+        w.Timer1->setEnabled(false);
+        f.clock.advance(10'000);
+        QCOMPARE(readouts(w), QStringLiteral("0:0 0:0"));
+    }
+
+    void layoutInTwips_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("twips");
+        QTest::newRow("starta") << "starta" << QRect(4440, 1680, 1095, 495);
+        QTest::newRow("startb") << "startb" << QRect(4440, 2280, 1095, 495);
+        QTest::newRow("stans") << "stans" << QRect(4560, 1320, 855, 285);
+        QTest::newRow("Command1") << "Command1" << QRect(4440, 1800, 1095, 975);
+        QTest::newRow("ura") << "ura" << QRect(960, 1080, 3100, 2775);
+        QTest::newRow("urb") << "urb" << QRect(6000, 1080, 3100, 2775);
+        QTest::newRow("pause") << "pause" << QRect(4440, 3000, 1095, 615);
+        QTest::newRow("pausea") << "pausea" << QRect(4440, 2880, 1095, 495);
+        QTest::newRow("pauseb") << "pauseb" << QRect(4440, 3480, 1095, 495);
+        QTest::newRow("spillera") << "spillera" << QRect(1680, 480, 1455, 285);
+        QTest::newRow("spillerb") << "spillerb" << QRect(6720, 480, 1455, 285);
+        QTest::newRow("klaffa") << "klaffa" << QRect(240, 0, 2535, 255);
+        QTest::newRow("Label2") << "Label2" << QRect(4560, 1080, 1095, 255);
+        QTest::newRow("mina") << "mina" << QRect(1680, 4320, 255, 255);
+        QTest::newRow("seka2") << "seka2" << QRect(2880, 4320, 375, 255);
+        QTest::newRow("sekb") << "sekb" << QRect(7560, 4320, 255, 255);
+        QTest::newRow("Shape4") << "Shape4" << QRect(600, 840, 8775, 3255);
+        QTest::newRow("Shape3") << "Shape3" << QRect(6600, 4200, 1815, 375);
+    }
+    void layoutInTwips()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRect, twips);
+        ClockFixture f;
+        frmhoved w;
+        auto *c = w.findChild<QWidget *>(name);
+        QVERIFY2(c, qPrintable(name));
+        QCOMPARE(c->geometry(), platform::twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    }
+
+    void tabOrder()
+    {
+        ClockFixture f;
+        frmhoved w;
+        const QList<QWidget *> order{w.starta, w.startb, w.stans,    w.Command1, w.ura,     w.urb,
+                                     w.pause,  w.pausea, w.pauseb, w.spillera, w.spillerb};
+        for (int i = 0; i + 1 < order.size(); ++i)
+            QCOMPARE(order[i]->nextInFocusChain(), order[i + 1]);
+    }
+
+    void menus_data()
+    {
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<QStringList>("items");
+        QTest::newRow("Spill") << "Spill"
+                               << QStringList{"&Nytt spill|Ctrl+N", "-", "&Åpne...|Ctrl+O", "&Lagre|Ctrl+S",
+                                              "Lagre &som...|Ctrl+Shift+S", "-", "&Alternativer...|", "-",
+                                              "&Avslutt|Ctrl+Q"};
+        QTest::newRow("hjelp1") << "hjelp1"
+                                << QStringList{"&Sjakk regler|", "&Nettleser|", "-", "&Om Partivakt|"};
+    }
+    void menus()
+    {
+        QFETCH(QString, menu);
+        QFETCH(QStringList, items);
+        ClockFixture f;
+        frmhoved w;
+        auto *m = w.findChild<QMenu *>(menu);
+        QVERIFY(m);
+        QStringList seen;
+        for (QAction *a : m->actions())
+            seen << (a->isSeparator() ? QStringLiteral("-")
+                                      : a->text() + u'|' + a->shortcut().toString(QKeySequence::PortableText));
+        QCOMPARE(seen, items);
+        QCOMPARE(w.Spill->title(), QStringLiteral("&Spill"));
+        QCOMPARE(w.hjelp1->title(), QStringLiteral("&Hjelp"));
+    }
+
+    void startBounds_data()
+    {
+        QTest::addColumn<QString>("limit");
+        QTest::addColumn<QString>("afterA");
+        QTest::addColumn<QString>("afterB");
+        QTest::newRow("empty") << "" << "1" << "10";
+        QTest::newRow("letters") << "abc" << "1" << "10";
+        QTest::newRow("zero") << "0" << "1" << "10";
+        QTest::newRow("negative") << "-5" << "1" << "10";
+        QTest::newRow("above") << "75" << "60" << "60";
+        QTest::newRow("exactly 60") << "60" << "60" << "60";
+        QTest::newRow("just above 60") << "60.5" << "60" << "60";
+        QTest::newRow("exactly 1") << "1" << "1" << "10";
+        QTest::newRow("below 1") << "0.9" << "1" << "10";
+        QTest::newRow("five") << "5" << "5" << "10";
+        QTest::newRow("exactly 10") << "10" << "10" << "10";
+        QTest::newRow("just below 10") << "9.99" << "9.99" << "10";
+        QTest::newRow("trailing word") << "30 min" << "30" << "30";
+        QTest::newRow("leading blanks") << "  45" << "45" << "45";
+        QTest::newRow("fraction inside") << "30.5" << "30.5" << "30.5";
+        QTest::newRow("hex") << "&H1E" << "30" << "30";
+        QTest::newRow("exponent") << "2e1" << "20" << "20";
+    }
+    void startBounds()
+    {
+        QFETCH(QString, limit);
+        QFETCH(QString, afterA);
+        QFETCH(QString, afterB);
+        for (bool a : {true, false}) {
+            ClockFixture f;
+            frmhoved &w = f.start();
+            w.stans->setText(limit);
+            (a ? w.starta : w.startb)->click();
+            QCOMPARE(w.stans->text(), a ? afterA : afterB);
+            QCOMPARE(phaseOf(w), QStringLiteral("running"));
+        }
+    }
+
+    void startFillsEmptyNamesOnly_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<QString>("afterA");
+        QTest::addColumn<QString>("afterB");
+        QTest::newRow("both empty") << "" << "" << "Spiller A" << "Spiller B";
+        QTest::newRow("one blank stays") << " " << "" << " " << "Spiller B";
+        QTest::newRow("names kept") << "Kari" << "Ola" << "Kari" << "Ola";
+    }
+    void startFillsEmptyNamesOnly()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(QString, afterA);
+        QFETCH(QString, afterB);
+        ClockFixture f;
+        frmhoved &w = f.start();
+        w.spillera->setText(a);
+        w.spillerb->setText(b);
+        w.startb->click();
+        QCOMPARE(w.spillera->text(), afterA);
+        QCOMPARE(w.spillerb->text(), afterB);
+    }
+
+    void startAndSwitch_data()
+    {
+        QTest::addColumn<bool>("startA");
+        QTest::newRow("A starts") << true;
+        QTest::newRow("B starts") << false;
+    }
+    void startAndSwitch()
+    {
+        QFETCH(bool, startA);
+        ClockFixture f;
+        frmhoved &w = f.start();
+        QCOMPARE(phaseOf(w), QStringLiteral("setup"));
+        (startA ? w.starta : w.startb)->click();
+        QCOMPARE(phaseOf(w), QStringLiteral("running"));
+        QCOMPARE(w.tida->isEnabled(), startA);
+        QCOMPARE(w.Label1->text(), QLatin1String(startA ? "1" : "0"));
+        QCOMPARE(w.Command1->text(), QStringLiteral("Bytt spiller"));
+        // Each switch hands the clock to the other player and changes nothing else.
+        for (int i = 1; i <= 3; ++i) {
+            const QString before = readouts(w);
+            w.Command1->click();
+            const bool aRuns = (i % 2 == 0) == startA;
+            QCOMPARE(w.tida->isEnabled(), aRuns);
+            QCOMPARE(w.tidb->isEnabled(), !aRuns);
+            QCOMPARE(phaseOf(w), QStringLiteral("running"));
+            QCOMPARE(readouts(w), before);
+        }
+    }
+
+    void switchFollowsTheTurnIndicatorAlone()
+    {
+        ClockFixture f;
+        frmhoved &w = f.start();
+        w.starta->click();
+        // Whatever timer runs, an indicator of 0 means B had the turn: A's clock starts.
+        w.Label1->setText(QStringLiteral("0"));
+        w.Command1->click();
+        QVERIFY(w.tida->isEnabled());
+        QVERIFY(!w.tidb->isEnabled());
+        QCOMPARE(w.Label1->text(), QStringLiteral("1"));
+    }
+
+    void startLeavesReadoutsAndFlags()
+    {
+        ClockFixture f;
+        frmhoved &w = f.start();
+        w.mina->setText(QStringLiteral("3"));
+        w.seka->setText(QStringLiteral("7"));
+        w.klaffb->setTitle(QStringLiteral("x"));
+        w.starta->click();
+        QCOMPARE(readouts(w), QStringLiteral("3:7 0:0"));
+        QCOMPARE(w.klaffb->title(), QStringLiteral("x"));
+    }
+
+    void timeLimitCheck_data()
+    {
+        QTest::addColumn<QString>("limit");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("empty") << "" << "60";
+        QTest::newRow("zero") << "0" << "60";
+        QTest::newRow("double zero") << "00" << "60";
+        QTest::newRow("letters") << "abc" << "60";
+        QTest::newRow("45") << "45" << "45";
+        QTest::newRow("3x") << "3x" << "3x";
+        QTest::newRow("fraction") << "0.5" << "0.5";
+    }
+    void timeLimitCheck()
+    {
+        QFETCH(QString, limit);
+        QFETCH(QString, after);
+        ClockFixture f;
+        frmhoved &w = f.start();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.spillera->setFocus();
+        w.stans->setText(limit);
+        QSignalSpy spy(&w, &frmhoved::aboutRequested);
+        w.Om->trigger();
+        QCOMPARE(w.stans->text(), after);
+        QCOMPARE(QApplication::focusWidget(), w.starta);
+        QCOMPARE(spy.count(), 1);
+    }
+
+    void timeLimitCheckDoesNothingDuringAGame()
+    {
+        ClockFixture f;
+        frmhoved &w = f.start();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.starta->click();
+        w.pause->click();
+        QWidget *focus = QApplication::focusWidget();
+        const QString limit = w.stans->text();
+        for (QAction *a : {w.Om, w.Alternativer, w.Apne, w.LagreSom})
+            a->trigger();
+        QCOMPARE(w.stans->text(), limit);
+        QCOMPARE(QApplication::focusWidget(), focus);
+    }
+
+    void rulesHelpAndQuickSaveSkipTheCheck()
+    {
+        ClockFixture f;
+        frmhoved &w = f.start();
+        w.stans->setText(QString());
+        w.Regler->trigger();
+        QCOMPARE(w.stans->text(), QString());
+    }
+
+    void accessibleNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("announced");
+        QTest::newRow("A minutes") << "mina" << "Spiller A, minutter: 0";
+        QTest::newRow("A seconds") << "seka" << "Spiller A, sekunder: 0";
+        QTest::newRow("B minutes") << "minb" << "Spiller B, minutter: 0";
+        QTest::newRow("B seconds") << "sekb" << "Spiller B, sekunder: 0";
+        QTest::newRow("limit box") << "stans" << "Tid per spiller i minutter";
+        QTest::newRow("name A") << "spillera" << "Navn på spiller A";
+        QTest::newRow("start A") << "starta" << "Spiller A begynner";
+        QTest::newRow("face B") << "urb" << "Klokke for spiller B";
+    }
+    void accessibleNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, announced);
+        ClockFixture f;
+        frmhoved &w = f.start();
+        f.clock.advance(100); // captions follow the names
+        auto *c = w.findChild<QWidget *>(name);
+        QVERIFY(c);
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(c);
+        QVERIFY(iface);
+        QCOMPARE(iface->text(QAccessible::Name), announced);
+    }
+
+    void keyboardPlaysAGame()
+    {
+        ClockFixture f;
+        frmhoved &w = f.start();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        f.clock.advance(100);
+        w.starta->setFocus();
+        QTest::keyClick(w.starta, Qt::Key_Space);
+        QCOMPARE(phaseOf(w), QStringLiteral("running"));
+        // The switch button holds the focus, so Space hands over the move.
+        QCOMPARE(QApplication::focusWidget(), w.Command1);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QVERIFY(w.tidb->isEnabled());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QVERIFY(w.tida->isEnabled());
+    }
+};
+
+QTEST_MAIN(tst_frmhoved)
+#include "tst_frmhoved.moc"

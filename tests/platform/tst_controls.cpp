@@ -1,0 +1,131 @@
+#include "platform/controls.h"
+#include "platform/picturebox.h"
+#include "platform/process.h"
+#include "platform/textbox.h"
+#include "platform/twips.h"
+#include "platform/windows.h"
+
+#include <QAccessible>
+#include <QSignalSpy>
+#include <QTest>
+
+class tst_controls : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void twipsConvert_data()
+    {
+        QTest::addColumn<int>("twips");
+        QTest::addColumn<int>("pixels");
+        QTest::newRow("zero") << 0 << 0;
+        QTest::newRow("exact") << 1440 << 96;
+        QTest::newRow("rounds down") << 1095 << 73;
+        QTest::newRow("rounds half up") << 3487 << 232; // 232.47
+        QTest::newRow("half") << 7 << 0;
+        QTest::newRow("half up") << 8 << 1;
+        QTest::newRow("window width") << 10065 << 671;
+    }
+    void twipsConvert()
+    {
+        QFETCH(int, twips);
+        QFETCH(int, pixels);
+        QCOMPARE(platform::twips(twips), pixels);
+    }
+
+    void announcedLabelJoinsRoleAndCaption()
+    {
+        platform::installAccessibility();
+        QWidget window;
+        auto *label = new platform::AnnouncedLabel(QStringLiteral("12"), &window);
+        label->setAnnouncePrefix(QStringLiteral("Spiller A, minutter: "));
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(label);
+        QVERIFY(iface);
+        QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Spiller A, minutter: 12"));
+        label->setText(QStringLiteral("13"));
+        QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Spiller A, minutter: 13"));
+    }
+
+    void textBoxReportsOnlyUserFocus()
+    {
+        QWidget window;
+        auto *first = new QLineEdit(&window);
+        auto *box = new platform::TextBox(QStringLiteral("x"), &window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        first->setFocus(Qt::OtherFocusReason);
+        QSignalSpy spy(box, &platform::TextBox::gotFocus);
+        QTest::keyClick(&window, Qt::Key_Tab);
+        QCOMPARE(spy.count(), 1);
+        first->setFocus(Qt::OtherFocusReason);
+        QTest::mouseClick(box, Qt::LeftButton);
+        QCOMPARE(spy.count(), 2);
+        // Coming back to the window is not the user moving into the box.
+        QFocusEvent back(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+        QCoreApplication::sendEvent(box, &back);
+        QCOMPARE(spy.count(), 2);
+    }
+
+    void pictureBoxKeepsItsDrawingAndState()
+    {
+        platform::PictureBox box;
+        box.resize(200, 200);
+        const QColor background = box.pixelAt(5, 5);
+        box.setFillStyle(platform::PictureBox::FillStyle::Solid);
+        box.setFillColor(QColor(0, 128, 0));
+        box.circle(100, 100, 50, QColor(255, 0, 0));
+        QCOMPARE(box.pixelAt(100, 100), QColor(0, 128, 0));
+        QCOMPARE(box.pixelAt(100, 50), QColor(255, 0, 0));
+        QCOMPARE(box.pixelAt(5, 5), background);
+        // Transparent fill draws the rim only; what was inside stays.
+        box.setFillStyle(platform::PictureBox::FillStyle::Transparent);
+        box.circle(100, 100, 20, QColor(255, 0, 0));
+        QCOMPARE(box.pixelAt(100, 100), QColor(0, 128, 0));
+        QCOMPARE(box.pixelAt(100, 80), QColor(255, 0, 0));
+        // The drawing survives a resize.
+        box.resize(250, 250);
+        QCOMPARE(box.pixelAt(100, 100), QColor(0, 128, 0));
+        // Lines use the foreground colour and the draw width.
+        box.setDrawWidth(3);
+        box.line(10, 150, 60, 150);
+        for (int y : {149, 150, 151})
+            QCOMPARE(box.pixelAt(30, y), box.foreColor());
+        QCOMPARE(box.pixelAt(30, 148), background);
+        QCOMPARE(box.pixelAt(30, 152), background);
+    }
+
+    void showOnceCreatesOneWindow()
+    {
+        QPointer<QWidget> slot;
+        int created = 0;
+        auto make = [&] {
+            ++created;
+            return new QWidget;
+        };
+        QWidget *first = platform::showOnce<QWidget>(slot, make);
+        QWidget *second = platform::showOnce<QWidget>(slot, make);
+        QCOMPARE(first, second);
+        QCOMPARE(created, 1);
+        first->close(); // destroyed on close
+        QTRY_VERIFY(slot.isNull());
+        platform::showOnce<QWidget>(slot, make);
+        QCOMPARE(created, 2);
+        delete slot.data();
+    }
+
+    void programStarterIsReplaceableAndReportsFailure()
+    {
+        QList<platform::StartRequest> seen;
+        platform::setProgramStarter([&](const platform::StartRequest &r) {
+            seen << r;
+            return QString();
+        });
+        QVERIFY(platform::startProgram({QStringLiteral("viewer"), {QStringLiteral("doc")}, 1}).isEmpty());
+        QCOMPARE(seen.size(), 1);
+        QCOMPARE(seen.first().arguments, QStringList{QStringLiteral("doc")});
+        platform::setProgramStarter({});
+        // The real starter says why a program cannot start.
+        QVERIFY(!platform::startProgram({QStringLiteral("/nonexistent/partivakt-viewer"), {}, 1}).isEmpty());
+    }
+};
+
+QTEST_MAIN(tst_controls)
+#include "tst_controls.moc"
