@@ -39,7 +39,8 @@ void Shape::paintEvent(QPaintEvent *)
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(palette().color(QPalette::WindowText), 1));
     p.setBrush(Qt::NoBrush);
-    const qreal radius = qMin(width(), height()) / 6.0;
+    // Small corners: controls placed close to a shape's edge must not cut its curve.
+    const qreal radius = qMin<qreal>(10.0, qMin(width(), height()) / 4.0);
     p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
 }
 
