@@ -1,0 +1,322 @@
+#include "clockfixture.h"
+
+#include "gamefiles/linefiles.h"
+#include "platform/process.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QStatusBar>
+
+using gameclock::frmhoved;
+
+namespace {
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+QByteArray lines(std::initializer_list<const char *> values)
+{
+    QByteArray out;
+    for (const char *v : values)
+        out += QByteArray(v) + "\r\n";
+    return out;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+} // namespace
+
+// A game as two people play it: counting, flag fall, backup, pause, resume, new game.
+class tst_playing : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void firstTickWritesTheBackup()
+    {
+        ClockFixture f;
+        frmhoved &w = f.start();
+        w.starta->click();
+        QVERIFY(!QFile::exists(f.file(gamefiles::kBackupFile)));
+        f.clock.advance(1000);
+        QCOMPARE(fileBytes(f.file(gamefiles::kBackupFile)),
+                 lines({"0", "1", "0", "0", "Spiller A", "Spiller B", "60"}));
+        // B's ticks write the same seven values, A's first.
+        w.Command1->click();
+        f.clock.advance(2000);
+        QCOMPARE(fileBytes(f.file(gamefiles::kBackupFile)),
+                 lines({"0", "1", "0", "2", "Spiller A", "Spiller B", "60"}));
+    }
+
+    void counting_data()
+    {
+        QTest::addColumn<QString>("limit");
+        QTest::addColumn<QString>("minutes");
+        QTest::addColumn<QString>("seconds");
+        QTest::addColumn<int>("ticks");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<bool>("flag");
+        QTest::newRow("carry 0:59 to 1:0") << "60" << "0" << "59" << 1 << "1:0" << false;
+        QTest::newRow("limit 1 falls at 1:0") << "1" << "0" << "59" << 1 << "1:0" << true;
+        QTest::newRow("one tick short") << "1" << "0" << "58" << 1 << "0:59" << false;
+        QTest::newRow("restored above the limit") << "5" << "7" << "0" << 120 << "9:0" << false;
+        QTest::newRow("seconds above 59 count on") << "60" << "3" << "75" << 2 << "3:77" << false;
+        QTest::newRow("fractional limit never falls") << "1.5" << "0" << "59" << 90 << "2:29" << false;
+    }
+    void counting()
+    {
+        QFETCH(QString, limit);
+        QFETCH(QString, minutes);
+        QFETCH(QString, seconds);
+        QFETCH(int, ticks);
+        QFETCH(QString, after);
+        QFETCH(bool, flag);
+        ClockFixture f;
+        frmhoved &w = f.start();
+        w.stans->setText(limit);
+        w.starta->click();
+        w.stans->setText(limit); // the start normalises it; a restored game may hold any text
+        w.mina->setText(minutes);
+        w.seka->setText(seconds);
+        f.clock.advance(qint64(ticks) * 1000);
+        QCOMPARE(w.mina->text() + u':' + w.seka->text(), after);
+        QCOMPARE(!w.klaffa->title().isEmpty(), flag);
+        if (flag)
+            QCOMPARE(w.klaffa->title(), QStringLiteral("Klaffen har falt for Spiller A"));
+        QCOMPARE(w.klaffb->title(), QString());
+    }
+
+    void flagCaptionIsRewrittenThroughTheMinuteAndThenStays()
+    {
+        ClockFixture f;
+        frmhoved &w = f.start();
+        w.stans->setText(QStringLiteral("1"));
+        w.starta->click();
+        f.clock.advance(60'000);
+        QCOMPARE(w.klaffa->title(), QStringLiteral("Klaffen har falt for Spiller A"));
+        // During minute 1 each tick writes the caption again: a change shows the rewrite.
+        w.klaffa->setTitle(QStringLiteral("x"));
+        f.clock.advance(59'000);
+        QCOMPARE(w.klaffa->title(), QStringLiteral("Klaffen har falt for Spiller A"));
+        // From minute 2 on nothing writes it, and nothing clears it.
+        f.clock.advance(1000);
+        QCOMPARE(readouts(w), QStringLiteral("2:0 0:0"));
+        w.klaffa->setTitle(QStringLiteral("x"));
+        f.clock.advance(5000);
+        QCOMPARE(w.klaffa->title(), QStringLiteral("x"));
+    }
+
+    void wholeHourForA()
+    {
+        ClockFixture f;
+        frmhoved &w = f.start();
+        w.spillera->setText(QStringLiteral("Kari"));
+        w.starta->click();
+        int flagTick = -1;
+        for (int tick = 1; tick <= 3600 + 90; ++tick) {
+            f.clock.advance(1000);
+            if (flagTick < 0 && !w.klaffa->title().isEmpty())
+                flagTick = tick;
+            QCOMPARE(w.minb->text() + w.sekb->text(), QStringLiteral("00"));
+        }
+        QCOMPARE(flagTick, 3600);
+        QCOMPARE(w.klaffa->title(), QStringLiteral("Klaffen har falt for Kari"));
+        QCOMPARE(readouts(w), QStringLiteral("61:30 0:0"));
+        QCOMPARE(phaseOf(w), QStringLiteral("running"));
+    }
+
+    void pauseAndResume()
+    {
+        ClockFixture f;
+        frmhoved &w = f.start();
+        w.spillerb->setText(QStringLiteral("Ola"));
+        w.starta->click();
+        f.clock.advance(3000);
+        const QByteArray backup = fileBytes(f.file(gamefiles::kBackupFile));
+        f.clock.advance(700); // part of a second, not counted
+        w.pause->click();
+        QCOMPARE(phaseOf(w), QStringLiteral("paused"));
+        QCOMPARE(w.pausea->text(), QStringLiteral("Spiller A sitt trekk"));
+        QCOMPARE(w.pauseb->text(), QStringLiteral("Ola sitt trekk"));
+        QCOMPARE(w.Label1->text(), QStringLiteral("1"));
+        f.clock.advance(60'000);
+        QCOMPARE(readouts(w), QStringLiteral("0:3 0:0"));
+        QCOMPARE(fileBytes(f.file(gamefiles::kBackupFile)), backup);
+        // Resume with the other player: B runs, and the next switch starts A.
+        w.pauseb->click();
+        QCOMPARE(phaseOf(w), QStringLiteral("running"));
+        QVERIFY(w.tidb->isEnabled());
+        f.clock.advance(999);
+        QCOMPARE(readouts(w), QStringLiteral("0:3 0:0"));
+        f.clock.advance(1);
+        QCOMPARE(readouts(w), QStringLiteral("0:3 0:1"));
+        w.Command1->click();
+        QVERIFY(w.tida->isEnabled());
+        // Resume with the same player after the 0.7 s: it counts from the shown read-out.
+        w.pause->click();
+        w.pausea->click();
+        f.clock.advance(300);
+        QCOMPARE(readouts(w), QStringLiteral("0:3 0:1"));
+        f.clock.advance(700);
+        QCOMPARE(readouts(w), QStringLiteral("0:4 0:1"));
+    }
+
+    void resumeShowsButDoesNotEnablePause()
+    {
+        ClockFixture f;
+        frmhoved &w = f.start();
+        w.starta->click();
+        w.pause->click();
+        w.pause->setEnabled(false);
+        w.pausea->click();
+        QVERIFY(!w.pause->isHidden());
+        QVERIFY(!w.pause->isEnabled());
+    }
+
+    void newGameResetsEverything()
+    {
+        ClockFixture f;
+        writeFile(f.file(gamefiles::kSettingsFile), lines({"Kari", "Ola", "5"}));
+        frmhoved &w = f.start();
+        w.spillera->setText(QStringLiteral("Typed"));
+        w.stans->setText(QStringLiteral("1"));
+        w.starta->click();
+        f.clock.advance(61'000);
+        QVERIFY(!w.klaffa->title().isEmpty());
+        w.Command1->click();
+        f.clock.advance(2000);
+        const QByteArray lastTick = fileBytes(f.file(gamefiles::kBackupFile));
+        w.Nytt->trigger();
+        QCOMPARE(phaseOf(w), QStringLiteral("running")); // nothing happens until Timer1 ticks
+        f.clock.advance(1);
+        QCOMPARE(phaseOf(w), QStringLiteral("setup"));
+        QCOMPARE(readouts(w), QStringLiteral("0:0 0:0"));
+        QCOMPARE(w.klaffa->title(), QString());
+        QCOMPARE(w.Label1->text(), QStringLiteral("1"));
+        QCOMPARE(w.spillera->text(), QStringLiteral("Kari"));
+        QCOMPARE(w.spillerb->text(), QStringLiteral("Ola"));
+        QCOMPARE(w.stans->text(), QStringLiteral("5"));
+        QVERIFY(!w.Timer1->isEnabled());
+        f.clock.advance(10'000);
+        QCOMPARE(fileBytes(f.file(gamefiles::kBackupFile)), lastTick);
+        // Running the start-up twice gives the same state as once.
+        const QString once = phaseOf(w) + readouts(w) + w.spillera->text() + w.stans->text();
+        w.Timer1_Timer();
+        QCOMPARE(phaseOf(w) + readouts(w) + w.spillera->text() + w.stans->text(), once);
+    }
+
+    void settingsFileIsTakenAsItStands_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<QString>("limit");
+        QTest::addColumn<bool>("note");
+        QTest::newRow("limit 90 kept until a start") << lines({"A", "B", "90"}) << "A" << "B" << "90" << false;
+        QTest::newRow("empty first line") << lines({"", "B", "30"}) << "" << "B" << "30" << false;
+        QTest::newRow("missing file") << QByteArray() << "Spiller A" << "Spiller B" << "60" << true;
+        QTest::newRow("one line") << lines({"Kari"}) << "Kari" << "Spiller B" << "60" << true;
+    }
+    void settingsFileIsTakenAsItStands()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(QString, limit);
+        QFETCH(bool, note);
+        ClockFixture f;
+        if (!content.isNull())
+            writeFile(f.file(gamefiles::kSettingsFile), content);
+        frmhoved &w = f.start();
+        QCOMPARE(w.spillera->text(), a);
+        QCOMPARE(w.spillerb->text(), b);
+        QCOMPARE(w.stans->text(), limit);
+        QCOMPARE(!w.reportedMessage().isEmpty(), note);
+        if (note)
+            QVERIFY2(w.reportedMessage().contains(QStringLiteral("def.dur")), qPrintable(w.reportedMessage()));
+        w.starta->click();
+        QVERIFY(w.spillera->text().size() > 0);
+    }
+
+    void unwritableBackupIsReportedOnceAndClears()
+    {
+        ClockFixture f;
+        frmhoved &w = f.start();
+        QVERIFY(QDir(f.dir.path()).mkdir(gamefiles::kBackupFile)); // a directory in the file's place
+        w.starta->click();
+        QStringList messages;
+        connect(w.statusBar(), &QStatusBar::messageChanged, this, [&](const QString &m) { messages << m; });
+        f.clock.advance(5000);
+        QCOMPARE(readouts(w), QStringLiteral("0:5 0:0"));
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages.first().contains(gamefiles::kBackupFile), qPrintable(messages.first()));
+        QVERIFY(QDir(f.dir.path()).rmdir(gamefiles::kBackupFile));
+        f.clock.advance(1000);
+        QCOMPARE(w.reportedMessage(), QString());
+        QCOMPARE(fileBytes(f.file(gamefiles::kBackupFile)),
+                 lines({"0", "6", "0", "0", "Spiller A", "Spiller B", "60"}));
+    }
+
+    void focusClearsTheBoxes()
+    {
+        ClockFixture f;
+        frmhoved &w = f.start();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.starta->setFocus();
+        // Tab from the start buttons reaches the limit box, which empties.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), w.stans);
+        QCOMPARE(w.stans->text(), QString());
+        QTest::mouseClick(w.spillerb, Qt::LeftButton);
+        QCOMPARE(w.spillerb->text(), QString());
+        QCOMPARE(w.spillera->text(), QStringLiteral("Spiller A"));
+        // Starting without typing: the limit becomes 1 when A starts.
+        w.starta->click();
+        QCOMPARE(w.stans->text(), QStringLiteral("1"));
+        QCOMPARE(w.spillerb->text(), QStringLiteral("Spiller B"));
+    }
+
+    void exitEndsAtOnce()
+    {
+        ClockFixture f;
+        frmhoved &w = f.start();
+        QList<int> ended;
+        platform::setProgramEnder([&](int code) { ended << code; });
+        w.Avslutt->trigger();
+        platform::setProgramEnder({});
+        QCOMPARE(ended, QList<int>{0});
+    }
+
+    void closingTheMainWindowClosesTheOthers()
+    {
+        ClockFixture f;
+        frmhoved &w = f.start();
+        auto *other = new QWidget;
+        other->setAttribute(Qt::WA_DeleteOnClose);
+        QPointer<QWidget> guard(other);
+        other->show();
+        w.close();
+        QTRY_VERIFY(guard.isNull());
+    }
+
+    void damagedReadoutDoesNotCount()
+    {
+        ClockFixture f;
+        frmhoved &w = f.start();
+        w.starta->click();
+        w.seka->setText(QStringLiteral("x"));
+        f.clock.advance(3000);
+        QCOMPARE(w.seka->text(), QStringLiteral("x"));
+        QVERIFY(!w.reportedMessage().isEmpty());
+    }
+};
+
+QTEST_MAIN(tst_playing)
+#include "tst_playing.moc"
