@@ -148,6 +148,7 @@ void Timer::setEnabled(bool enabled)
 
 void Timer::rearm()
 {
+    const bool wasArmed = m_armed;
     if (m_armed && m_source)
         m_source->disarm(this);
     m_armed = false;
@@ -156,6 +157,8 @@ void Timer::rearm()
         m_source->arm(this, m_interval);
         m_armed = true;
     }
+    if (m_armed != wasArmed)
+        Q_EMIT activeChanged(m_armed);
 }
 
 void Timer::deliverTick()

@@ -79,8 +79,12 @@ public:
     // Called by the time source when a period ends.
     void deliverTick();
 
+    // Enabled with a non-zero interval: the timer is counting towards its next tick.
+    bool isActive() const { return m_armed; }
+
 Q_SIGNALS:
     void timeout();
+    void activeChanged(bool active);
 
 private:
     void rearm();

@@ -143,6 +143,19 @@ private Q_SLOTS:
         QCOMPARE(spy.count(), 1);
     }
 
+    void activeFollowsEnabledAndInterval()
+    {
+        Timer t;
+        QSignalSpy spy(&t, &Timer::activeChanged);
+        t.setEnabled(true); // interval 0: still inactive
+        t.setInterval(1000);
+        t.setInterval(500); // a fresh period, but no change of activity
+        t.setEnabled(false);
+        QCOMPARE(spy.count(), 2);
+        QCOMPARE(spy.at(0).at(0).toBool(), true);
+        QCOMPARE(spy.at(1).at(0).toBool(), false);
+    }
+
     void realTimerIsPreciseAndTicks()
     {
         TimeSource::setCurrent(nullptr);
