@@ -167,11 +167,12 @@ void frmhoved::buildControls(QWidget *client)
 
     klaffa = new QGroupBox(ura);
     klaffa->setObjectName(QStringLiteral("klaffa"));
-    klaffa->setAccessibleName(QStringLiteral("Klaff for spiller A"));
+    // The title itself is the name: a fallen flag is announced as it reads.
+    klaffa->setAccessibleDescription(QStringLiteral("Klaff for spiller A"));
     placeTwips(klaffa, 240, 0, 2535, 255);
     klaffb = new QGroupBox(urb);
     klaffb->setObjectName(QStringLiteral("klaffb"));
-    klaffb->setAccessibleName(QStringLiteral("Klaff for spiller B"));
+    klaffb->setAccessibleDescription(QStringLiteral("Klaff for spiller B"));
     placeTwips(klaffb, 240, 0, 2535, 255);
 
     Label2 = makeLabel(client, "Label2", QStringLiteral("Tid per spiller:"));

@@ -312,6 +312,15 @@ private Q_SLOTS:
         QCOMPARE(iface->text(QAccessible::Name), announced);
     }
 
+    void fallenFlagIsAnnounced()
+    {
+        ClockFixture f;
+        frmhoved &w = f.start();
+        w.klaffa->setTitle(QStringLiteral("Klaffen har falt for Kari"));
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w.klaffa);
+        QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Klaffen har falt for Kari"));
+    }
+
     void keyboardPlaysAGame()
     {
         ClockFixture f;
