@@ -1,5 +1,6 @@
 """Reads the main window through AT-SPI and checks what a screen reader would announce."""
 import sys
+import time
 
 import pyatspi
 
@@ -32,10 +33,18 @@ def walk(node, depth, seen):
         walk(node.getChildAtIndex(i), depth + 1, seen)
 
 
-desktop = pyatspi.Registry.getDesktop(0)
-apps = [desktop.getChildAtIndex(i) for i in range(desktop.childCount)]
-print("programmer:", [a.name for a in apps if a is not None])
-apps = [a for a in apps if a is not None and a.name.lower() == "partivakt"]
+def find_app():
+    desktop = pyatspi.Registry.getDesktop(0)
+    found = [desktop.getChildAtIndex(i) for i in range(desktop.childCount)]
+    return [a for a in found if a is not None and a.name.lower() == "partivakt" and a.childCount > 0]
+
+
+apps = []
+for _ in range(40):  # the program may still be starting
+    apps = find_app()
+    if apps:
+        break
+    time.sleep(0.25)
 if not apps:
     print("fant ikke programmet på tilgjengelighetsbussen")
     sys.exit(1)
