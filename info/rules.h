@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace gameclock {
+class frmhoved;
+}
+
+namespace info {
+
+// The file name of the rules document shipped with the program.
+inline const QString kRulesDocument = QStringLiteral("regler.html");
+
+// Where the rules command looks. Tests change them.
+struct RulesPlaces {
+    // The Windows help viewer; where it exists it is started on "regler.hlp".
+    QString helpViewer;
+    // Searched in order for the rules document when the help viewer is missing.
+    QStringList documentDirs;
+};
+RulesPlaces &rulesPlaces();
+
+// The rules command: starts a viewer on the rules and does not wait for it. A viewer that cannot
+// be started is reported in the main window's status bar; the clocks are never touched.
+void showRules(gameclock::frmhoved &main);
+
+} // namespace info

@@ -1,0 +1,197 @@
+#include "frmalt.h"
+
+#include "clock/frmhoved.h"
+#include "clock/numbers.h"
+#include "gamefiles/linefiles.h"
+#include "platform/timer.h"
+#include "platform/twips.h"
+#include "platform/windows.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <algorithm>
+
+namespace settings {
+
+using platform::placeTwips;
+using platform::twips;
+
+namespace {
+
+constexpr int kClientWidth = 3375;
+constexpr int kClientHeight = 2385;
+
+// The limits OK keeps the time limit within; the lower one is the limit player A can start with.
+constexpr double kHighest = 60;
+constexpr double kLowest = 1;
+
+QGroupBox *makeFrame(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *frame = new QGroupBox(caption, parent);
+    frame->setObjectName(QLatin1String(name));
+    return frame;
+}
+
+platform::TextBox *makeTextBox(QWidget *parent, const char *name, const QString &text, const QString &role)
+{
+    auto *box = new platform::TextBox(text, parent);
+    box->setObjectName(QLatin1String(name));
+    box->setAccessibleName(role);
+    return box;
+}
+
+platform::CommandButton *makeButton(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *button = new platform::CommandButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setFocusPolicy(Qt::StrongFocus);
+    // Enter presses the button that has the focus, and only that one.
+    button->setAutoDefault(true);
+    return button;
+}
+
+// The fixed place is kept wherever the window fits; on a small screen it is moved in whole.
+void keepOnScreen(QWidget *window)
+{
+    const QScreen *screen = QGuiApplication::screenAt(window->geometry().topLeft());
+    if (!screen)
+        screen = window->screen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    QRect g = window->geometry();
+    g.moveLeft(std::max(area.left(), std::min(g.left(), area.right() + 1 - g.width())));
+    g.moveTop(std::max(area.top(), std::min(g.top(), area.bottom() + 1 - g.height())));
+    window->setGeometry(g);
+}
+
+} // namespace
+
+frmalt::frmalt(gameclock::frmhoved &main) : QWidget(nullptr, Qt::Dialog), m_main(&main)
+{
+    setObjectName(QStringLiteral("frmalt"));
+    setWindowTitle(QStringLiteral("Alternativer"));
+    // The same small face as the main window, for which the layout was drawn.
+    setFont(main.centralWidget() ? main.centralWidget()->font() : main.font());
+    setFixedSize(twips(kClientWidth), twips(kClientHeight));
+
+    Frame1 = makeFrame(this, "Frame1", QStringLiteral("Navn på spiller A:"));
+    placeTwips(Frame1, 120, 240, 1695, 615);
+    spillera = makeTextBox(Frame1, "spillera", QStringLiteral("Text1"), QStringLiteral("Navn på spiller A"));
+    placeTwips(spillera, 120, 240, 1455, 285);
+    Frame2 = makeFrame(this, "Frame2", QStringLiteral("Navn på spiler B:"));
+    placeTwips(Frame2, 120, 960, 1695, 615);
+    spillerb = makeTextBox(Frame2, "spillerb", QStringLiteral("Text2"), QStringLiteral("Navn på spiller B"));
+    placeTwips(spillerb, 120, 240, 1455, 285);
+    Frame3 = makeFrame(this, "Frame3", QStringLiteral("Standar tid:"));
+    placeTwips(Frame3, 120, 1680, 1695, 615);
+    stans =
+        makeTextBox(Frame3, "stans", QStringLiteral("Text3"), QStringLiteral("Standard tid per spiller i minutter"));
+    placeTwips(stans, 120, 240, 1455, 285);
+
+    standar = makeButton(this, "standar", QStringLiteral("Standar Inst."));
+    placeTwips(standar, 2040, 360, 1215, 495);
+    ok = makeButton(this, "ok", QStringLiteral("OK"));
+    placeTwips(ok, 2040, 1080, 1215, 495);
+    Avbryt = makeButton(this, "Avbryt", QStringLiteral("Avbryt"));
+    placeTwips(Avbryt, 2040, 1800, 1215, 495);
+
+    melding = new QLabel(this);
+    melding->setObjectName(QStringLiteral("melding"));
+    melding->setWordWrap(true);
+    melding->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    melding->setFocusPolicy(Qt::NoFocus);
+    melding->setHidden(true);
+
+    const QList<QWidget *> order{ok, spillera, spillerb, stans, Avbryt, standar};
+    for (qsizetype i = 0; i + 1 < order.size(); ++i)
+        setTabOrder(order[i], order[i + 1]);
+    ok->setFocus(Qt::OtherFocusReason);
+
+    connect(standar, &QPushButton::clicked, this, &frmalt::standar_Click);
+    connect(ok, &QPushButton::clicked, this, &frmalt::ok_Click);
+    connect(Avbryt, &QPushButton::clicked, this, &frmalt::Avbryt_Click);
+    // A value is always typed anew.
+    for (platform::TextBox *box : {spillera, spillerb, stans})
+        connect(box, &platform::TextBox::gotFocus, box, [box] { box->setText(QString()); });
+
+    platform::placeOnScreenTwips(this, 2715, 3990);
+    keepOnScreen(this);
+    Form_Load();
+}
+
+frmalt::~frmalt() = default;
+
+void frmalt::Form_Load()
+{
+    const gamefiles::SettingsRead read = gamefiles::readSettings();
+    spillera->setText(read.values.spillera);
+    spillerb->setText(read.values.spillerb);
+    stans->setText(read.values.stans);
+    // No file yet is the usual state before the first OK, which creates it.
+    if (read.error && read.error->kind != gamefiles::FileError::Kind::Missing)
+        showReason(read.error->message() + QStringLiteral(" Standardverdiene brukes for det som mangler."));
+}
+
+void frmalt::standar_Click()
+{
+    const gamefiles::SettingsValues defaults;
+    spillera->setText(defaults.spillera);
+    spillerb->setText(defaults.spillerb);
+    stans->setText(defaults.stans);
+}
+
+void frmalt::ok_Click()
+{
+    const gamefiles::SettingsValues defaults;
+    gamefiles::SettingsValues values{spillera->text(), spillerb->text(), stans->text()};
+    if (gameclock::numericValue(values.stans) > kHighest)
+        values.stans = gameclock::numberToText(kHighest);
+    if (gameclock::numericValue(values.stans) < kLowest)
+        values.stans = gameclock::numberToText(kLowest);
+    // Only an empty name: blanks are a name the user chose.
+    if (values.spillera.isEmpty())
+        values.spillera = defaults.spillera;
+    if (values.spillerb.isEmpty())
+        values.spillerb = defaults.spillerb;
+
+    if (const std::optional<gamefiles::FileError> error = gamefiles::writeSettings(values)) {
+        // The old file stays whole; the user may fix the cause and press OK again.
+        showReason(error->message() + QStringLiteral(" Innstillingene er ikke lagret."));
+        return;
+    }
+    spillera->setText(values.spillera);
+    spillerb->setText(values.spillerb);
+    stans->setText(values.stans);
+    // The main window takes the values up through its own start-up, never from these boxes.
+    if (m_main)
+        m_main->Timer1->setEnabled(true);
+    close();
+}
+
+void frmalt::Avbryt_Click()
+{
+    close();
+}
+
+void frmalt::showReason(const QString &reason)
+{
+    const int margin = twips(120);
+    melding->setText(reason);
+    const int width = twips(kClientWidth) - 2 * margin;
+    const int height = melding->heightForWidth(width);
+    melding->setGeometry(margin, twips(kClientHeight), width, height);
+    melding->setHidden(false);
+    // The window grows below its fixed layout so that the reason is read whole.
+    setFixedSize(twips(kClientWidth), twips(kClientHeight) + height + margin);
+    keepOnScreen(this);
+}
+
+frmalt *showOptions(gameclock::frmhoved &main)
+{
+    static QPointer<frmalt> window;
+    return platform::showOnce<frmalt>(window, [&main] { return new frmalt(main); });
+}
+
+} // namespace settings

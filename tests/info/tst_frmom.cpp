@@ -1,0 +1,296 @@
+#include "info/frmom.h"
+
+#include "platform/twips.h"
+#include "tests/clock/clockfixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QScreen>
+
+using gameclock::frmhoved;
+using info::frmom;
+
+namespace {
+
+QList<frmom *> aboutWindows()
+{
+    QList<frmom *> found;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *about = qobject_cast<frmom *>(w))
+            found << about;
+    return found;
+}
+
+void flushDeletes()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+struct Fixture {
+    ClockFixture base;
+    frmhoved &main = base.start();
+
+    Fixture()
+    {
+        QObject::connect(&main, &frmhoved::aboutRequested, &main, [this] { info::showAbout(main); });
+    }
+    frmom *open()
+    {
+        main.Om->trigger();
+        const QList<frmom *> windows = aboutWindows();
+        return windows.size() == 1 ? windows.first() : nullptr;
+    }
+};
+
+bool isBlack(QRgb p)
+{
+    return (p & 0xFFFFFF) == 0;
+}
+
+bool isWhite(QRgb p)
+{
+    return (p & 0xFFFFFF) == 0xFFFFFF;
+}
+
+} // namespace
+
+class tst_frmom : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void cleanup()
+    {
+        qDeleteAll(aboutWindows());
+    }
+
+    void stateWhenCreated()
+    {
+        Fixture f;
+        frmom *w = f.open();
+        QVERIFY(w);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Om spillet"));
+        QVERIFY(w->isWindow());
+        QCOMPARE(w->parentWidget(), nullptr);
+        QCOMPARE(w->windowModality(), Qt::NonModal);
+        QVERIFY(w->testAttribute(Qt::WA_DeleteOnClose));
+        QCOMPARE(w->size(), QSize(platform::twips(4455), platform::twips(5460)));
+        // Geometry is the client area; x() and y() of a window would count its frame.
+        QCOMPARE(w->geometry().x(), platform::twips(3120));
+        // Its place on the screen, unless that would cut it off at the bottom of a small screen.
+        const QRect screen = w->screen()->availableGeometry();
+        QCOMPARE(w->geometry().y(), qMin(platform::twips(3975), screen.bottom() + 1 - w->height()));
+        QVERIFY(screen.contains(w->geometry()));
+        QCOMPARE(w->font(), f.main.centralWidget()->font());
+        QCOMPARE(w->Frame1->title(), QStringLiteral("Partivakt-prosjektet"));
+        QCOMPARE(w->Frame2->title(), QStringLiteral("Adresse"));
+        QCOMPARE(w->Frame3->title(), QStringLiteral("E-post"));
+        QCOMPARE(w->Frame4->title(), QStringLiteral("Telefon"));
+        QCOMPARE(w->Frame5->title(), QStringLiteral("Hjemmeside"));
+        QCOMPARE(w->Command1->text(), QStringLiteral("OK"));
+        QCOMPARE(w->Image2->pixmap().toImage(), info::chessboardPicture(w->devicePixelRatioF()));
+        QCOMPARE(w->Image1->pixmap().toImage(), info::namePicture(w->devicePixelRatioF()));
+        // The OK button is all that takes the focus.
+        for (QWidget *child : w->findChildren<QWidget *>())
+            QCOMPARE(child->focusPolicy() != Qt::NoFocus, child == w->Command1);
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QCOMPARE(QApplication::focusWidget(), w->Command1);
+    }
+
+    void layoutInTwips_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("container");
+        QTest::addColumn<QRect>("twips");
+        QTest::newRow("Image2") << "Image2" << "frmom" << QRect(120, 120, 1500, 1500);
+        QTest::newRow("Image1") << "Image1" << "frmom" << QRect(1800, 240, 2310, 1185);
+        QTest::newRow("Frame1") << "Frame1" << "frmom" << QRect(120, 1800, 4215, 3495);
+        QTest::newRow("Frame2") << "Frame2" << "Frame1" << QRect(360, 360, 1695, 855);
+        QTest::newRow("Label1") << "Label1" << "Frame2" << QRect(120, 240, 1095, 255);
+        QTest::newRow("Label2") << "Label2" << "Frame2" << QRect(120, 480, 1455, 255);
+        QTest::newRow("Frame4") << "Frame4" << "Frame1" << QRect(2400, 360, 1455, 855);
+        QTest::newRow("Label4") << "Label4" << "Frame4" << QRect(120, 240, 855, 255);
+        QTest::newRow("Frame5") << "Frame5" << "Frame1" << QRect(360, 1440, 3495, 735);
+        QTest::newRow("Label5") << "Label5" << "Frame5" << QRect(120, 240, 2175, 255);
+        QTest::newRow("Frame3") << "Frame3" << "Frame1" << QRect(360, 2400, 1695, 735);
+        QTest::newRow("Label3") << "Label3" << "Frame3" << QRect(120, 240, 1335, 255);
+        QTest::newRow("Command1") << "Command1" << "Frame1" << QRect(2400, 2520, 1455, 615);
+    }
+    void layoutInTwips()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, container);
+        QFETCH(QRect, twips);
+        Fixture f;
+        frmom *w = f.open();
+        QVERIFY(w);
+        auto *c = w->findChild<QWidget *>(name);
+        QVERIFY2(c, qPrintable(name));
+        QCOMPARE(c->parentWidget()->objectName(), container);
+        QCOMPARE(c->geometry(), platform::twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    }
+
+    void contactTextsFitTheirPlaces_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char *name : {"Label1", "Label2", "Label3", "Label4", "Label5"})
+            QTest::newRow(name) << name;
+    }
+    void contactTextsFitTheirPlaces()
+    {
+        QFETCH(QString, name);
+        Fixture f;
+        frmom *w = f.open();
+        QVERIFY(w);
+        auto *label = w->findChild<QLabel *>(name);
+        QVERIFY(label);
+        QVERIFY(!label->text().isEmpty());
+        const int needed = label->fontMetrics().horizontalAdvance(label->text());
+        QVERIFY2(needed <= label->contentsRect().width(),
+                 qPrintable(QStringLiteral("«%1» needs %2 px of %3").arg(label->text()).arg(needed).arg(label->width())));
+    }
+
+    void chessboard_data()
+    {
+        QTest::addColumn<qreal>("ratio");
+        QTest::newRow("1x") << 1.0;
+        QTest::newRow("2x") << 2.0;
+    }
+    void chessboard()
+    {
+        QFETCH(qreal, ratio);
+        const QImage board = info::chessboardPicture(ratio);
+        QCOMPARE(board.size(), QSize(96, 96) * ratio);
+        QCOMPARE(board.deviceIndependentSize(), QSizeF(96, 96));
+        // Twelve logical pixels a square, white top left, alternating along rows and columns.
+        for (int y = 0; y < board.height(); ++y) {
+            for (int x = 0; x < board.width(); ++x) {
+                const int row = int(y / ratio) / 12;
+                const int col = int(x / ratio) / 12;
+                const QRgb p = board.pixel(x, y);
+                if ((row + col) % 2 == 0 ? !isWhite(p) : !isBlack(p))
+                    QFAIL(qPrintable(QStringLiteral("pixel %1,%2 is %3").arg(x).arg(y).arg(p, 0, 16)));
+            }
+        }
+    }
+
+    void namePicture()
+    {
+        const QImage name = info::namePicture();
+        QCOMPARE(name.size(), QSize(150, 75));
+        QRect letters;
+        bool grey = true;
+        for (int y = 0; y < name.height(); ++y) {
+            for (int x = 0; x < name.width(); ++x) {
+                const QRgb p = name.pixel(x, y);
+                grey = grey && qRed(p) == qGreen(p) && qGreen(p) == qBlue(p);
+                if (qGray(p) > 128)
+                    letters |= QRect(x, y, 1, 1);
+            }
+        }
+        QVERIFY(grey);
+        // White letters across most of the black picture, centred, not touching its edges.
+        QVERIFY2(letters.width() >= 110, qPrintable(QString::number(letters.width())));
+        QVERIFY2(letters.height() >= 15, qPrintable(QString::number(letters.height())));
+        QVERIFY(QRect(2, 2, 146, 71).contains(letters));
+        QVERIFY(qAbs(letters.left() - (149 - letters.right())) <= 3);
+        QVERIFY(isBlack(name.pixel(0, 0)) && isBlack(name.pixel(149, 74)));
+    }
+
+    void okUnloadsAndTheNextOpeningStartsAfresh()
+    {
+        Fixture f;
+        frmom *first = f.open();
+        QVERIFY(first);
+        first->rotateLabel1();
+        QCOMPARE(first->Label1->text(), QStringLiteral("ostboks 0P"));
+        QTest::mouseClick(first->Command1, Qt::LeftButton);
+        QVERIFY(!first->isVisible());
+        flushDeletes();
+        QVERIFY(aboutWindows().isEmpty());
+        frmom *second = f.open();
+        QVERIFY(second);
+        QCOMPARE(second->Label1->text(), QStringLiteral("Postboks 0"));
+    }
+
+    void keyboard_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("open");
+        QTest::newRow("Enter") << int(Qt::Key_Return) << false;
+        QTest::newRow("Space") << int(Qt::Key_Space) << false;
+        QTest::newRow("Escape") << int(Qt::Key_Escape) << true;
+    }
+    void keyboard()
+    {
+        QFETCH(int, key);
+        QFETCH(bool, open);
+        Fixture f;
+        frmom *w = f.open();
+        QVERIFY(w);
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+        flushDeletes();
+        QCOMPARE(aboutWindows().size(), open ? 1 : 0);
+    }
+
+    void oneWindowAtATime()
+    {
+        Fixture f;
+        frmom *first = f.open();
+        QVERIFY(first);
+        first->rotateLabel1();
+        QCOMPARE(f.open(), first);
+        QCOMPARE(first->Label1->text(), QStringLiteral("ostboks 0P"));
+        QVERIFY(first->isVisible());
+    }
+
+    void rotateLabel1_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("address") << "Postboks 0" << "ostboks 0P";
+        QTest::newRow("empty") << "" << "";
+        QTest::newRow("one character") << "P" << "P";
+        QTest::newRow("outside the basic plane") << QString::fromUtf8("\U0001D11Eab") << QString::fromUtf8("ab\U0001D11E");
+    }
+    void rotateLabel1()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        frmom w;
+        w.Label1->setText(before);
+        w.rotateLabel1();
+        QCOMPARE(w.Label1->text(), after);
+    }
+
+    void timeLimitCheckBeforeOpening_data()
+    {
+        QTest::addColumn<bool>("game");
+        QTest::addColumn<QString>("limit");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("abc") << false << "abc" << "60";
+        QTest::newRow("empty") << false << "" << "60";
+        QTest::newRow("3x") << false << "3x" << "3x";
+        QTest::newRow("during a game") << true << "" << "";
+    }
+    void timeLimitCheckBeforeOpening()
+    {
+        QFETCH(bool, game);
+        QFETCH(QString, limit);
+        QFETCH(QString, after);
+        Fixture f;
+        QVERIFY(QTest::qWaitForWindowActive(&f.main));
+        if (game)
+            f.main.starta->click();
+        QWidget *focus = game ? f.main.focusWidget() : f.main.spillera;
+        focus->setFocus();
+        if (!game)
+            f.main.stans->setText(limit);
+        const QString before = f.main.stans->text();
+        QVERIFY(f.open());
+        QCOMPARE(f.main.stans->text(), game ? before : after);
+        QCOMPARE(f.main.focusWidget(), game ? focus : f.main.starta);
+    }
+};
+
+QTEST_MAIN(tst_frmom)
+#include "tst_frmom.moc"

@@ -1,0 +1,456 @@
+#include "settings/frmalt.h"
+
+#include "gamefiles/linefiles.h"
+#include "platform/twips.h"
+#include "tests/clock/clockfixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+
+using gameclock::frmhoved;
+using settings::frmalt;
+
+namespace {
+
+QByteArray readRaw(const QString &name)
+{
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
+}
+
+void writeRaw(const QString &name, const QByteArray &bytes)
+{
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QList<frmalt *> optionsWindows()
+{
+    QList<frmalt *> found;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *options = qobject_cast<frmalt *>(w))
+            found << options;
+    return found;
+}
+
+// A closed window is destroyed when control returns to the event loop; tests go there at once.
+void flushDeletes()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// The main window in set-up, with its options command answered as the program answers it.
+struct Fixture {
+    ClockFixture base;
+    frmhoved &main = base.start();
+
+    Fixture()
+    {
+        QObject::connect(&main, &frmhoved::optionsRequested, &main, [this] { settings::showOptions(main); });
+    }
+    frmalt *open()
+    {
+        main.Alternativer->trigger();
+        const QList<frmalt *> windows = optionsWindows();
+        return windows.size() == 1 ? windows.first() : nullptr;
+    }
+};
+
+} // namespace
+
+class tst_frmalt : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void cleanup()
+    {
+        qDeleteAll(optionsWindows());
+    }
+
+    void stateWhenCreated()
+    {
+        Fixture f;
+        writeRaw(QStringLiteral("def.dur"), "Kari\r\nOla\r\n45\r\n");
+        frmalt *w = f.open();
+        QVERIFY(w);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Alternativer"));
+        QVERIFY(w->isWindow());
+        QCOMPARE(w->parentWidget(), nullptr);
+        QCOMPARE(w->windowModality(), Qt::NonModal);
+        QVERIFY(w->testAttribute(Qt::WA_DeleteOnClose));
+        QCOMPARE(w->geometry(), platform::twipsRect(2715, 3990, 3375, 2385));
+        QCOMPARE(w->font(), f.main.centralWidget()->font());
+        QCOMPARE(w->Frame1->title(), QStringLiteral("Navn på spiller A:"));
+        QCOMPARE(w->Frame2->title(), QStringLiteral("Navn på spiler B:"));
+        QCOMPARE(w->Frame3->title(), QStringLiteral("Standar tid:"));
+        QCOMPARE(w->standar->text(), QStringLiteral("Standar Inst."));
+        QCOMPARE(w->ok->text(), QStringLiteral("OK"));
+        QCOMPARE(w->Avbryt->text(), QStringLiteral("Avbryt"));
+        // The boxes' design texts never show: the file's values replace them as the window loads.
+        QCOMPARE(w->spillera->text(), QStringLiteral("Kari"));
+        QCOMPARE(w->spillerb->text(), QStringLiteral("Ola"));
+        QCOMPARE(w->stans->text(), QStringLiteral("45"));
+        QVERIFY(w->melding->isHidden());
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QCOMPARE(QApplication::focusWidget(), w->ok);
+        // The main window goes on: the options window blocks nothing.
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+    }
+
+    void layoutInTwips_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("container");
+        QTest::addColumn<QRect>("twips");
+        QTest::newRow("Frame1") << "Frame1" << "frmalt" << QRect(120, 240, 1695, 615);
+        QTest::newRow("spillera") << "spillera" << "Frame1" << QRect(120, 240, 1455, 285);
+        QTest::newRow("Frame2") << "Frame2" << "frmalt" << QRect(120, 960, 1695, 615);
+        QTest::newRow("spillerb") << "spillerb" << "Frame2" << QRect(120, 240, 1455, 285);
+        QTest::newRow("Frame3") << "Frame3" << "frmalt" << QRect(120, 1680, 1695, 615);
+        QTest::newRow("stans") << "stans" << "Frame3" << QRect(120, 240, 1455, 285);
+        QTest::newRow("standar") << "standar" << "frmalt" << QRect(2040, 360, 1215, 495);
+        QTest::newRow("ok") << "ok" << "frmalt" << QRect(2040, 1080, 1215, 495);
+        QTest::newRow("Avbryt") << "Avbryt" << "frmalt" << QRect(2040, 1800, 1215, 495);
+    }
+    void layoutInTwips()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, container);
+        QFETCH(QRect, twips);
+        Fixture f;
+        frmalt *w = f.open();
+        QVERIFY(w);
+        auto *c = w->findChild<QWidget *>(name);
+        QVERIFY2(c, qPrintable(name));
+        QCOMPARE(c->parentWidget()->objectName(), container);
+        QCOMPARE(c->geometry(), platform::twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    }
+
+    void loading_data()
+    {
+        QTest::addColumn<QByteArray>("file"); // "<none>": no file
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<bool>("reported");
+        QTest::newRow("as stored") << QByteArray(" Kari \r\n\"Ola\", jr.\r\n45 min\r\n")
+                                   << QStringList{" Kari ", "\"Ola\", jr.", "45 min"} << false;
+        QTest::newRow("Windows-1252") << QByteArray("Bj\xF8rn\r\n\xC5se\r\n30\r\n") << QStringList{"Bjørn", "Åse", "30"}
+                                      << false;
+        QTest::newRow("no file yet") << QByteArray("<none>") << QStringList{"Spiller A", "Spiller B", "60"} << false;
+        QTest::newRow("short file") << QByteArray("Kari\r\n") << QStringList{"Kari", "Spiller B", "60"} << true;
+    }
+    void loading()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, boxes);
+        QFETCH(bool, reported);
+        Fixture f;
+        if (file != "<none>")
+            writeRaw(QStringLiteral("def.dur"), file);
+        frmalt *w = f.open();
+        QVERIFY(w);
+        QCOMPARE((QStringList{w->spillera->text(), w->spillerb->text(), w->stans->text()}), boxes);
+        QCOMPARE(!w->melding->isHidden(), reported);
+        if (reported) {
+            QVERIFY2(w->melding->text().contains(QStringLiteral("def.dur")), qPrintable(w->melding->text()));
+            QVERIFY(w->rect().contains(w->melding->geometry()));
+        }
+        // Reading is all it does: the file stays as it was.
+        QCOMPARE(readRaw(QStringLiteral("def.dur")), file);
+    }
+
+    void tabOrderAndFocusClearing()
+    {
+        Fixture f;
+        frmalt *w = f.open();
+        QVERIFY(w);
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QCOMPARE(QApplication::focusWidget(), w->ok);
+        const QList<QWidget *> order{w->spillera, w->spillerb, w->stans, w->Avbryt, w->standar, w->ok};
+        for (QWidget *next : order) {
+            const QString bBefore = w->spillerb->text();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+            if (next == w->spillera) {
+                // Only the box that is entered is cleared.
+                QCOMPARE(w->spillera->text(), QString());
+                QCOMPARE(w->spillerb->text(), bBefore);
+            }
+        }
+        QCOMPARE(w->spillerb->text(), QString());
+        QCOMPARE(w->stans->text(), QString());
+        // Going back with Shift+Tab clears as well.
+        w->stans->setText(QStringLiteral("30"));
+        QTest::keyClick(w->ok, Qt::Key_Backtab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), w->stans);
+        QCOMPARE(w->stans->text(), QString());
+    }
+
+    void ok_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<QString>("limit");
+        QTest::addColumn<QByteArray>("saved");
+        const QString a = QStringLiteral("Kari");
+        const QString b = QStringLiteral("Ola");
+        QTest::newRow("75") << a << b << "75" << QByteArray("Kari\r\nOla\r\n60\r\n");
+        QTest::newRow("61 min") << a << b << "61 min" << QByteArray("Kari\r\nOla\r\n60\r\n");
+        QTest::newRow("60.5") << a << b << "60.5" << QByteArray("Kari\r\nOla\r\n60\r\n");
+        QTest::newRow("hex 80") << a << b << "&H50" << QByteArray("Kari\r\nOla\r\n60\r\n");
+        QTest::newRow("60") << a << b << "60" << QByteArray("Kari\r\nOla\r\n60\r\n");
+        QTest::newRow("45 min as typed") << a << b << "45 min" << QByteArray("Kari\r\nOla\r\n45 min\r\n");
+        QTest::newRow("45") << a << b << "45" << QByteArray("Kari\r\nOla\r\n45\r\n");
+        QTest::newRow("1") << a << b << "1" << QByteArray("Kari\r\nOla\r\n1\r\n");
+        QTest::newRow("0.5") << a << b << "0.5" << QByteArray("Kari\r\nOla\r\n1\r\n");
+        QTest::newRow("0") << a << b << "0" << QByteArray("Kari\r\nOla\r\n1\r\n");
+        QTest::newRow("empty") << a << b << "" << QByteArray("Kari\r\nOla\r\n1\r\n");
+        QTest::newRow("abc") << a << b << "abc" << QByteArray("Kari\r\nOla\r\n1\r\n");
+        QTest::newRow("-5") << a << b << "-5" << QByteArray("Kari\r\nOla\r\n1\r\n");
+        QTest::newRow("empty names") << "" << "" << "30" << QByteArray("Spiller A\r\nSpiller B\r\n30\r\n");
+        QTest::newRow("blank names") << "  " << " " << "30" << QByteArray("  \r\n \r\n30\r\n");
+        QTest::newRow("comma, quotes") << " \"Kari\", jr. " << "Ola" << "30"
+                                       << QByteArray(" \"Kari\", jr. \r\nOla\r\n30\r\n");
+        QTest::newRow("Norwegian letters") << "Bjørn" << "Åse" << "30" << QByteArray("Bj\xF8rn\r\n\xC5se\r\n30\r\n");
+    }
+    void ok()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(QString, limit);
+        QFETCH(QByteArray, saved);
+        Fixture f;
+        f.main.stans->setText(QStringLiteral("25"));
+        frmalt *w = f.open();
+        QVERIFY(w);
+        w->spillera->setText(a);
+        w->spillerb->setText(b);
+        w->stans->setText(limit);
+        QTest::mouseClick(w->ok, Qt::LeftButton);
+        QCOMPARE(readRaw(QStringLiteral("def.dur")), saved);
+        QVERIFY(!w->isVisible());
+        QPointer<frmalt> closed(w);
+        flushDeletes();
+        QVERIFY(closed.isNull());
+        // The main window's boxes are never written from the options window...
+        QCOMPARE(f.main.stans->text(), QStringLiteral("25"));
+        QVERIFY(f.main.Timer1->isEnabled());
+        // ...its start-up takes the saved values at Timer1's tick.
+        f.base.clock.advance(1);
+        QVERIFY(!f.main.Timer1->isEnabled());
+        const QList<QByteArray> lines = saved.split('\n');
+        const auto line = [&](int i) { return gamefiles::decodeText(lines[i].chopped(1)); };
+        QCOMPARE(f.main.spillera->text(), line(0));
+        QCOMPARE(f.main.spillerb->text(), line(1));
+        QCOMPARE(f.main.stans->text(), line(2));
+    }
+
+    void typedValuesAndUntouchedEmptyBox()
+    {
+        Fixture f;
+        writeRaw(QStringLiteral("def.dur"), "Kari\r\nOla\r\n45\r\n");
+        frmalt *w = f.open();
+        QVERIFY(w);
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QTest::mouseClick(w->spillera, Qt::LeftButton);
+        QTest::keyClicks(w->spillera, QStringLiteral("Per"));
+        // Clicked into, left empty: the player gets the standard name.
+        QTest::mouseClick(w->spillerb, Qt::LeftButton);
+        QCOMPARE(w->spillerb->text(), QString());
+        QTest::mouseClick(w->stans, Qt::LeftButton);
+        QTest::keyClicks(w->stans, QStringLiteral("75"));
+        QTest::mouseClick(w->ok, Qt::LeftButton);
+        QCOMPARE(readRaw(QStringLiteral("def.dur")), QByteArray("Per\r\nSpiller B\r\n60\r\n"));
+    }
+
+    void standarThenCancel_data()
+    {
+        QTest::addColumn<bool>("titleBar");
+        QTest::newRow("Avbryt") << false;
+        QTest::newRow("title bar close") << true;
+    }
+    void standarThenCancel()
+    {
+        QFETCH(bool, titleBar);
+        Fixture f;
+        const QByteArray stored("Kari\r\nOla\r\n45 min\r\n");
+        writeRaw(QStringLiteral("def.dur"), stored);
+        f.main.Timer1->setEnabled(true);
+        f.base.clock.advance(1);
+        f.main.starta->click();
+        f.base.clock.advance(3000);
+        frmalt *w = f.open();
+        QVERIFY(w);
+        QTest::mouseClick(w->standar, Qt::LeftButton);
+        QCOMPARE((QStringList{w->spillera->text(), w->spillerb->text(), w->stans->text()}),
+                 (QStringList{"Spiller A", "Spiller B", "60"}));
+        QVERIFY(w->isVisible());
+        if (titleBar)
+            QVERIFY(w->close());
+        else
+            QTest::mouseClick(w->Avbryt, Qt::LeftButton);
+        QPointer<frmalt> closed(w);
+        flushDeletes();
+        QVERIFY(closed.isNull());
+        QCOMPARE(readRaw(QStringLiteral("def.dur")), stored);
+        QVERIFY(!f.main.Timer1->isEnabled());
+        f.base.clock.advance(2000);
+        QCOMPARE(phaseOf(f.main), QStringLiteral("running"));
+        QCOMPARE(readouts(f.main), QStringLiteral("0:5 0:0"));
+        QCOMPARE(f.main.spillera->text(), QStringLiteral("Kari"));
+        QCOMPARE(f.main.stans->text(), QStringLiteral("45"));
+    }
+
+    void okDuringAGameResetsAtTheNextTick()
+    {
+        Fixture f;
+        f.main.starta->click();
+        f.base.clock.advance(61'000);
+        f.main.Command1->click();
+        f.base.clock.advance(2000);
+        QCOMPARE(readouts(f.main), QStringLiteral("1:1 0:2"));
+        frmalt *w = f.open();
+        QVERIFY(w);
+        w->spillera->setText(QStringLiteral("Kari"));
+        w->stans->setText(QStringLiteral("30"));
+        QTest::mouseClick(w->ok, Qt::LeftButton);
+        // Nothing in the main window changes before its start-up runs.
+        QCOMPARE(phaseOf(f.main), QStringLiteral("running"));
+        QCOMPARE(readouts(f.main), QStringLiteral("1:1 0:2"));
+        f.base.clock.advance(1);
+        QCOMPARE(phaseOf(f.main), QStringLiteral("setup"));
+        QCOMPARE(readouts(f.main), QStringLiteral("0:0 0:0"));
+        QCOMPARE(f.main.spillera->text(), QStringLiteral("Kari"));
+        QCOMPARE(f.main.stans->text(), QStringLiteral("30"));
+        f.base.clock.advance(5000);
+        QCOMPARE(readouts(f.main), QStringLiteral("0:0 0:0"));
+    }
+
+    void unwritableFileKeepsTheWindowOpen()
+    {
+        Fixture f;
+        // A directory in the file's place cannot be replaced, whoever runs the test.
+        QVERIFY(QDir().mkdir(QStringLiteral("def.dur")));
+        frmalt *w = f.open();
+        QVERIFY(w);
+        // It cannot be read either: the window says so and shows the standard values.
+        QVERIFY(!w->melding->isHidden());
+        QCOMPARE(w->spillera->text(), QStringLiteral("Spiller A"));
+        w->spillera->setText(QStringLiteral("Kari"));
+        w->stans->setText(QStringLiteral("75"));
+        QTest::mouseClick(w->ok, Qt::LeftButton);
+        flushDeletes();
+        QCOMPARE(optionsWindows(), QList<frmalt *>{w});
+        QVERIFY(w->isVisible());
+        QVERIFY(!w->melding->isHidden());
+        QVERIFY2(w->melding->text().contains(QStringLiteral("def.dur")), qPrintable(w->melding->text()));
+        QVERIFY2(w->melding->text().contains(QStringLiteral("ikke lagret")), qPrintable(w->melding->text()));
+        QVERIFY(w->rect().contains(w->melding->geometry()));
+        QVERIFY(w->height() > platform::twips(2385));
+        // What the user typed stays for another try; the main window is not asked to reload.
+        QCOMPARE(w->stans->text(), QStringLiteral("75"));
+        QVERIFY(!f.main.Timer1->isEnabled());
+        QVERIFY(QFileInfo(QStringLiteral("def.dur")).isDir());
+
+        QVERIFY(QDir().rmdir(QStringLiteral("def.dur")));
+        QTest::mouseClick(w->ok, Qt::LeftButton);
+        QCOMPARE(readRaw(QStringLiteral("def.dur")), QByteArray("Kari\r\nSpiller B\r\n60\r\n"));
+        flushDeletes();
+        QVERIFY(optionsWindows().isEmpty());
+        QVERIFY(f.main.Timer1->isEnabled());
+    }
+
+    void keys_data()
+    {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<bool>("open");
+        QTest::newRow("Enter on OK") << "ok" << int(Qt::Key_Return) << true << false;
+        QTest::newRow("keypad Enter on OK") << "ok" << int(Qt::Key_Enter) << true << false;
+        QTest::newRow("Enter on Avbryt") << "Avbryt" << int(Qt::Key_Return) << false << false;
+        QTest::newRow("Enter in a box") << "stans" << int(Qt::Key_Return) << false << true;
+        QTest::newRow("Escape") << "ok" << int(Qt::Key_Escape) << false << true;
+        QTest::newRow("Escape in a box") << "spillera" << int(Qt::Key_Escape) << false << true;
+    }
+    void keys()
+    {
+        QFETCH(QString, focus);
+        QFETCH(int, key);
+        QFETCH(bool, saved);
+        QFETCH(bool, open);
+        Fixture f;
+        frmalt *w = f.open();
+        QVERIFY(w);
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        auto *target = w->findChild<QWidget *>(focus);
+        target->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(target, Qt::Key(key));
+        flushDeletes();
+        QCOMPARE(QFileInfo::exists(QStringLiteral("def.dur")), saved);
+        QCOMPARE(optionsWindows().size(), open ? 1 : 0);
+    }
+
+    void oneWindowAtATime()
+    {
+        Fixture f;
+        frmalt *first = f.open();
+        QVERIFY(first);
+        first->spillera->setText(QStringLiteral("under arbeid"));
+        // Shown again: brought forward, not loaded again.
+        QCOMPARE(f.open(), first);
+        QCOMPARE(first->spillera->text(), QStringLiteral("under arbeid"));
+        QVERIFY(QTest::qWaitForWindowActive(first));
+        QTest::mouseClick(first->Avbryt, Qt::LeftButton);
+        flushDeletes();
+        QVERIFY(optionsWindows().isEmpty());
+        // A new opening starts afresh from the file.
+        frmalt *second = f.open();
+        QVERIFY(second);
+        QCOMPARE(second->spillera->text(), QStringLiteral("Spiller A"));
+    }
+
+    void timeLimitCheckBeforeOpening_data()
+    {
+        QTest::addColumn<QString>("limit");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("empty") << "" << "60";
+        QTest::newRow("0") << "0" << "60";
+        QTest::newRow("abc") << "abc" << "60";
+        QTest::newRow("45") << "45" << "45";
+        QTest::newRow("3x") << "3x" << "3x";
+        QTest::newRow("0.5") << "0.5" << "0.5";
+    }
+    void timeLimitCheckBeforeOpening()
+    {
+        QFETCH(QString, limit);
+        QFETCH(QString, after);
+        Fixture f;
+        QVERIFY(QTest::qWaitForWindowActive(&f.main));
+        f.main.spillera->setFocus();
+        f.main.stans->setText(limit);
+        QVERIFY(f.open());
+        QCOMPARE(f.main.stans->text(), after);
+        QCOMPARE(f.main.focusWidget(), f.main.starta);
+    }
+
+    void noTimeLimitCheckDuringAGame()
+    {
+        Fixture f;
+        QVERIFY(QTest::qWaitForWindowActive(&f.main));
+        f.main.starta->click();
+        f.main.pause->click();
+        QWidget *focus = f.main.focusWidget();
+        const QString limit = f.main.stans->text();
+        QVERIFY(f.open());
+        QCOMPARE(f.main.stans->text(), limit);
+        QCOMPARE(f.main.focusWidget(), focus);
+        QCOMPARE(phaseOf(f.main), QStringLiteral("paused"));
+    }
+};
+
+QTEST_MAIN(tst_frmalt)
+#include "tst_frmalt.moc"
