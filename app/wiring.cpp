@@ -1,12 +1,18 @@
 #include "wiring.h"
 
 #include "clock/frmhoved.h"
+#include "info/frmom.h"
+#include "info/rules.h"
+#include "settings/frmalt.h"
 
 namespace app {
 
 void connectWindows(gameclock::frmhoved &main)
 {
-    Q_UNUSED(main);
+    using gameclock::frmhoved;
+    QObject::connect(&main, &frmhoved::optionsRequested, &main, [&main] { settings::showOptions(main); });
+    QObject::connect(&main, &frmhoved::aboutRequested, &main, [&main] { info::showAbout(main); });
+    QObject::connect(&main, &frmhoved::rulesRequested, &main, [&main] { info::showRules(main); });
 }
 
 } // namespace app

@@ -46,20 +46,6 @@ QLabel *makePicture(QWidget *parent, const char *name, const QImage &picture, co
     return label;
 }
 
-void keepOnScreen(QWidget *window)
-{
-    const QScreen *screen = QGuiApplication::screenAt(window->geometry().topLeft());
-    if (!screen)
-        screen = window->screen();
-    if (!screen)
-        return;
-    // The fixed place is kept wherever the window fits; on a small screen it is moved in whole.
-    const QRect area = screen->availableGeometry();
-    QRect g = window->geometry();
-    g.moveLeft(std::max(area.left(), std::min(g.left(), area.right() + 1 - g.width())));
-    g.moveTop(std::max(area.top(), std::min(g.top(), area.bottom() + 1 - g.height())));
-    window->setGeometry(g);
-}
 
 QImage canvas(int width, int height, qreal devicePixelRatio)
 {
@@ -154,7 +140,6 @@ frmom::frmom(QWidget *parent) : QWidget(parent, Qt::Dialog)
     connect(Command1, &QPushButton::clicked, this, &frmom::Command1_Click);
 
     platform::placeOnScreenTwips(this, 3120, 3975);
-    keepOnScreen(this);
 }
 
 frmom::~frmom() = default;

@@ -25,7 +25,10 @@ W *showOnce(QPointer<W> &slot, const std::function<W *()> &create)
     return window;
 }
 
-// Places a top-level window so that its client area starts at the given twips on the screen.
+// Places a top-level window so that its client area starts at the given twips on the screen. The
+// place is kept wherever the window fits; on a smaller screen it is moved in whole.
 void placeOnScreenTwips(QWidget *window, int left, int top);
+// Moves a window in whole where it reaches past the edge of its screen.
+void keepOnScreen(QWidget *window);
 
 } // namespace platform

@@ -51,20 +51,6 @@ platform::CommandButton *makeButton(QWidget *parent, const char *name, const QSt
     return button;
 }
 
-// The fixed place is kept wherever the window fits; on a small screen it is moved in whole.
-void keepOnScreen(QWidget *window)
-{
-    const QScreen *screen = QGuiApplication::screenAt(window->geometry().topLeft());
-    if (!screen)
-        screen = window->screen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    QRect g = window->geometry();
-    g.moveLeft(std::max(area.left(), std::min(g.left(), area.right() + 1 - g.width())));
-    g.moveTop(std::max(area.top(), std::min(g.top(), area.bottom() + 1 - g.height())));
-    window->setGeometry(g);
-}
 
 } // namespace
 
@@ -117,7 +103,6 @@ frmalt::frmalt(gameclock::frmhoved &main) : QWidget(nullptr, Qt::Dialog), m_main
         connect(box, &platform::TextBox::gotFocus, box, [box] { box->setText(QString()); });
 
     platform::placeOnScreenTwips(this, 2715, 3990);
-    keepOnScreen(this);
     Form_Load();
 }
 
@@ -185,7 +170,7 @@ void frmalt::showReason(const QString &reason)
     melding->setHidden(false);
     // The window grows below its fixed layout so that the reason is read whole.
     setFixedSize(twips(kClientWidth), twips(kClientHeight) + height + margin);
-    keepOnScreen(this);
+    platform::keepOnScreen(this);
 }
 
 frmalt *showOptions(gameclock::frmhoved &main)
