@@ -9,7 +9,7 @@ DEPS_FLAGS := --sanitize
 endif
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test bench fuzz format install clean
+.PHONY: all deps configure build run test bench fuzz format install clean crash-test
 
 all: build
 
@@ -36,13 +36,18 @@ bench: build
 
 fuzz:
 	@scripts/install-deps --fuzz
-	cmake -S . -B build-fuzz $(GENERATOR) -DCMAKE_CXX_COMPILER=clang++ -DPARTIVAKT_FUZZ=ON -DPARTIVAKT_BROWSER=OFF -DBUILD_TESTING=OFF
+	cmake -S . -B build-fuzz $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DPARTIVAKT_FUZZ=ON -DPARTIVAKT_BROWSER=OFF -DBUILD_TESTING=OFF
 	cmake --build build-fuzz --target fuzz_linefiles --parallel
 	mkdir -p fuzz-out && cp -n tests/gamefiles/fuzz-corpus/* fuzz-out/ 2>/dev/null || true
 	./build-fuzz/fuzz_linefiles -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 fuzz-out
 
 format:
 	find app clock display gamefiles settings info platform tests bench \( -name '*.cpp' -o -name '*.h' \) | xargs clang-format -i
+
+# Kills running games at random moments and checks the backup file each time (needs Xvfb, xdotool).
+crash-test: configure
+	cmake --build $(BUILD) --target partivakt --parallel
+	scripts/crash-test $(BUILD)/partivakt $(CRASH_FLAGS)
 
 install: build
 	cmake --install $(BUILD) $(if $(PREFIX),--prefix $(PREFIX))

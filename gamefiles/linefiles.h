@@ -22,8 +22,8 @@ inline const QString kGameSuffix = QStringLiteral(".sur");
 struct FileError {
     enum class Kind { Missing, CannotOpen, TooFewLines, CannotWrite };
     Kind kind;
-    QString path;   // as the caller named it
-    QString reason; // the system's reason, where there is one
+    QString path;        // as the caller named it
+    QString reason;      // the system's reason, where there is one
     int linesFound = 0;  // TooFewLines only
     int linesNeeded = 0; // TooFewLines only
     // A whole Norwegian sentence for the user, naming the file and the reason.
@@ -62,7 +62,7 @@ struct SettingsValues {
 };
 
 struct SettingsRead {
-    SettingsValues values;   // defaults fill what the file lacks
+    SettingsValues values; // defaults fill what the file lacks
     bool defaultsUsed = false;
     std::optional<FileError> error; // why defaults were used (missing file, too few lines...)
 };

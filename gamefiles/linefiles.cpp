@@ -1,0 +1,357 @@
+#include "linefiles.h"
+#include "linefiles_p.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+#include <algorithm>
+
+namespace gamefiles {
+
+namespace {
+
+constexpr int kGameLines = 7;
+constexpr int kSettingsLines = 3;
+
+// A reader never holds more than this; without a cap a large file without CR (a renamed video,
+// /dev/zero) would be read whole into memory. The writer refuses more, so all we write reads back.
+constexpr qsizetype kMaxBytes = 16 * 1024 * 1024;
+constexpr qint64 kChunk = 64 * 1024;
+
+detail::WriteStep &writeStep()
+{
+    static detail::WriteStep step;
+    return step;
+}
+
+// Bytes 0x80 to 0x9F of Windows-1252. The five bytes that Windows-1252 leaves unassigned map to
+// the C1 controls of the same number, as Windows does, so every byte reads and writes back as itself.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+QString fromCp1252(const QByteArray &bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar *out = text.data();
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        *out++ = QChar(b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : char16_t(b));
+    }
+    return text;
+}
+
+std::optional<QByteArray> toCp1252(const QString &text)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (const QChar ch : text) {
+        const char16_t u = ch.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            bytes.append(char(u));
+            continue;
+        }
+        int i = 0;
+        while (i < 32 && kCp1252High[i] != u)
+            ++i;
+        if (i == 32)
+            return std::nullopt;
+        bytes.append(char(0x80 + i));
+    }
+    return bytes;
+}
+
+// Well-formed UTF-8 in the strict sense: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool isWellFormedUtf8(const QByteArray &bytes)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const auto *end = p + bytes.size();
+    while (p < end) {
+        const unsigned char b = *p;
+        if (b < 0x80) {
+            ++p;
+            continue;
+        }
+        int more = 0;
+        unsigned char lo = 0x80, hi = 0xBF; // allowed range of the second byte
+        if (b >= 0xC2 && b <= 0xDF) {
+            more = 1;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            more = 2;
+            lo = b == 0xE0 ? 0xA0 : 0x80;
+            hi = b == 0xED ? 0x9F : 0xBF;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            more = 3;
+            lo = b == 0xF0 ? 0x90 : 0x80;
+            hi = b == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false;
+        }
+        if (end - p <= more || p[1] < lo || p[1] > hi)
+            return false;
+        for (int i = 2; i <= more; ++i) {
+            if (p[i] < 0x80 || p[i] > 0xBF)
+                return false;
+        }
+        p += more + 1;
+    }
+    return true;
+}
+
+// One decision per file, taken line by line so that bytes split by a line end never pass as UTF-8.
+bool isUtf8File(const QList<QByteArray> &lines)
+{
+    bool nonAscii = false;
+    for (const QByteArray &line : lines) {
+        if (!isWellFormedUtf8(line))
+            return false;
+        nonAscii = nonAscii || std::any_of(line.begin(), line.end(), [](char c) { return c & 0x80; });
+    }
+    return nonAscii;
+}
+
+QString fromUtf8(const QByteArray &bytes)
+{
+    // A byte order mark at the start is part of the value, like everything else.
+    QStringDecoder decoder(QStringConverter::Utf8,
+                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    return decoder(bytes);
+}
+
+QStringList decodeLines(const QList<QByteArray> &lines)
+{
+    const bool utf8 = isUtf8File(lines);
+    QStringList texts;
+    texts.reserve(lines.size());
+    for (const QByteArray &line : lines)
+        texts.append(utf8 ? fromUtf8(line) : fromCp1252(line));
+    return texts;
+}
+
+FileError makeError(FileError::Kind kind, const QString &path, const QString &reason = {})
+{
+    return FileError{kind, path, reason};
+}
+
+struct LinesRead {
+    QStringList lines;
+    std::optional<FileError> error; // Missing or CannotOpen; too few lines is the caller's to judge
+};
+
+LinesRead readLines(const QString &path, int needed)
+{
+    if (path.isEmpty())
+        return {{}, makeError(FileError::Kind::Missing, path, QStringLiteral("filnavnet er tomt"))};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        const bool exists = QFileInfo::exists(path);
+        return {{},
+                makeError(exists ? FileError::Kind::CannotOpen : FileError::Kind::Missing, path, file.errorString())};
+    }
+    // Read only as far as the needed lines go: each CR ends one line.
+    QByteArray data;
+    qsizetype lineEnds = 0;
+    while (lineEnds < needed) {
+        const qsizetype start = data.size();
+        data.resize(start + std::min<qint64>(kChunk, kMaxBytes + 1 - start));
+        const qint64 n = file.read(data.data() + start, data.size() - start);
+        data.resize(start + std::max<qint64>(n, 0));
+        if (n < 0)
+            return {{}, makeError(FileError::Kind::CannotOpen, path, file.errorString())};
+        if (n == 0)
+            break;
+        lineEnds += std::count(data.cbegin() + start, data.cend(), '\r');
+        if (data.size() > kMaxBytes && lineEnds < needed) {
+            return {{},
+                    makeError(FileError::Kind::CannotOpen, path,
+                              QStringLiteral("de første %1 linjene er til sammen lengre enn %2 MiB")
+                                  .arg(needed)
+                                  .arg(kMaxBytes / (1024 * 1024)))};
+        }
+    }
+    return {decodeLines(splitLines(data, needed)), std::nullopt};
+}
+
+std::optional<FileError> writeLines(const QString &path, const QStringList &lines)
+{
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        // A CR would end the line early and shift every later value into the wrong place.
+        if (lines[i].contains(QLatin1Char('\r'))) {
+            return makeError(FileError::Kind::CannotWrite, path,
+                             QStringLiteral("verdien på linje %1 inneholder et linjeskift (CR)").arg(i + 1));
+        }
+    }
+    if (path.isEmpty())
+        return makeError(FileError::Kind::CannotWrite, path, QStringLiteral("filnavnet er tomt"));
+    const QByteArray bytes = encodeLines(lines);
+    if (bytes.size() > kMaxBytes) {
+        return makeError(FileError::Kind::CannotWrite, path,
+                         QStringLiteral("innholdet er større enn %1 MiB").arg(kMaxBytes / (1024 * 1024)));
+    }
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) // no Text mode: the line ends are ours, byte for byte
+        return makeError(FileError::Kind::CannotWrite, path, file.errorString());
+    const qint64 written = writeStep() ? writeStep()(file, bytes) : file.write(bytes);
+    if (written != bytes.size()) {
+        const QString reason =
+            file.error() != QFileDevice::NoError
+                ? file.errorString()
+                : QStringLiteral("bare %1 av %2 byte ble skrevet").arg(qMax<qint64>(written, 0)).arg(bytes.size());
+        file.cancelWriting();
+        return makeError(FileError::Kind::CannotWrite, path, reason);
+    }
+    if (!file.commit())
+        return makeError(FileError::Kind::CannotWrite, path, file.errorString());
+    return std::nullopt;
+}
+
+FileError tooFewLines(const QString &path, qsizetype found, int needed)
+{
+    FileError error = makeError(FileError::Kind::TooFewLines, path);
+    error.linesFound = int(found);
+    error.linesNeeded = needed;
+    return error;
+}
+
+// "…: Reason." without doubling a full stop the system already gave.
+QString withReason(const QString &start, const QString &reason)
+{
+    if (reason.isEmpty())
+        return start + QLatin1Char('.');
+    const QChar last = reason.back();
+    const bool ended = last == QLatin1Char('.') || last == QLatin1Char('!') || last == QLatin1Char('?');
+    return start + QStringLiteral(": ") + reason + (ended ? QString() : QStringLiteral("."));
+}
+
+} // namespace
+
+QString FileError::message() const
+{
+    const QString name = QDir::toNativeSeparators(path);
+    switch (kind) {
+    case Kind::Missing:
+        return QStringLiteral("Finner ikke filen «%1».").arg(name);
+    case Kind::CannotOpen:
+        return withReason(QStringLiteral("Kan ikke åpne filen «%1»").arg(name), reason);
+    case Kind::TooFewLines:
+        return QStringLiteral("Filen «%1» har for få linjer (%2 av %3).").arg(name).arg(linesFound).arg(linesNeeded);
+    case Kind::CannotWrite:
+        return withReason(QStringLiteral("Kan ikke skrive filen «%1»").arg(name), reason);
+    }
+    return withReason(QStringLiteral("Feil ved filen «%1»").arg(name), reason);
+}
+
+std::optional<FileError> writeGameFile(const QString &path, const GameValues &values)
+{
+    return writeLines(
+        path, {values.mina, values.seka, values.minb, values.sekb, values.spillera, values.spillerb, values.stans});
+}
+
+GameRead readGameFile(const QString &path)
+{
+    LinesRead read = readLines(path, kGameLines);
+    if (read.error)
+        return {{}, read.error};
+    if (read.lines.size() < kGameLines)
+        return {{}, tooFewLines(path, read.lines.size(), kGameLines)};
+    const QStringList &l = read.lines;
+    return {{l[0], l[1], l[2], l[3], l[4], l[5], l[6]}, std::nullopt};
+}
+
+std::optional<FileError> writePathFile(const QString &gamePath, const QString &file)
+{
+    return writeLines(file, {gamePath});
+}
+
+PathRead readPathFile(const QString &file)
+{
+    LinesRead read = readLines(file, 1);
+    if (read.error)
+        return {{}, read.error};
+    if (read.lines.isEmpty())
+        return {{}, tooFewLines(file, 0, 1)};
+    return {read.lines.front(), std::nullopt};
+}
+
+SettingsRead readSettings(const QString &file)
+{
+    SettingsRead result;
+    LinesRead read = readLines(file, kSettingsLines);
+    if (read.error) {
+        result.defaultsUsed = true;
+        result.error = read.error;
+        return result;
+    }
+    QString *const fields[kSettingsLines] = {&result.values.spillera, &result.values.spillerb, &result.values.stans};
+    for (qsizetype i = 0; i < read.lines.size(); ++i)
+        *fields[i] = read.lines[i];
+    if (read.lines.size() < kSettingsLines) {
+        result.defaultsUsed = true;
+        result.error = tooFewLines(file, read.lines.size(), kSettingsLines);
+    }
+    return result;
+}
+
+std::optional<FileError> writeSettings(const SettingsValues &values, const QString &file)
+{
+    return writeLines(file, {values.spillera, values.spillerb, values.stans});
+}
+
+QList<QByteArray> splitLines(const QByteArray &data, int maxLines)
+{
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    while (start < data.size() && lines.size() < maxLines) {
+        const qsizetype cr = data.indexOf('\r', start);
+        if (cr < 0) {
+            lines.append(data.mid(start));
+            break;
+        }
+        lines.append(data.mid(start, cr - start));
+        start = cr + 1;
+        if (start < data.size() && data[start] == '\n')
+            ++start;
+    }
+    return lines;
+}
+
+QString decodeText(const QByteArray &bytes)
+{
+    return isUtf8File({bytes}) ? fromUtf8(bytes) : fromCp1252(bytes);
+}
+
+QByteArray encodeLines(const QStringList &lines)
+{
+    QList<QByteArray> encoded;
+    encoded.reserve(lines.size());
+    for (const QString &line : lines) {
+        std::optional<QByteArray> bytes = toCp1252(line);
+        if (!bytes)
+            break;
+        encoded.append(*bytes);
+    }
+    const bool cp1252 = encoded.size() == lines.size() && !isUtf8File(encoded);
+    QByteArray out;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        out += cp1252 ? encoded[i] : lines[i].toUtf8();
+        out += "\r\n";
+    }
+    return out;
+}
+
+namespace detail {
+
+void setWriteStep(WriteStep step)
+{
+    writeStep() = std::move(step);
+}
+
+} // namespace detail
+
+} // namespace gamefiles
