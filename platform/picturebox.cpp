@@ -24,28 +24,34 @@ void PictureBox::ensureCanvas()
     QImage fresh(wanted, QImage::Format_ARGB32_Premultiplied);
     fresh.setDevicePixelRatio(dpr);
     fresh.fill(palette().color(QPalette::Window));
-    if (!m_canvas.isNull() && qFuzzyCompare(m_canvas.devicePixelRatio(), dpr)) {
+    // Keep the drawing across a change of size or screen scale; only the program draws it again.
+    if (!m_canvas.isNull()) {
         QPainter p(&fresh);
         p.drawImage(QPoint(0, 0), m_canvas);
     }
     m_canvas = fresh;
 }
 
-void PictureBox::prepare(QPainter &painter, bool smoothAtOneToOne) const
+void PictureBox::prepare(QPainter &painter, bool smooth) const
 {
-    // On a 1:1 screen the faces keep the exact pixels they were designed with (a rim of pure
-    // red); on HiDPI screens antialiasing makes the finer pixels worth having.
-    if (!smoothAtOneToOne && m_canvas.devicePixelRatio() <= 1.0)
-        return;
-    painter.setRenderHint(QPainter::Antialiasing);
-    // Whole coordinates name pixels: shift to pixel centres so one-pixel lines stay crisp.
-    painter.translate(0.5, 0.5);
+    // Whole pixels, before the shift below; a region clip costs far less than a path clip.
+    if (m_clip)
+        painter.setClipRegion(*m_clip);
+    if (smooth)
+        painter.setRenderHint(QPainter::Antialiasing);
+    // Whole coordinates name pixels: draw through their centres so one-pixel lines stay crisp.
+    // Aliased drawing at 1:1 already lands there.
+    if (smooth || m_canvas.devicePixelRatio() > 1.0)
+        painter.translate(0.5, 0.5);
 }
 
 void PictureBox::circle(double cx, double cy, double radius, const QColor &outline)
 {
     ensureCanvas();
     QPainter p(&m_canvas);
+    // Aliased at every scale: each pixel the circle touches is replaced outright, so a solid
+    // circle drawn again gives the same pixels whatever lay there. Antialiased edges would blend
+    // with the previous picture and grow at every redraw.
     prepare(p, false);
     p.setPen(QPen(outline, m_drawWidth));
     p.setBrush(m_fillStyle == FillStyle::Solid ? QBrush(m_fillColor) : QBrush(Qt::NoBrush));

@@ -2,7 +2,10 @@
 
 #include <QColor>
 #include <QImage>
+#include <QRegion>
 #include <QWidget>
+
+#include <optional>
 
 namespace platform {
 
@@ -28,6 +31,10 @@ public:
     void circle(double cx, double cy, double radius, const QColor &outline);
     void line(float x1, float y1, float x2, float y2);
 
+    // While set, drawing leaves the pixels outside the region (logical pixels) untouched.
+    void setClipRegion(const QRegion &region) { m_clip = region; }
+    void clearClip() { m_clip.reset(); }
+
     // The canvas as drawn, at the device pixel ratio; pixelAt reads it in logical pixels.
     const QImage &canvas() const { return m_canvas; }
     QColor pixelAt(int x, int y) const;
@@ -38,12 +45,13 @@ protected:
 
 private:
     void ensureCanvas();
-    void prepare(class QPainter &painter, bool smoothAtOneToOne) const;
+    void prepare(class QPainter &painter, bool smooth) const;
 
     QImage m_canvas;
     FillStyle m_fillStyle = FillStyle::Transparent;
     QColor m_fillColor = Qt::black;
     int m_drawWidth = 1;
+    std::optional<QRegion> m_clip;
 };
 
 } // namespace platform

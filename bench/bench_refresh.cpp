@@ -1,0 +1,99 @@
+// One tick of the 100 ms refresh timer (both faces and both start captions) of a real main window
+// whose read-outs move on at every tick, against the frame budget of a 60 Hz screen.
+
+#include "clock/frmhoved.h"
+#include "platform/timer.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <numeric>
+#include <vector>
+
+namespace {
+
+constexpr double kFrameBudgetUs = 1e6 / 60.0;
+constexpr double kTargetPercent = 2.0;
+
+struct Figures {
+    double mean, p50, p99, max;
+};
+
+Figures figures(std::vector<double> us)
+{
+    std::sort(us.begin(), us.end());
+    const auto at = [&](double q) { return us[std::min(us.size() - 1, size_t(q * double(us.size())))]; };
+    return {std::accumulate(us.begin(), us.end(), 0.0) / double(us.size()), at(0.50), at(0.99), us.back()};
+}
+
+void print(const char *what, const Figures &f)
+{
+    const auto percent = [](double us) { return 100.0 * us / kFrameBudgetUs; };
+    std::printf("%s: mean %.1f µs = %.2f %% of a 16.7 ms frame (target < %.0f %%)%s\n", what, f.mean, percent(f.mean),
+                kTargetPercent, percent(f.mean) < kTargetPercent ? "" : "  OVER TARGET");
+    std::printf("    p50 %.1f µs = %.2f %%, p99 %.1f µs = %.2f %%, max %.1f µs\n", f.p50, percent(f.p50), f.p99,
+                percent(f.p99), f.max);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const bool quick = app.arguments().contains(QStringLiteral("--quick"));
+    const int warmUp = quick ? 100 : 500;
+    const int runs = quick ? 1000 : 10000;
+
+    // Virtual time: no timer fires on its own, so only the measured ticks run.
+    platform::ManualClock clock;
+    platform::TimeSource::setCurrent(&clock);
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+
+    {
+        gameclock::frmhoved w;
+        w.show();
+        clock.advance(1); // start-up
+        QCoreApplication::processEvents();
+
+        // The read-outs of a running game: every tick shows another second, every 60th another minute.
+        int second = 0;
+        const auto moveOn = [&] {
+            ++second;
+            w.seka->setText(QString::number(second % 60));
+            w.mina->setText(QString::number(second / 60 % 90));
+            w.sekb->setText(QString::number((second * 7) % 60));
+            w.minb->setText(QString::number((second / 60 + 12) % 90));
+        };
+
+        std::vector<double> tick, tickAndPaint;
+        tick.reserve(runs);
+        tickAndPaint.reserve(runs);
+        QElapsedTimer t;
+        for (int i = 0; i < warmUp + runs; ++i) {
+            moveOn();
+            t.start();
+            w.Timer2_Timer();
+            const qint64 handler = t.nsecsElapsed();
+            // What the screen then costs: the window repaints the changed faces and captions.
+            QCoreApplication::processEvents();
+            const qint64 painted = t.nsecsElapsed();
+            if (i >= warmUp) {
+                tick.push_back(double(handler) / 1000.0);
+                tickAndPaint.push_back(double(painted) / 1000.0);
+            }
+        }
+
+        std::printf("%d ticks after %d to warm up, platform %s, canvas scale %.2g\n", runs, warmUp,
+                    qPrintable(QGuiApplication::platformName()), w.ura->canvas().devicePixelRatio());
+        print("refresh tick", figures(tick));
+        print("refresh tick with repaint", figures(tickAndPaint));
+    }
+    platform::TimeSource::setCurrent(nullptr);
+    return 0;
+}
