@@ -133,9 +133,35 @@ QStringList decodeLines(const QList<QByteArray> &lines)
     return texts;
 }
 
+// The system's reasons come in English (glibc's and Qt's own texts); the user reads Norwegian.
+QString norwegianReason(const QString &reason)
+{
+    static const std::pair<const char *, const char *> known[] = {
+        {"No such file or directory", "filen eller mappen finnes ikke"},
+        {"Permission denied", "ingen tilgang"},
+        {"Operation not permitted", "ingen tilgang"},
+        {"Is a directory", "navnet er en mappe"},
+        {"file to open is a directory", "navnet er en mappe"},
+        {"Filename refers to a directory", "navnet er en mappe"},
+        {"Not a directory", "en del av stien er ikke en mappe"},
+        {"No space left on device", "disken er full"},
+        {"Disk quota exceeded", "diskkvoten er brukt opp"},
+        {"Read-only file system", "filsystemet er skrivebeskyttet"},
+        {"File name too long", "filnavnet er for langt"},
+        {"Too many open files", "for mange åpne filer"},
+        {"Input/output error", "lese- eller skrivefeil på disken"},
+    };
+    for (const auto &[english, norwegian] : known)
+        if (reason.compare(QLatin1String(english), Qt::CaseInsensitive) == 0)
+            return QString::fromUtf8(norwegian);
+    if (reason.startsWith(QLatin1String("Existing file ")) && reason.endsWith(QLatin1String(" is not writable")))
+        return QStringLiteral("den eksisterende filen kan ikke overskrives");
+    return reason;
+}
+
 FileError makeError(FileError::Kind kind, const QString &path, const QString &reason = {})
 {
-    return FileError{kind, path, reason};
+    return FileError{kind, path, norwegianReason(reason)};
 }
 
 struct LinesRead {

@@ -508,14 +508,15 @@ void TestLineFiles::failedWriteTouchesNothing_data()
     QTest::addColumn<QString>("writer");
     QTest::addColumn<QString>("file");
     QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("reason"); // in Norwegian, whatever the system said
 
     for (const char *writer : {"game", "path", "settings"}) {
         const QStringList good = linesFor(QString::fromLatin1(writer));
         QStringList withCr = good;
         withCr.last() += QStringLiteral("\r\nx");
-        QTest::addRow("%s: directory missing", writer) << writer << "borte/fil" << good;
-        QTest::addRow("%s: a directory in its place", writer) << writer << "mappe" << good;
-        QTest::addRow("%s: a value with CR", writer) << writer << "gammel" << withCr;
+        QTest::addRow("%s: directory missing", writer) << writer << "borte/fil" << good << "finnes ikke";
+        QTest::addRow("%s: a directory in its place", writer) << writer << "mappe" << good << "er en mappe";
+        QTest::addRow("%s: a value with CR", writer) << writer << "gammel" << withCr << "linjeskift";
     }
 }
 
@@ -524,6 +525,7 @@ void TestLineFiles::failedWriteTouchesNothing()
     QFETCH(QString, writer);
     QFETCH(QString, file);
     QFETCH(QStringList, lines);
+    QFETCH(QString, reason);
 
     QVERIFY(QDir().mkdir(QStringLiteral("mappe")));
     QVERIFY(putFile(QStringLiteral("mappe/inni"), "inni\r\n"));
@@ -536,6 +538,7 @@ void TestLineFiles::failedWriteTouchesNothing()
     QCOMPARE(error->path, file);
     QVERIFY(!error->reason.isEmpty());
     QVERIFY2(error->message().contains(error->reason), qPrintable(error->message()));
+    QVERIFY2(error->reason.contains(reason), qPrintable(error->reason));
     QCOMPARE(snapshot(), before);
 }
 
