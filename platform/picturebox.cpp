@@ -57,6 +57,7 @@ void PictureBox::circle(double cx, double cy, double radius, const QColor &outli
     p.setBrush(m_fillStyle == FillStyle::Solid ? QBrush(m_fillColor) : QBrush(Qt::NoBrush));
     p.drawEllipse(QPointF(cx, cy), radius, radius);
     update();
+    Q_EMIT drawnOn();
 }
 
 void PictureBox::line(float x1, float y1, float x2, float y2)
@@ -67,6 +68,7 @@ void PictureBox::line(float x1, float y1, float x2, float y2)
     p.setPen(QPen(foreColor(), m_drawWidth, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(x1, y1), QPointF(x2, y2));
     update();
+    Q_EMIT drawnOn();
 }
 
 QColor PictureBox::pixelAt(int x, int y) const

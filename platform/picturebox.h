@@ -39,6 +39,10 @@ public:
     const QImage &canvas() const { return m_canvas; }
     QColor pixelAt(int x, int y) const;
 
+Q_SIGNALS:
+    // Something was drawn onto the canvas.
+    void drawnOn();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;

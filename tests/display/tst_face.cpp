@@ -112,42 +112,26 @@ QString firstDifference(const QImage &a, const QImage &b)
     return {};
 }
 
-// Records the order in which picture boxes are drawn on. A widget that believes it is painting
-// defers its update requests as events to itself, which arrive in the order they were made.
-class DrawOrder : public QObject {
+// Records the order in which picture boxes are drawn on.
+class DrawOrder {
 public:
-    explicit DrawOrder(const QList<PictureBox *> &boxes) : m_boxes(boxes)
+    explicit DrawOrder(const QList<PictureBox *> &boxes)
     {
-        // Updates still pending from earlier drawing must not count.
-        QCoreApplication::processEvents();
-        for (PictureBox *box : m_boxes) {
-            box->installEventFilter(this);
-            box->setAttribute(Qt::WA_WState_InPaintEvent);
-        }
+        for (PictureBox *box : boxes)
+            m_connections << QObject::connect(box, &PictureBox::drawnOn, box, [this, box] {
+                if (m_order.isEmpty() || m_order.last() != box->objectName())
+                    m_order << box->objectName();
+            });
     }
     QStringList finish()
     {
-        for (PictureBox *box : m_boxes)
-            box->setAttribute(Qt::WA_WState_InPaintEvent, false);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
-        for (PictureBox *box : m_boxes)
-            box->removeEventFilter(this);
+        for (const auto &c : std::as_const(m_connections))
+            QObject::disconnect(c);
         return m_order;
     }
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::UpdateLater) {
-            if (m_order.isEmpty() || m_order.last() != watched->objectName())
-                m_order << watched->objectName();
-            return true;
-        }
-        return false;
-    }
-
 private:
-    QList<PictureBox *> m_boxes;
+    QList<QMetaObject::Connection> m_connections;
     QStringList m_order;
 };
 
