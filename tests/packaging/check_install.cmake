@@ -1,0 +1,45 @@
+# Installs the build into a scratch prefix and checks that each file lands where desktops look
+# for it, and that the files name each other consistently.
+cmake_minimum_required(VERSION 3.25)
+file(REMOVE_RECURSE ${PREFIX})
+set(ENV{DESTDIR} "")
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
+                RESULT_VARIABLE result OUTPUT_QUIET)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "cmake --install failed: ${result}")
+endif()
+
+set(program ${BINDIR}/partivakt)
+set(desktop ${DATADIR}/applications/${APP_ID}.desktop)
+set(metainfo ${DATADIR}/metainfo/${APP_ID}.metainfo.xml)
+set(expected ${program} ${desktop} ${metainfo} ${DATADIR}/icons/hicolor/scalable/apps/${APP_ID}.svg)
+if(EXISTS ${RESOURCES}/regler.html)
+    list(APPEND expected ${DATADIR}/partivakt/regler.html)
+endif()
+
+set(missing "")
+foreach(file ${expected})
+    if(NOT EXISTS ${PREFIX}/${file} OR IS_DIRECTORY ${PREFIX}/${file})
+        list(APPEND missing ${file})
+    endif()
+endforeach()
+if(missing)
+    message(FATAL_ERROR "not installed: ${missing}")
+endif()
+
+# A desktop finds the icon and the program through the entry, and the entry through the metainfo.
+file(STRINGS ${PREFIX}/${desktop} entry)
+foreach(line "Exec=partivakt" "Icon=${APP_ID}")
+    if(NOT line IN_LIST entry)
+        message(FATAL_ERROR "${desktop} lacks the line ${line}")
+    endif()
+endforeach()
+file(READ ${PREFIX}/${metainfo} component)
+foreach(tag "<id>${APP_ID}</id>" "<launchable type=\"desktop-id\">${APP_ID}.desktop</launchable>"
+            "<binary>partivakt</binary>")
+    string(FIND "${component}" "${tag}" at)
+    if(at EQUAL -1)
+        message(FATAL_ERROR "${metainfo} lacks ${tag}")
+    endif()
+endforeach()
+message(STATUS "installed: ${expected}")
