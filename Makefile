@@ -9,7 +9,7 @@ DEPS_FLAGS := --sanitize
 endif
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test bench fuzz format install clean
+.PHONY: all deps configure build run test bench fuzz format install clean crash-test
 
 all: build
 
@@ -43,6 +43,11 @@ fuzz:
 
 format:
 	find app clock display gamefiles settings info platform tests bench \( -name '*.cpp' -o -name '*.h' \) | xargs clang-format -i
+
+# Kills running games at random moments and checks the backup file each time (needs Xvfb, xdotool).
+crash-test: configure
+	cmake --build $(BUILD) --target partivakt --parallel
+	scripts/crash-test $(BUILD)/partivakt $(CRASH_FLAGS)
 
 install: build
 	cmake --install $(BUILD) $(if $(PREFIX),--prefix $(PREFIX))
