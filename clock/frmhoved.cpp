@@ -1,5 +1,7 @@
 #include "frmhoved.h"
 
+#include "backupwriter.h"
+
 #include "display/face.h"
 #include "gamefiles/linefiles.h"
 #include "numbers.h"
@@ -113,6 +115,9 @@ frmhoved::frmhoved(QWidget *parent) : QMainWindow(parent)
     connect(tidb, &platform::Timer::timeout, this, &frmhoved::tidb_Timer);
     connect(Timer1, &platform::Timer::timeout, this, &frmhoved::Timer1_Timer);
     connect(Timer2, &platform::Timer::timeout, this, &frmhoved::Timer2_Timer);
+
+    m_backup = new BackupWriter(gamefiles::kBackupFile, BackupWriter::defaultMode(), this);
+    connect(m_backup, &BackupWriter::written, this, &frmhoved::backupWritten);
 }
 
 frmhoved::~frmhoved() = default;
@@ -425,7 +430,16 @@ gamefiles::GameValues frmhoved::gameValues() const
 
 void frmhoved::writeBackup()
 {
-    const std::optional<gamefiles::FileError> error = gamefiles::writeGameFile(gamefiles::kBackupFile, gameValues());
+    m_backup->write(gameValues());
+}
+
+bool frmhoved::finishBackup(int timeoutMs)
+{
+    return m_backup->waitForIdle(timeoutMs);
+}
+
+void frmhoved::backupWritten(const std::optional<gamefiles::FileError> &error)
+{
     if (error) {
         // Once per outage: the clock goes on, the message stays until a write succeeds again.
         if (m_backupFailure.isEmpty()) {
@@ -490,6 +504,8 @@ void frmhoved::Nytt_Click()
 
 void frmhoved::Avslutt_Click()
 {
+    // At once, but not before the last counted second is on disk (a few milliseconds at most).
+    finishBackup();
     platform::endProgram(0);
 }
 

@@ -16,9 +16,12 @@ class QMenu;
 
 namespace gamefiles {
 struct GameValues;
-}
+struct FileError;
+} // namespace gamefiles
 
 namespace gameclock {
+
+class BackupWriter;
 
 // The game clock's main window. It is also the only store of game state: read-outs, names, limit,
 // turn indicator, flags and clock timers are its controls, and every handler works on them.
@@ -74,6 +77,9 @@ public:
     // The seven values a game file holds, from the controls as they stand now.
     gamefiles::GameValues gameValues() const;
 
+    // Waits (a bounded time) until the last backup write has reached the disk.
+    bool finishBackup(int timeoutMs = 2000);
+
     // A message for the user in the status bar; it stays until replaced or cleared.
     void report(const QString &message);
     QString reportedMessage() const;
@@ -97,7 +103,9 @@ private:
     void startGame(bool playerA);
     void tick(QLabel *sek, QLabel *min, QGroupBox *klaff, platform::TextBox *spiller);
     void writeBackup();
+    void backupWritten(const std::optional<gamefiles::FileError> &error);
 
+    BackupWriter *m_backup;
     QString m_backupFailure; // the message shown while the backup cannot be written
 };
 

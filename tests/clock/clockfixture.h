@@ -3,6 +3,7 @@
 // Shared set-up for tests of the main window: virtual time, a temporary working directory and a
 // freshly started window.
 
+#include "clock/backupwriter.h"
 #include "clock/frmhoved.h"
 #include "platform/controls.h"
 #include "platform/timer.h"
@@ -27,6 +28,8 @@ struct ClockFixture {
     {
         QStandardPaths::setTestModeEnabled(true);
         platform::TimeSource::setCurrent(&clock);
+        // Each tick's backup is on disk when the tick returns, so a test can read it at once.
+        gameclock::BackupWriter::setDefaultMode(gameclock::BackupWriter::Mode::Immediate);
         QDir::setCurrent(dir.path());
     }
     ~ClockFixture()
