@@ -3,6 +3,7 @@
 #include "clock/frmhoved.h"
 #include "info/frmom.h"
 #include "info/rules.h"
+#include "platform/screensaver.h"
 #include "settings/frmalt.h"
 
 namespace app {
@@ -13,6 +14,8 @@ void connectWindows(gameclock::frmhoved &main)
     QObject::connect(&main, &frmhoved::optionsRequested, &main, [&main] { settings::showOptions(main); });
     QObject::connect(&main, &frmhoved::aboutRequested, &main, [&main] { info::showAbout(main); });
     QObject::connect(&main, &frmhoved::rulesRequested, &main, [&main] { info::showRules(main); });
+    // Nobody touches the screen during a long think: keep it from blanking while a clock runs.
+    platform::keepScreenAwakeWhileRunning(&main, {main.tida, main.tidb});
 }
 
 } // namespace app
