@@ -72,6 +72,8 @@ platform::TextBox *makeTextBox(QWidget *parent, const char *name, const QString 
 {
     auto *box = new platform::TextBox(text, parent);
     box->setObjectName(QLatin1String(name));
+    // Whatever is typed must fit the files it is saved in.
+    box->setMaxLength(gamefiles::kMaxValueLength);
     box->setAccessibleName(role);
     return box;
 }

@@ -211,6 +211,11 @@ std::optional<FileError> writeLines(const QString &path, const QStringList &line
             return makeError(FileError::Kind::CannotWrite, path,
                              QStringLiteral("verdien på linje %1 inneholder et linjeskift (CR)").arg(i + 1));
         }
+        // What is written must read back.
+        if (lines[i].size() > kMaxValueLength) {
+            return makeError(FileError::Kind::CannotWrite, path,
+                             QStringLiteral("verdien på linje %1 er lengre enn %2 tegn").arg(i + 1).arg(kMaxValueLength));
+        }
     }
     if (path.isEmpty())
         return makeError(FileError::Kind::CannotWrite, path, QStringLiteral("filnavnet er tomt"));
@@ -235,6 +240,13 @@ std::optional<FileError> writeLines(const QString &path, const QStringList &line
     if (!file.commit())
         return makeError(FileError::Kind::CannotWrite, path, file.errorString());
     return std::nullopt;
+}
+
+FileError tooLong(const QString &path, int line)
+{
+    FileError error{FileError::Kind::TooLong, path, {}};
+    error.line = line;
+    return error;
 }
 
 FileError tooFewLines(const QString &path, qsizetype found, int needed)
@@ -267,6 +279,8 @@ QString FileError::message() const
         return withReason(QStringLiteral("Kan ikke åpne filen «%1»").arg(name), reason);
     case Kind::TooFewLines:
         return QStringLiteral("Filen «%1» har for få linjer (%2 av %3).").arg(name).arg(linesFound).arg(linesNeeded);
+    case Kind::TooLong:
+        return QStringLiteral("Linje %2 i filen «%1» er for lang (over %3 tegn).").arg(name).arg(line).arg(kMaxValueLength);
     case Kind::CannotWrite:
         return withReason(QStringLiteral("Kan ikke skrive filen «%1»").arg(name), reason);
     }
@@ -287,6 +301,9 @@ GameRead readGameFile(const QString &path)
     if (read.lines.size() < kGameLines)
         return {{}, tooFewLines(path, read.lines.size(), kGameLines)};
     const QStringList &l = read.lines;
+    for (qsizetype i = 0; i < l.size(); ++i)
+        if (l[i].size() > kMaxValueLength)
+            return {{}, tooLong(path, int(i) + 1)};
     return {{l[0], l[1], l[2], l[3], l[4], l[5], l[6]}, std::nullopt};
 }
 
@@ -315,9 +332,16 @@ SettingsRead readSettings(const QString &file)
         return result;
     }
     QString *const fields[kSettingsLines] = {&result.values.spillera, &result.values.spillerb, &result.values.stans};
-    for (qsizetype i = 0; i < read.lines.size(); ++i)
+    for (qsizetype i = 0; i < read.lines.size(); ++i) {
+        if (read.lines[i].size() > kMaxValueLength) {
+            // That value keeps its default; the others are taken.
+            result.defaultsUsed = true;
+            result.error = tooLong(file, int(i) + 1);
+            continue;
+        }
         *fields[i] = read.lines[i];
-    if (read.lines.size() < kSettingsLines) {
+    }
+    if (read.lines.size() < kSettingsLines && !result.error) {
         result.defaultsUsed = true;
         result.error = tooFewLines(file, read.lines.size(), kSettingsLines);
     }

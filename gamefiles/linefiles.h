@@ -18,14 +18,18 @@ inline const QString kBackupFile = QStringLiteral("Sikkerhetskopi.sur");
 inline const QString kPathFile = QStringLiteral("bane.ban");
 inline const QString kSettingsFile = QStringLiteral("def.dur");
 inline const QString kGameSuffix = QStringLiteral(".sur");
+// Longer values are no name or number anyone typed: a damaged file, which must not freeze the
+// window by putting megabytes into a caption.
+inline constexpr int kMaxValueLength = 1000;
 
 struct FileError {
-    enum class Kind { Missing, CannotOpen, TooFewLines, CannotWrite };
+    enum class Kind { Missing, CannotOpen, TooFewLines, TooLong, CannotWrite };
     Kind kind;
     QString path;        // as the caller named it
     QString reason;      // the system's reason, where there is one
     int linesFound = 0;  // TooFewLines only
     int linesNeeded = 0; // TooFewLines only
+    int line = 0;        // TooLong: the line that is too long
     // A whole Norwegian sentence for the user, naming the file and the reason.
     [[nodiscard]] QString message() const;
 };

@@ -38,6 +38,8 @@ platform::TextBox *makeTextBox(QWidget *parent, const char *name, const QString 
     auto *box = new platform::TextBox(text, parent);
     box->setObjectName(QLatin1String(name));
     box->setAccessibleName(role);
+    // Whatever is typed must fit the settings file.
+    box->setMaxLength(gamefiles::kMaxValueLength);
     return box;
 }
 

@@ -222,6 +222,13 @@ private Q_SLOTS:
         QTest::newRow("empty first line") << lines({"", "B", "30"}) << "" << "B" << "30" << false;
         QTest::newRow("missing file") << QByteArray() << "Spiller A" << "Spiller B" << "60" << true;
         QTest::newRow("one line") << lines({"Kari"}) << "Kari" << "Spiller B" << "60" << true;
+        QTest::newRow("empty file") << QByteArray("") << "Spiller A" << "Spiller B" << "60" << true;
+        QTest::newRow("a 10 MB line") << QByteArray("Kari\r\n" + QByteArray(10 << 20, 'x') + "\r\n30\r\n") << "Kari"
+                                      << "Spiller B" << "30" << true;
+        QByteArray binary;
+        for (int i = 0; i < 4096; ++i)
+            binary += char((i * 37 + 11) % 256);
+        QTest::newRow("binary") << binary << "" << "" << "" << false;
     }
     void settingsFileIsTakenAsItStands()
     {
@@ -234,6 +241,14 @@ private Q_SLOTS:
         if (!content.isNull())
             writeFile(f.file(gamefiles::kSettingsFile), content);
         frmhoved &w = f.start();
+        if (QTest::currentDataTag() == QLatin1String("binary")) {
+            // Garbage is taken as text, as any settings file is; the clock still works.
+            f.clock.advance(200);
+            w.startb->click();
+            f.clock.advance(2000);
+            QCOMPARE(readouts(w), QStringLiteral("0:0 0:2"));
+            return;
+        }
         QCOMPARE(w.spillera->text(), a);
         QCOMPARE(w.spillerb->text(), b);
         QCOMPARE(w.stans->text(), limit);

@@ -298,7 +298,8 @@ void TestLineFiles::gameRoundTrip_data()
     QTest::newRow("astral characters") << QStringList{"0", "0", "0", "0", "Magnus 🐴", "𝄞", "60"};
     QTest::newRow("unassigned Windows-1252 numbers") << QStringList{"0", "0", "0", "0", "\u0081", "\u009D", "60"};
     QTest::newRow("byte order mark at the start") << QStringList{"\uFEFF0", "0", "0", "0", "Ola", "Kari", "60"};
-    QTest::newRow("long name") << QStringList{"0", "0", "0", "0", QString(40000, QChar(u'ø')), "Kari", "60"};
+    QTest::newRow("longest name") << QStringList{"0", "0", "0", "0", QString(gamefiles::kMaxValueLength, QChar(u'ø')),
+                                                 "Kari", "60"};
 }
 
 void TestLineFiles::gameRoundTrip()
@@ -458,6 +459,29 @@ void TestLineFiles::largeFiles()
     const SettingsRead settings = gamefiles::readSettings(QStringLiteral("uten-linjer.sur"));
     QVERIFY(settings.defaultsUsed);
     QCOMPARE(settings.values, SettingsValues{});
+
+    // A 10 MB line is no name: the settings keep that line's default and take the rest.
+    const QByteArray tenMegabytes(10 * 1024 * 1024, 'n');
+    QVERIFY(putFile(QStringLiteral("def.dur"), "Kari\r\n" + tenMegabytes + "\r\n45\r\n"));
+    const SettingsRead longLine = gamefiles::readSettings(QStringLiteral("def.dur"));
+    QVERIFY(longLine.defaultsUsed);
+    QCOMPARE(longLine.values.spillera, QStringLiteral("Kari"));
+    QCOMPARE(longLine.values.spillerb, QStringLiteral("Spiller B"));
+    QCOMPARE(longLine.values.stans, QStringLiteral("45"));
+    QVERIFY(longLine.error);
+    QCOMPARE(longLine.error->kind, FileError::Kind::TooLong);
+    QVERIFY2(longLine.error->message().contains(QStringLiteral("Linje 2")), qPrintable(longLine.error->message()));
+    // A game file with such a line is refused whole.
+    QVERIFY(putFile(QStringLiteral("lang-navn.sur"), "0\r\n0\r\n0\r\n0\r\n" + tenMegabytes + "\r\nB\r\n60\r\n"));
+    const GameRead longGame = gamefiles::readGameFile(QStringLiteral("lang-navn.sur"));
+    QVERIFY(longGame.error);
+    QCOMPARE(longGame.error->kind, FileError::Kind::TooLong);
+    QCOMPARE(longGame.error->line, 5);
+    QCOMPARE(longGame.values, GameValues{});
+    // The longest value allowed still reads.
+    const QByteArray longest(gamefiles::kMaxValueLength, 'a');
+    QVERIFY(putFile(QStringLiteral("lengst.sur"), "0\r\n0\r\n0\r\n0\r\n" + longest + "\r\nB\r\n60\r\n"));
+    QVERIFY(!gamefiles::readGameFile(QStringLiteral("lengst.sur")).error);
 }
 
 void TestLineFiles::readErrors_data()
@@ -517,6 +541,9 @@ void TestLineFiles::failedWriteTouchesNothing_data()
         QTest::addRow("%s: directory missing", writer) << writer << "borte/fil" << good << "finnes ikke";
         QTest::addRow("%s: a directory in its place", writer) << writer << "mappe" << good << "er en mappe";
         QTest::addRow("%s: a value with CR", writer) << writer << "gammel" << withCr << "linjeskift";
+        QStringList tooLong = good;
+        tooLong.last() = QString(gamefiles::kMaxValueLength + 1, QLatin1Char('x'));
+        QTest::addRow("%s: a value too long to read back", writer) << writer << "gammel" << tooLong << "lengre enn";
     }
 }
 
