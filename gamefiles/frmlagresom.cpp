@@ -1,0 +1,123 @@
+#include "frmlagresom.h"
+
+#include "clock/frmhoved.h"
+#include "gamefiles/linefiles.h"
+#include "platform/twips.h"
+#include "platform/windows.h"
+#include "windowparts_p.h"
+
+#include <QDir>
+
+namespace gamefiles {
+
+using platform::placeTwips;
+
+namespace {
+
+constexpr int kClientWidth = 4980;
+constexpr int kClientHeight = 4860;
+
+} // namespace
+
+QString saveAsPath(const QString &directory, const QString &name)
+{
+    return directory + QDir::separator() + name + kGameSuffix;
+}
+
+QString frmlagresom::startDirectory()
+{
+    return detail::startDirectory();
+}
+
+frmlagresom::frmlagresom(gameclock::frmhoved &main) : QWidget(nullptr, Qt::Dialog), m_main(&main)
+{
+    setObjectName(QStringLiteral("frmlagresom"));
+    setWindowTitle(QStringLiteral("Lagre som"));
+    detail::setUpWindow(this, main, kClientWidth, kClientHeight);
+
+    // First, so that the name box covers its right part.
+    label1 = new QLabel(QStringLiteral("Filnavn"), this);
+    label1->setObjectName(QStringLiteral("label1"));
+    placeTwips(label1, 120, 3960, 1095, 375);
+
+    Dir1 = new platform::DirList(this);
+    Dir1->setObjectName(QStringLiteral("Dir1"));
+    Dir1->setAccessibleName(QStringLiteral("Mapper"));
+    placeTwips(Dir1, 120, 960, 4695, 2565);
+    filnavn = new QLineEdit(QStringLiteral("Spill"), this);
+    filnavn->setObjectName(QStringLiteral("filnavn"));
+    placeTwips(filnavn, 720, 3960, 2175, 375);
+    label1->setBuddy(filnavn);
+    Lagre = detail::makeButton(this, "Lagre", QStringLiteral("Lagre"));
+    placeTwips(Lagre, 3360, 3720, 1455, 375);
+    Avbryt = detail::makeButton(this, "Avbryt", QStringLiteral("Avbryt"));
+    placeTwips(Avbryt, 3360, 4200, 1455, 375);
+    Frame1 = detail::makeFrame(this, "Frame1", QStringLiteral("Filbane:"));
+    placeTwips(Frame1, 120, 120, 4695, 615);
+    filbane = new QLabel(Frame1);
+    filbane->setObjectName(QStringLiteral("filbane"));
+    placeTwips(filbane, 120, 240, 4455, 255);
+    melding = detail::makeReasonLabel(this);
+
+    const QList<QWidget *> order{Dir1, filnavn, Lagre, Avbryt};
+    for (qsizetype i = 0; i + 1 < order.size(); ++i)
+        setTabOrder(order[i], order[i + 1]);
+    Dir1->setFocus(Qt::OtherFocusReason);
+
+    connect(Dir1, &platform::DirList::changed, this, &frmlagresom::Dir1_Change);
+    connect(Lagre, &QPushButton::clicked, this, &frmlagresom::Lagre_Click);
+    connect(Avbryt, &QPushButton::clicked, this, &frmlagresom::Avbryt_Click);
+
+    platform::placeOnScreenTwips(this, 2925, 3990);
+    Form_Load();
+}
+
+frmlagresom::~frmlagresom() = default;
+
+void frmlagresom::Form_Load()
+{
+    Dir1->setPath(startDirectory());
+    detail::showDirectory(filbane, Dir1->path());
+}
+
+void frmlagresom::Dir1_Change()
+{
+    detail::showDirectory(filbane, Dir1->path());
+}
+
+void frmlagresom::Lagre_Click()
+{
+    if (!m_main) {
+        close();
+        return;
+    }
+    const QString path = saveAsPath(QDir::toNativeSeparators(Dir1->path()), filnavn->text());
+    // One moment of the clocks: the values as they stand when "Lagre" is pressed.
+    if (const std::optional<FileError> error = writeGameFile(path, m_main->gameValues())) {
+        detail::showReason(this, melding, kClientWidth, kClientHeight,
+                           error->message() + QStringLiteral(" Partiet er ikke lagret."));
+        return;
+    }
+    if (const std::optional<FileError> error = writePathFile(path)) {
+        // The game is safe; only the quick save will not find it. The window stays so that this is read.
+        detail::showReason(this, melding, kClientWidth, kClientHeight,
+                           QStringLiteral("Partiet er lagret i «%1». ").arg(path) + error->message() +
+                               QStringLiteral(" «Lagre» (Ctrl+S) vet derfor ikke hvor dette partiet ligger."));
+        return;
+    }
+    m_main->report(QStringLiteral("Partiet er lagret i «%1».").arg(path));
+    close();
+}
+
+void frmlagresom::Avbryt_Click()
+{
+    close();
+}
+
+frmlagresom *showSaveAs(gameclock::frmhoved &main)
+{
+    static QPointer<frmlagresom> window;
+    return platform::showOnce<frmlagresom>(window, [&main] { return new frmlagresom(main); });
+}
+
+} // namespace gamefiles

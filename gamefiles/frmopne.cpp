@@ -1,0 +1,208 @@
+#include "frmopne.h"
+
+#include "clock/frmhoved.h"
+#include "platform/twips.h"
+#include "platform/windows.h"
+#include "windowparts_p.h"
+
+#include <QDir>
+
+#include <algorithm>
+#include <array>
+
+namespace gamefiles {
+
+using platform::placeTwips;
+
+namespace {
+
+constexpr int kClientWidth = 5745;
+constexpr int kClientHeight = 4515;
+constexpr qsizetype kMaxDigits = 9;
+constexpr qsizetype kMaxShown = 20;
+
+const QString kSittTrekk = QStringLiteral(" sitt trekk");
+
+bool isReadout(const QString &text)
+{
+    return !text.isEmpty() && text.size() <= kMaxDigits &&
+           std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+// A value as the user can read it in a sentence: control characters of a damaged file made
+// visible, and a long one cut short.
+QString shownValue(const QString &value)
+{
+    QString shown = value.left(kMaxShown);
+    for (QChar &c : shown)
+        if (!c.isPrint())
+            c = QChar(0xFFFD);
+    return value.size() > kMaxShown ? shown + QStringLiteral("…") : shown;
+}
+
+} // namespace
+
+QString openPath(const QString &directory, const QString &name)
+{
+    return directory + QDir::separator() + name;
+}
+
+std::optional<QString> checkGame(const GameRead &read, const QString &path)
+{
+    if (read.error)
+        return read.error->message();
+    const std::array<std::pair<const QString *, const char *>, 4> readouts{{
+        {&read.values.mina, "minuttene til spiller A"},
+        {&read.values.seka, "sekundene til spiller A"},
+        {&read.values.minb, "minuttene til spiller B"},
+        {&read.values.sekb, "sekundene til spiller B"},
+    }};
+    for (std::size_t i = 0; i < readouts.size(); ++i) {
+        const QString &value = *readouts[i].first;
+        if (isReadout(value))
+            continue;
+        const QString start =
+            QStringLiteral("Filen «%1» er ikke et lagret parti: linje %2 skal holde %3, men ")
+                .arg(QDir::toNativeSeparators(path), QString::number(i + 1), QString::fromUtf8(readouts[i].second));
+        const QString found = value.isEmpty() ? QStringLiteral("linjen er tom.")
+                                              : QStringLiteral("der står «%1».").arg(shownValue(value));
+        return start + found + QStringLiteral(" Der skal det stå et helt tall uten fortegn, med høyst ni sifre.");
+    }
+    return std::nullopt;
+}
+
+void restoreGame(gameclock::frmhoved &main, const GameValues &values)
+{
+    main.tida->setEnabled(false);
+    main.tidb->setEnabled(false);
+    main.pause->setHidden(true);
+    // A resume only shows the pause button; restored from set-up it would stay disabled for the
+    // rest of the game.
+    main.pause->setEnabled(true);
+    main.mina->setText(values.mina);
+    main.seka->setText(values.seka);
+    main.minb->setText(values.minb);
+    main.sekb->setText(values.sekb);
+    main.spillera->setText(values.spillera);
+    main.spillerb->setText(values.spillerb);
+    main.stans->setText(values.stans);
+    // The boxes are locked before the start buttons go: a hidden button hands the focus on, and a
+    // box that receives it empties itself.
+    main.spillera->setEnabled(false);
+    main.spillerb->setEnabled(false);
+    main.stans->setEnabled(false);
+    main.Command1->setHidden(false);
+    main.Command1->setEnabled(false);
+    main.pausea->setText(values.spillera + kSittTrekk);
+    main.pausea->setHidden(false);
+    main.pauseb->setText(values.spillerb + kSittTrekk);
+    main.pauseb->setHidden(false);
+    main.starta->setHidden(true);
+    main.startb->setHidden(true);
+    // As after a pause: the keyboard finds the first resume button when the main window is back.
+    main.pausea->setFocus(Qt::OtherFocusReason);
+}
+
+QString frmopne::startDirectory()
+{
+    return detail::startDirectory();
+}
+
+frmopne::frmopne(gameclock::frmhoved &main) : QWidget(nullptr, Qt::Dialog), m_main(&main)
+{
+    setObjectName(QStringLiteral("frmopne"));
+    setWindowTitle(QStringLiteral("Åpne"));
+    detail::setUpWindow(this, main, kClientWidth, kClientHeight);
+
+    Dir1 = new platform::DirList(this);
+    Dir1->setObjectName(QStringLiteral("Dir1"));
+    Dir1->setAccessibleName(QStringLiteral("Mapper"));
+    placeTwips(Dir1, 120, 840, 2655, 3465);
+    Frame1 = detail::makeFrame(this, "Frame1", QStringLiteral("Filbane:"));
+    placeTwips(Frame1, 120, 0, 5535, 615);
+    filbane = new QLabel(Frame1);
+    filbane->setObjectName(QStringLiteral("filbane"));
+    placeTwips(filbane, 120, 240, 5295, 255);
+    Avbryt = detail::makeButton(this, "Avbryt", QStringLiteral("Avbryt"));
+    placeTwips(Avbryt, 3480, 4080, 1455, 375);
+    opne = detail::makeButton(this, "opne", QStringLiteral("Åpne"));
+    placeTwips(opne, 3480, 3600, 1455, 375);
+    File1 = new platform::FileList(this);
+    File1->setObjectName(QStringLiteral("File1"));
+    File1->setAccessibleName(QStringLiteral("Lagrede partier"));
+    File1->setPattern(QStringLiteral("*") + kGameSuffix);
+    placeTwips(File1, 2880, 840, 2775, 2625);
+    melding = detail::makeReasonLabel(this);
+
+    const QList<QWidget *> order{Dir1, Avbryt, opne, File1};
+    for (qsizetype i = 0; i + 1 < order.size(); ++i)
+        setTabOrder(order[i], order[i + 1]);
+    Dir1->setFocus(Qt::OtherFocusReason);
+
+    connect(Dir1, &platform::DirList::changed, this, &frmopne::Dir1_Change);
+    connect(opne, &QPushButton::clicked, this, &frmopne::opne_Click);
+    connect(File1, &platform::FileList::doubleClicked, this, &frmopne::File1_DblClick);
+    connect(Avbryt, &QPushButton::clicked, this, &frmopne::Avbryt_Click);
+
+    platform::placeOnScreenTwips(this, 2925, 3780);
+    Form_Load();
+}
+
+frmopne::~frmopne() = default;
+
+void frmopne::Form_Load()
+{
+    // The path label and the file list follow through Dir1_Change.
+    Dir1->setPath(startDirectory());
+}
+
+void frmopne::Dir1_Change()
+{
+    detail::showDirectory(filbane, Dir1->path());
+    File1->setPath(Dir1->path());
+}
+
+void frmopne::opne_Click()
+{
+    if (!m_main) {
+        close();
+        return;
+    }
+    const QString name = File1->fileName();
+    if (name.isEmpty()) {
+        detail::showReason(this, melding, kClientWidth, kClientHeight,
+                           QStringLiteral("Velg først et parti i listen over filer."));
+        return;
+    }
+    const QString path = openPath(QDir::toNativeSeparators(Dir1->path()), name);
+    // The whole file is read and checked before anything in the main window changes, its clocks
+    // included: a bad file leaves the game exactly as it was.
+    const GameRead read = readGameFile(path);
+    if (const std::optional<QString> reason = checkGame(read, path)) {
+        if (read.error && read.error->kind == FileError::Kind::Missing)
+            File1->refresh();
+        detail::showReason(this, melding, kClientWidth, kClientHeight,
+                           *reason + QStringLiteral(" Partiet er ikke åpnet."));
+        return;
+    }
+    restoreGame(*m_main, read.values);
+    close();
+}
+
+void frmopne::File1_DblClick()
+{
+    opne_Click();
+}
+
+void frmopne::Avbryt_Click()
+{
+    close();
+}
+
+frmopne *showOpen(gameclock::frmhoved &main)
+{
+    static QPointer<frmopne> window;
+    return platform::showOnce<frmopne>(window, [&main] { return new frmopne(main); });
+}
+
+} // namespace gamefiles
