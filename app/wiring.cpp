@@ -3,10 +3,13 @@
 #include "clock/frmhoved.h"
 #include "gamefiles/frmlagresom.h"
 #include "gamefiles/frmopne.h"
+#include "info/browser/browserloader.h"
 #include "info/frmom.h"
 #include "info/rules.h"
 #include "platform/screensaver.h"
 #include "settings/frmalt.h"
+
+#include <QAction>
 
 namespace app {
 
@@ -18,6 +21,16 @@ void connectWindows(gameclock::frmhoved &main)
     QObject::connect(&main, &frmhoved::rulesRequested, &main, [&main] { info::showRules(main); });
     QObject::connect(&main, &frmhoved::saveAsRequested, &main, [&main] { gamefiles::showSaveAs(main); });
     QObject::connect(&main, &frmhoved::openRequested, &main, [&main] { gamefiles::showOpen(main); });
+    // The browser engine loads only now, on the first open; where it cannot, the menu says why.
+    if (const QString why = info::browserUnavailableReason(); !why.isEmpty()) {
+        main.Nettleser->setText(QStringLiteral("&Nettleser (ikke tilgjengelig)"));
+        main.Nettleser->setStatusTip(why);
+        main.Nettleser->setToolTip(why);
+    }
+    QObject::connect(&main, &frmhoved::browserRequested, &main, [&main] {
+        if (const QString why = info::showBrowserWindow(); !why.isEmpty())
+            main.report(why);
+    });
     // Nobody touches the screen during a long think: keep it from blanking while a clock runs.
     platform::keepScreenAwakeWhileRunning(&main, {main.tida, main.tidb});
 }
