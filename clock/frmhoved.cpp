@@ -11,6 +11,7 @@
 #include "platform/textbox.h"
 #include "platform/timer.h"
 #include "platform/twips.h"
+#include "platform/windows.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,6 +25,8 @@
 
 namespace gameclock {
 
+using platform::makeButton;
+using platform::makeLabel;
 using platform::placeTwips;
 
 namespace {
@@ -35,23 +38,6 @@ const QString kByttSpiller = QStringLiteral("Bytt spiller");
 const QString kSpillerA = QStringLiteral("Spiller A");
 const QString kSpillerB = QStringLiteral("Spiller B");
 
-// The layout was drawn for a small interface font; a condensed face keeps every caption in its place.
-QFont windowFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans Narrow"),
-                      QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
-    font.setPixelSize(11);
-    return font;
-}
-
-QLabel *makeLabel(QWidget *parent, const char *name, const QString &text)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    return label;
-}
-
 platform::AnnouncedLabel *makeReadout(QWidget *parent, const char *name, const QString &prefix)
 {
     auto *label = new platform::AnnouncedLabel(QStringLiteral("0"), parent);
@@ -61,21 +47,27 @@ platform::AnnouncedLabel *makeReadout(QWidget *parent, const char *name, const Q
     return label;
 }
 
-platform::CommandButton *makeButton(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *button = new platform::CommandButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    return button;
-}
-
+// Whatever is typed must fit the files it is saved in.
 platform::TextBox *makeTextBox(QWidget *parent, const char *name, const QString &text, const QString &role)
 {
-    auto *box = new platform::TextBox(text, parent);
-    box->setObjectName(QLatin1String(name));
-    // Whatever is typed must fit the files it is saved in.
-    box->setMaxLength(gamefiles::kMaxValueLength);
-    box->setAccessibleName(role);
-    return box;
+    return platform::makeTextBox(parent, name, text, role, gamefiles::kMaxValueLength);
+}
+
+platform::PictureBox *makeFace(QWidget *parent, const char *name, const QString &role)
+{
+    auto *face = new platform::PictureBox(parent);
+    face->setObjectName(QLatin1String(name));
+    face->setAccessibleName(role);
+    return face;
+}
+
+// A flag lies on its face and shows its fall in its title.
+QGroupBox *makeFlag(QWidget *face, const char *name, const QString &role)
+{
+    QGroupBox *flag = platform::makeFrame(face, name, QString());
+    // The title itself is the name: a fallen flag is announced as it reads.
+    flag->setAccessibleDescription(role);
+    return flag;
 }
 
 platform::Shape *makeShape(QWidget *parent, const char *name)
@@ -95,7 +87,7 @@ frmhoved::frmhoved(QWidget *parent) : QMainWindow(parent)
 
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
-    client->setFont(windowFont());
+    client->setFont(platform::layoutFont());
     client->setFixedSize(platform::twips(10065), platform::twips(5160));
     setCentralWidget(client);
     buildControls(client);
@@ -148,13 +140,9 @@ void frmhoved::buildControls(QWidget *client)
     placeTwips(Command1, 4440, 1800, 1095, 975);
     Command1->setHidden(true);
 
-    ura = new platform::PictureBox(client);
-    ura->setObjectName(QStringLiteral("ura"));
-    ura->setAccessibleName(QStringLiteral("Klokke for spiller A"));
+    ura = makeFace(client, "ura", QStringLiteral("Klokke for spiller A"));
     placeTwips(ura, 960, 1080, 3100, 2775);
-    urb = new platform::PictureBox(client);
-    urb->setObjectName(QStringLiteral("urb"));
-    urb->setAccessibleName(QStringLiteral("Klokke for spiller B"));
+    urb = makeFace(client, "urb", QStringLiteral("Klokke for spiller B"));
     placeTwips(urb, 6000, 1080, 3100, 2775);
 
     pause = makeButton(client, "pause", QStringLiteral("Pause"));
@@ -172,14 +160,9 @@ void frmhoved::buildControls(QWidget *client)
     spillerb = makeTextBox(client, "spillerb", kSpillerB, QStringLiteral("Navn på spiller B"));
     placeTwips(spillerb, 6720, 480, 1455, 285);
 
-    klaffa = new QGroupBox(ura);
-    klaffa->setObjectName(QStringLiteral("klaffa"));
-    // The title itself is the name: a fallen flag is announced as it reads.
-    klaffa->setAccessibleDescription(QStringLiteral("Klaff for spiller A"));
+    klaffa = makeFlag(ura, "klaffa", QStringLiteral("Klaff for spiller A"));
     placeTwips(klaffa, 240, 0, 2535, 255);
-    klaffb = new QGroupBox(urb);
-    klaffb->setObjectName(QStringLiteral("klaffb"));
-    klaffb->setAccessibleDescription(QStringLiteral("Klaff for spiller B"));
+    klaffb = makeFlag(urb, "klaffb", QStringLiteral("Klaff for spiller B"));
     placeTwips(klaffb, 240, 0, 2535, 255);
 
     Label2 = makeLabel(client, "Label2", QStringLiteral("Tid per spiller:"));
@@ -210,14 +193,10 @@ void frmhoved::buildControls(QWidget *client)
     placeTwips(Label1, 4920, 4200, 255, 255);
     Label1->setHidden(true);
 
-    for (QWidget *w : std::initializer_list<QWidget *>{starta, startb, Command1, pause, pausea, pauseb})
-        w->setFocusPolicy(Qt::StrongFocus);
     ura->setFocusPolicy(Qt::TabFocus);
     urb->setFocusPolicy(Qt::TabFocus);
 
-    const QList<QWidget *> order{starta, startb, stans, Command1, ura, urb, pause, pausea, pauseb, spillera, spillerb};
-    for (int i = 0; i + 1 < order.size(); ++i)
-        setTabOrder(order[i], order[i + 1]);
+    platform::setTabChain({starta, startb, stans, Command1, ura, urb, pause, pausea, pauseb, spillera, spillerb});
 
     connect(starta, &QPushButton::clicked, this, &frmhoved::starta_Click);
     connect(startb, &QPushButton::clicked, this, &frmhoved::startb_Click);
@@ -473,10 +452,10 @@ void frmhoved::pause_Click()
     pausea->setFocus(Qt::OtherFocusReason);
 }
 
-void frmhoved::pausea_Click()
+void frmhoved::resume(bool playerA)
 {
-    tida->setEnabled(true);
-    Label1->setText(QStringLiteral("1"));
+    (playerA ? tida : tidb)->setEnabled(true);
+    Label1->setText(QLatin1String(playerA ? "1" : "0"));
     tida->setInterval(1000);
     tidb->setInterval(1000);
     pause->setHidden(false);
@@ -486,17 +465,14 @@ void frmhoved::pausea_Click()
     Command1->setFocus(Qt::OtherFocusReason);
 }
 
+void frmhoved::pausea_Click()
+{
+    resume(true);
+}
+
 void frmhoved::pauseb_Click()
 {
-    tidb->setEnabled(true);
-    Label1->setText(QStringLiteral("0"));
-    tida->setInterval(1000);
-    tidb->setInterval(1000);
-    pause->setHidden(false);
-    pausea->setHidden(true);
-    pauseb->setHidden(true);
-    Command1->setEnabled(true);
-    Command1->setFocus(Qt::OtherFocusReason);
+    resume(false);
 }
 
 void frmhoved::Nytt_Click()

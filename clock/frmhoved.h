@@ -101,6 +101,7 @@ private:
     void buildControls(QWidget *client);
     void buildMenus();
     void startGame(bool playerA);
+    void resume(bool playerA);
     void tick(QLabel *sek, QLabel *min, QGroupBox *klaff, platform::TextBox *spiller);
     void writeBackup();
     void backupWritten(const std::optional<gamefiles::FileError> &error);

@@ -33,7 +33,7 @@ frmlagresom::frmlagresom(gameclock::frmhoved &main) : QWidget(nullptr, Qt::Dialo
 {
     setObjectName(QStringLiteral("frmlagresom"));
     setWindowTitle(QStringLiteral("Lagre som"));
-    detail::setUpWindow(this, main, kClientWidth, kClientHeight);
+    platform::setUpWindow(this, 2925, 3990, kClientWidth, kClientHeight);
 
     // First, so that the name box covers its right part.
     label1 = new QLabel(QStringLiteral("Filnavn"), this);
@@ -48,27 +48,24 @@ frmlagresom::frmlagresom(gameclock::frmhoved &main) : QWidget(nullptr, Qt::Dialo
     filnavn->setObjectName(QStringLiteral("filnavn"));
     placeTwips(filnavn, 720, 3960, 2175, 375);
     label1->setBuddy(filnavn);
-    Lagre = detail::makeButton(this, "Lagre", QStringLiteral("Lagre"));
+    Lagre = platform::makeButton(this, "Lagre", QStringLiteral("Lagre"));
     placeTwips(Lagre, 3360, 3720, 1455, 375);
-    Avbryt = detail::makeButton(this, "Avbryt", QStringLiteral("Avbryt"));
+    Avbryt = platform::makeButton(this, "Avbryt", QStringLiteral("Avbryt"));
     placeTwips(Avbryt, 3360, 4200, 1455, 375);
-    Frame1 = detail::makeFrame(this, "Frame1", QStringLiteral("Filbane:"));
+    Frame1 = platform::makeFrame(this, "Frame1", QStringLiteral("Filbane:"));
     placeTwips(Frame1, 120, 120, 4695, 615);
     filbane = new QLabel(Frame1);
     filbane->setObjectName(QStringLiteral("filbane"));
     placeTwips(filbane, 120, 240, 4455, 255);
-    melding = detail::makeReasonLabel(this);
+    melding = new platform::ReasonLabel(this, kClientWidth, kClientHeight);
 
-    const QList<QWidget *> order{Dir1, filnavn, Lagre, Avbryt};
-    for (qsizetype i = 0; i + 1 < order.size(); ++i)
-        setTabOrder(order[i], order[i + 1]);
+    platform::setTabChain({Dir1, filnavn, Lagre, Avbryt});
     Dir1->setFocus(Qt::OtherFocusReason);
 
     connect(Dir1, &platform::DirList::changed, this, &frmlagresom::Dir1_Change);
     connect(Lagre, &QPushButton::clicked, this, &frmlagresom::Lagre_Click);
     connect(Avbryt, &QPushButton::clicked, this, &frmlagresom::Avbryt_Click);
 
-    platform::placeOnScreenTwips(this, 2925, 3990);
     Form_Load();
 }
 
@@ -94,15 +91,13 @@ void frmlagresom::Lagre_Click()
     const QString path = saveAsPath(QDir::toNativeSeparators(Dir1->path()), filnavn->text());
     // One moment of the clocks: the values as they stand when "Lagre" is pressed.
     if (const std::optional<FileError> error = writeGameFile(path, m_main->gameValues())) {
-        detail::showReason(this, melding, kClientWidth, kClientHeight,
-                           error->message() + QStringLiteral(" Partiet er ikke lagret."));
+        melding->showReason(error->message() + QStringLiteral(" Partiet er ikke lagret."));
         return;
     }
     if (const std::optional<FileError> error = writePathFile(path)) {
         // The game is safe; only the quick save will not find it. The window stays so that this is read.
-        detail::showReason(this, melding, kClientWidth, kClientHeight,
-                           QStringLiteral("Partiet er lagret i «%1». ").arg(path) + error->message() +
-                               QStringLiteral(" «Lagre» (Ctrl+S) vet derfor ikke hvor dette partiet ligger."));
+        melding->showReason(QStringLiteral("Partiet er lagret i «%1». ").arg(path) + error->message() +
+                            QStringLiteral(" «Lagre» (Ctrl+S) vet derfor ikke hvor dette partiet ligger."));
         return;
     }
     m_main->report(QStringLiteral("Partiet er lagret i «%1».").arg(path));

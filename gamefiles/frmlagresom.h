@@ -2,6 +2,7 @@
 
 #include "platform/controls.h"
 #include "platform/dirlist.h"
+#include "platform/windows.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -35,7 +36,7 @@ public:
     QGroupBox *Frame1;
     QLabel *filbane, *label1;
     // Why the game could not be saved; hidden while there is nothing to say.
-    QLabel *melding;
+    platform::ReasonLabel *melding;
 
     // ---- handlers ----
     void Form_Load();

@@ -112,31 +112,29 @@ frmopne::frmopne(gameclock::frmhoved &main) : QWidget(nullptr, Qt::Dialog), m_ma
 {
     setObjectName(QStringLiteral("frmopne"));
     setWindowTitle(QStringLiteral("Åpne"));
-    detail::setUpWindow(this, main, kClientWidth, kClientHeight);
+    platform::setUpWindow(this, 2925, 3780, kClientWidth, kClientHeight);
 
     Dir1 = new platform::DirList(this);
     Dir1->setObjectName(QStringLiteral("Dir1"));
     Dir1->setAccessibleName(QStringLiteral("Mapper"));
     placeTwips(Dir1, 120, 840, 2655, 3465);
-    Frame1 = detail::makeFrame(this, "Frame1", QStringLiteral("Filbane:"));
+    Frame1 = platform::makeFrame(this, "Frame1", QStringLiteral("Filbane:"));
     placeTwips(Frame1, 120, 0, 5535, 615);
     filbane = new QLabel(Frame1);
     filbane->setObjectName(QStringLiteral("filbane"));
     placeTwips(filbane, 120, 240, 5295, 255);
-    Avbryt = detail::makeButton(this, "Avbryt", QStringLiteral("Avbryt"));
+    Avbryt = platform::makeButton(this, "Avbryt", QStringLiteral("Avbryt"));
     placeTwips(Avbryt, 3480, 4080, 1455, 375);
-    opne = detail::makeButton(this, "opne", QStringLiteral("Åpne"));
+    opne = platform::makeButton(this, "opne", QStringLiteral("Åpne"));
     placeTwips(opne, 3480, 3600, 1455, 375);
     File1 = new platform::FileList(this);
     File1->setObjectName(QStringLiteral("File1"));
     File1->setAccessibleName(QStringLiteral("Lagrede partier"));
     File1->setPattern(QStringLiteral("*") + kGameSuffix);
     placeTwips(File1, 2880, 840, 2775, 2625);
-    melding = detail::makeReasonLabel(this);
+    melding = new platform::ReasonLabel(this, kClientWidth, kClientHeight);
 
-    const QList<QWidget *> order{Dir1, Avbryt, opne, File1};
-    for (qsizetype i = 0; i + 1 < order.size(); ++i)
-        setTabOrder(order[i], order[i + 1]);
+    platform::setTabChain({Dir1, Avbryt, opne, File1});
     Dir1->setFocus(Qt::OtherFocusReason);
 
     connect(Dir1, &platform::DirList::changed, this, &frmopne::Dir1_Change);
@@ -144,7 +142,6 @@ frmopne::frmopne(gameclock::frmhoved &main) : QWidget(nullptr, Qt::Dialog), m_ma
     connect(File1, &platform::FileList::doubleClicked, this, &frmopne::File1_DblClick);
     connect(Avbryt, &QPushButton::clicked, this, &frmopne::Avbryt_Click);
 
-    platform::placeOnScreenTwips(this, 2925, 3780);
     Form_Load();
 }
 
@@ -170,8 +167,7 @@ void frmopne::opne_Click()
     }
     const QString name = File1->fileName();
     if (name.isEmpty()) {
-        detail::showReason(this, melding, kClientWidth, kClientHeight,
-                           QStringLiteral("Velg først et parti i listen over filer."));
+        melding->showReason(QStringLiteral("Velg først et parti i listen over filer."));
         return;
     }
     const QString path = openPath(QDir::toNativeSeparators(Dir1->path()), name);
@@ -181,8 +177,7 @@ void frmopne::opne_Click()
     if (const std::optional<QString> reason = checkGame(read, path)) {
         if (read.error && read.error->kind == FileError::Kind::Missing)
             File1->refresh();
-        detail::showReason(this, melding, kClientWidth, kClientHeight,
-                           *reason + QStringLiteral(" Partiet er ikke åpnet."));
+        melding->showReason(*reason + QStringLiteral(" Partiet er ikke åpnet."));
         return;
     }
     restoreGame(*m_main, read.values);

@@ -4,6 +4,7 @@
 #include "platform/controls.h"
 #include "platform/dirlist.h"
 #include "platform/filelist.h"
+#include "platform/windows.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -45,7 +46,7 @@ public:
     platform::CommandButton *Avbryt, *opne;
     platform::FileList *File1;
     // Why the game could not be opened; hidden while there is nothing to say.
-    QLabel *melding;
+    platform::ReasonLabel *melding;
 
     // ---- handlers ----
     void Form_Load();

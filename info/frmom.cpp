@@ -1,37 +1,19 @@
 #include "frmom.h"
 
-#include "clock/frmhoved.h"
 #include "platform/twips.h"
 #include "platform/windows.h"
 
 #include <QFontMetricsF>
-#include <QGuiApplication>
 #include <QPainter>
 #include <QPixmap>
-#include <QScreen>
-
-#include <algorithm>
 
 namespace info {
 
+using platform::makeFrame;
+using platform::makeLabel;
 using platform::placeTwips;
-using platform::twips;
 
 namespace {
-
-QGroupBox *makeFrame(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *frame = new QGroupBox(caption, parent);
-    frame->setObjectName(QLatin1String(name));
-    return frame;
-}
-
-QLabel *makeLabel(QWidget *parent, const char *name, const QString &text)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    return label;
-}
 
 // A picture at its natural size inside a single-line border, two pixels from the picture all round.
 QLabel *makePicture(QWidget *parent, const char *name, const QImage &picture, const QString &role)
@@ -45,7 +27,6 @@ QLabel *makePicture(QWidget *parent, const char *name, const QImage &picture, co
     label->setAccessibleName(role);
     return label;
 }
-
 
 QImage canvas(int width, int height, qreal devicePixelRatio)
 {
@@ -101,7 +82,7 @@ frmom::frmom(QWidget *parent) : QWidget(parent, Qt::Dialog)
 {
     setObjectName(QStringLiteral("frmom"));
     setWindowTitle(QStringLiteral("Om spillet"));
-    setFixedSize(twips(4455), twips(5460));
+    platform::setUpWindow(this, 3120, 3975, 4455, 5460);
     const qreal ratio = devicePixelRatioF();
 
     Image2 = makePicture(this, "Image2", chessboardPicture(ratio), QStringLiteral("Sjakkbrett"));
@@ -130,16 +111,10 @@ frmom::frmom(QWidget *parent) : QWidget(parent, Qt::Dialog)
     Label3 = makeLabel(Frame3, "Label3", QStringLiteral("post@pv.example"));
     placeTwips(Label3, 120, 240, 1335, 255);
 
-    Command1 = new platform::CommandButton(QStringLiteral("OK"), Frame1);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setFocusPolicy(Qt::StrongFocus);
-    // Enter presses it once it has the focus, as Space does.
-    Command1->setAutoDefault(true);
+    Command1 = platform::makeButton(Frame1, "Command1", QStringLiteral("OK"));
     placeTwips(Command1, 2400, 2520, 1455, 615);
     Command1->setFocus(Qt::OtherFocusReason);
     connect(Command1, &QPushButton::clicked, this, &frmom::Command1_Click);
-
-    platform::placeOnScreenTwips(this, 3120, 3975);
 }
 
 frmom::~frmom() = default;
@@ -159,15 +134,10 @@ void frmom::rotateLabel1()
     Label1->setText(caption.mid(first) + caption.left(first));
 }
 
-frmom *showAbout(gameclock::frmhoved &main)
+frmom *showAbout(gameclock::frmhoved &)
 {
     static QPointer<frmom> window;
-    return platform::showOnce<frmom>(window, [&main] {
-        auto *about = new frmom;
-        // The same small face as the main window, for which the layout was drawn.
-        about->setFont(main.centralWidget() ? main.centralWidget()->font() : main.font());
-        return about;
-    });
+    return platform::showOnce<frmom>(window, [] { return new frmom; });
 }
 
 } // namespace info

@@ -1,5 +1,7 @@
 #include "controls.h"
 
+#include "textbox.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QPainter>
@@ -10,7 +12,10 @@ namespace platform {
 
 CommandButton::CommandButton(const QString &text, QWidget *parent) : QPushButton(text, parent)
 {
-    setAutoDefault(false);
+    setFocusPolicy(Qt::StrongFocus);
+    // Enter presses the button that has the focus, and only that one: outside a dialog no
+    // button is ever the default.
+    setAutoDefault(true);
 }
 
 void CommandButton::paintEvent(QPaintEvent *)
@@ -77,6 +82,37 @@ QAccessibleInterface *announcedLabelFactory(const QString &className, QObject *o
 }
 
 } // namespace
+
+QGroupBox *makeFrame(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *frame = new QGroupBox(caption, parent);
+    frame->setObjectName(QLatin1String(name));
+    return frame;
+}
+
+QLabel *makeLabel(QWidget *parent, const char *name, const QString &text)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    return label;
+}
+
+CommandButton *makeButton(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *button = new CommandButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    return button;
+}
+
+TextBox *makeTextBox(QWidget *parent, const char *name, const QString &text, const QString &accessibleRole,
+                     int maxLength)
+{
+    auto *box = new TextBox(text, parent);
+    box->setObjectName(QLatin1String(name));
+    box->setAccessibleName(accessibleRole);
+    box->setMaxLength(maxLength);
+    return box;
+}
 
 void installAccessibility()
 {

@@ -1,13 +1,17 @@
 #pragma once
 
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QWidget>
 
 namespace platform {
 
+class TextBox;
+
 // A push button whose caption wraps onto more lines when it does not fit, as a caption like
-// "Spiller A begynner" must in a narrow button.
+// "Spiller A begynner" must in a narrow button. It takes the focus by mouse and keyboard, and
+// Enter presses it while it has the focus, in every window.
 class CommandButton : public QPushButton {
     Q_OBJECT
 public:
@@ -41,6 +45,14 @@ public:
 private:
     QString m_prefix;
 };
+
+// The controls of the windows, each made with the name the program knows it by.
+QGroupBox *makeFrame(QWidget *parent, const char *name, const QString &caption);
+QLabel *makeLabel(QWidget *parent, const char *name, const QString &text);
+CommandButton *makeButton(QWidget *parent, const char *name, const QString &caption);
+// A text box named for assistive technology by its role; it takes at most maxLength characters.
+TextBox *makeTextBox(QWidget *parent, const char *name, const QString &text, const QString &accessibleRole,
+                     int maxLength);
 
 // Makes AnnouncedLabel known to the accessibility bridge; called once at program start.
 void installAccessibility();

@@ -9,6 +9,53 @@
 
 namespace platform {
 
+QFont layoutFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans Narrow"),
+                      QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
+    font.setPixelSize(11);
+    return font;
+}
+
+void setUpWindow(QWidget *window, int left, int top, int width, int height)
+{
+    // The main window goes on while any other is open.
+    window->setWindowModality(Qt::NonModal);
+    window->setFont(layoutFont());
+    window->setFixedSize(twips(width), twips(height));
+    placeOnScreenTwips(window, left, top);
+}
+
+void setTabChain(const QList<QWidget *> &order)
+{
+    for (qsizetype i = 0; i + 1 < order.size(); ++i)
+        QWidget::setTabOrder(order[i], order[i + 1]);
+}
+
+ReasonLabel::ReasonLabel(QWidget *window, int layoutWidth, int layoutHeight)
+    : QLabel(window), m_layoutWidth(layoutWidth), m_layoutHeight(layoutHeight)
+{
+    setObjectName(QStringLiteral("melding"));
+    setWordWrap(true);
+    setTextInteractionFlags(Qt::TextSelectableByMouse);
+    setFocusPolicy(Qt::NoFocus);
+    setHidden(true);
+}
+
+void ReasonLabel::showReason(const QString &reason)
+{
+    const int margin = twips(120);
+    setText(reason);
+    const int width = twips(m_layoutWidth) - 2 * margin;
+    const int height = heightForWidth(width);
+    setGeometry(margin, twips(m_layoutHeight), width, height);
+    setHidden(false);
+    QWidget *window = this->window();
+    window->setFixedSize(twips(m_layoutWidth), twips(m_layoutHeight) + height + margin);
+    keepOnScreen(window);
+}
+
 void placeOnScreenTwips(QWidget *window, int left, int top)
 {
     // Positions on the screen count from the client area, which is what move() places for a

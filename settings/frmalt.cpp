@@ -7,15 +7,11 @@
 #include "platform/twips.h"
 #include "platform/windows.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-
-#include <algorithm>
-
 namespace settings {
 
+using platform::makeButton;
+using platform::makeFrame;
 using platform::placeTwips;
-using platform::twips;
 
 namespace {
 
@@ -26,33 +22,11 @@ constexpr int kClientHeight = 2385;
 constexpr double kHighest = 60;
 constexpr double kLowest = 1;
 
-QGroupBox *makeFrame(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *frame = new QGroupBox(caption, parent);
-    frame->setObjectName(QLatin1String(name));
-    return frame;
-}
-
+// Whatever is typed must fit the settings file.
 platform::TextBox *makeTextBox(QWidget *parent, const char *name, const QString &text, const QString &role)
 {
-    auto *box = new platform::TextBox(text, parent);
-    box->setObjectName(QLatin1String(name));
-    box->setAccessibleName(role);
-    // Whatever is typed must fit the settings file.
-    box->setMaxLength(gamefiles::kMaxValueLength);
-    return box;
+    return platform::makeTextBox(parent, name, text, role, gamefiles::kMaxValueLength);
 }
-
-platform::CommandButton *makeButton(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *button = new platform::CommandButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setFocusPolicy(Qt::StrongFocus);
-    // Enter presses the button that has the focus, and only that one.
-    button->setAutoDefault(true);
-    return button;
-}
-
 
 } // namespace
 
@@ -60,9 +34,7 @@ frmalt::frmalt(gameclock::frmhoved &main) : QWidget(nullptr, Qt::Dialog), m_main
 {
     setObjectName(QStringLiteral("frmalt"));
     setWindowTitle(QStringLiteral("Alternativer"));
-    // The same small face as the main window, for which the layout was drawn.
-    setFont(main.centralWidget() ? main.centralWidget()->font() : main.font());
-    setFixedSize(twips(kClientWidth), twips(kClientHeight));
+    platform::setUpWindow(this, 2715, 3990, kClientWidth, kClientHeight);
 
     Frame1 = makeFrame(this, "Frame1", QStringLiteral("Navn på spiller A:"));
     placeTwips(Frame1, 120, 240, 1695, 615);
@@ -85,16 +57,9 @@ frmalt::frmalt(gameclock::frmhoved &main) : QWidget(nullptr, Qt::Dialog), m_main
     Avbryt = makeButton(this, "Avbryt", QStringLiteral("Avbryt"));
     placeTwips(Avbryt, 2040, 1800, 1215, 495);
 
-    melding = new QLabel(this);
-    melding->setObjectName(QStringLiteral("melding"));
-    melding->setWordWrap(true);
-    melding->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    melding->setFocusPolicy(Qt::NoFocus);
-    melding->setHidden(true);
+    melding = new platform::ReasonLabel(this, kClientWidth, kClientHeight);
 
-    const QList<QWidget *> order{ok, spillera, spillerb, stans, Avbryt, standar};
-    for (qsizetype i = 0; i + 1 < order.size(); ++i)
-        setTabOrder(order[i], order[i + 1]);
+    platform::setTabChain({ok, spillera, spillerb, stans, Avbryt, standar});
     ok->setFocus(Qt::OtherFocusReason);
 
     connect(standar, &QPushButton::clicked, this, &frmalt::standar_Click);
@@ -104,7 +69,6 @@ frmalt::frmalt(gameclock::frmhoved &main) : QWidget(nullptr, Qt::Dialog), m_main
     for (platform::TextBox *box : {spillera, spillerb, stans})
         connect(box, &platform::TextBox::gotFocus, box, [box] { box->setText(QString()); });
 
-    platform::placeOnScreenTwips(this, 2715, 3990);
     Form_Load();
 }
 
@@ -118,7 +82,7 @@ void frmalt::Form_Load()
     stans->setText(read.values.stans);
     // No file yet is the usual state before the first OK, which creates it.
     if (read.error && read.error->kind != gamefiles::FileError::Kind::Missing)
-        showReason(read.error->message() + QStringLiteral(" Standardverdiene brukes for det som mangler."));
+        melding->showReason(read.error->message() + QStringLiteral(" Standardverdiene brukes for det som mangler."));
 }
 
 void frmalt::standar_Click()
@@ -145,7 +109,7 @@ void frmalt::ok_Click()
 
     if (const std::optional<gamefiles::FileError> error = gamefiles::writeSettings(values)) {
         // The old file stays whole; the user may fix the cause and press OK again.
-        showReason(error->message() + QStringLiteral(" Innstillingene er ikke lagret."));
+        melding->showReason(error->message() + QStringLiteral(" Innstillingene er ikke lagret."));
         return;
     }
     spillera->setText(values.spillera);
@@ -160,19 +124,6 @@ void frmalt::ok_Click()
 void frmalt::Avbryt_Click()
 {
     close();
-}
-
-void frmalt::showReason(const QString &reason)
-{
-    const int margin = twips(120);
-    melding->setText(reason);
-    const int width = twips(kClientWidth) - 2 * margin;
-    const int height = melding->heightForWidth(width);
-    melding->setGeometry(margin, twips(kClientHeight), width, height);
-    melding->setHidden(false);
-    // The window grows below its fixed layout so that the reason is read whole.
-    setFixedSize(twips(kClientWidth), twips(kClientHeight) + height + margin);
-    platform::keepOnScreen(this);
 }
 
 frmalt *showOptions(gameclock::frmhoved &main)

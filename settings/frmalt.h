@@ -2,6 +2,7 @@
 
 #include "platform/controls.h"
 #include "platform/textbox.h"
+#include "platform/windows.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -27,7 +28,7 @@ public:
     platform::TextBox *spillera, *spillerb, *stans;
     platform::CommandButton *standar, *ok, *Avbryt;
     // Why the settings could not be read or saved; hidden while there is nothing to say.
-    QLabel *melding;
+    platform::ReasonLabel *melding;
 
     // ---- handlers ----
     void Form_Load();
@@ -36,8 +37,6 @@ public:
     void Avbryt_Click();
 
 private:
-    void showReason(const QString &reason);
-
     QPointer<gameclock::frmhoved> m_main;
 };
 

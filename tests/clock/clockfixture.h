@@ -1,14 +1,18 @@
 #pragma once
 
-// Shared set-up for tests of the main window: virtual time, a temporary working directory and a
-// freshly started window.
+// Shared set-up for tests of the main window and the windows it opens: virtual time, a temporary
+// working directory, a freshly started window, and helpers for the other windows and their files.
 
 #include "clock/backupwriter.h"
 #include "clock/frmhoved.h"
 #include "platform/controls.h"
 #include "platform/timer.h"
+#include "platform/twips.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -76,4 +80,48 @@ inline QString phaseOf(const gameclock::frmhoved &w)
 inline QString readouts(const gameclock::frmhoved &w)
 {
     return QStringLiteral("%1:%2 %3:%4").arg(w.mina->text(), w.seka->text(), w.minb->text(), w.sekb->text());
+}
+
+inline QByteArray readRaw(const QString &name)
+{
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
+}
+
+inline bool writeRaw(const QString &name, const QByteArray &bytes)
+{
+    QFile file(name);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+template <typename W> QList<W *> windowsOf()
+{
+    QList<W *> found;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *window = qobject_cast<W *>(w))
+            found << window;
+    return found;
+}
+
+// Triggers a command of the main window and returns the one window of type W it leaves open.
+template <typename W> W *openedBy(QAction *command)
+{
+    command->trigger();
+    const QList<W *> windows = windowsOf<W>();
+    return windows.size() == 1 ? windows.first() : nullptr;
+}
+
+// A closed window is destroyed when control returns to the event loop; tests go there at once.
+inline void flushDeletes()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// Checks that the control of the given name lies in its container at the given place in twips.
+inline void checkPlaceInTwips(const QWidget *window, const QString &name, const QString &container, const QRect &twips)
+{
+    auto *c = window->findChild<QWidget *>(name);
+    QVERIFY2(c, qPrintable(name));
+    QCOMPARE(c->parentWidget()->objectName(), container);
+    QCOMPARE(c->geometry(), platform::twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
 }

@@ -321,21 +321,40 @@ private Q_SLOTS:
         QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Klaffen har falt for Kari"));
     }
 
+    void keyboardPlaysAGame_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Space") << int(Qt::Key_Space);
+        // Enter presses the button that has the focus, as Space does.
+        QTest::newRow("Enter") << int(Qt::Key_Return);
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter);
+    }
     void keyboardPlaysAGame()
     {
+        QFETCH(int, key);
         ClockFixture f;
         frmhoved &w = f.start();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         f.clock.advance(100);
+        const auto press = [key] { QTest::keyClick(QApplication::focusWidget(), Qt::Key(key)); };
         w.starta->setFocus();
-        QTest::keyClick(w.starta, Qt::Key_Space);
+        press();
         QCOMPARE(phaseOf(w), QStringLiteral("running"));
-        // The switch button holds the focus, so Space hands over the move.
+        // The switch button holds the focus, so one key hands over the move.
         QCOMPARE(QApplication::focusWidget(), w.Command1);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        press();
         QVERIFY(w.tidb->isEnabled());
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        press();
         QVERIFY(w.tida->isEnabled());
+        // A pause offers the first resume button, and resuming gives the switch button the focus again.
+        w.pause->setFocus();
+        press();
+        QCOMPARE(phaseOf(w), QStringLiteral("paused"));
+        QCOMPARE(QApplication::focusWidget(), w.pausea);
+        press();
+        QCOMPARE(phaseOf(w), QStringLiteral("running"));
+        QVERIFY(w.tida->isEnabled());
+        QCOMPARE(QApplication::focusWidget(), w.Command1);
     }
 };
 

@@ -7,31 +7,7 @@
 #include "gamefiles/frmopne.h"
 #include "tests/clock/clockfixture.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QFile>
 #include <QStatusBar>
-
-inline QByteArray readRaw(const QString &name)
-{
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
-}
-
-inline bool writeRaw(const QString &name, const QByteArray &bytes)
-{
-    QFile file(name);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-template <typename W> QList<W *> windowsOf()
-{
-    QList<W *> found;
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *window = qobject_cast<W *>(w))
-            found << window;
-    return found;
-}
 
 // A double-click as the system delivers it: press and release, then the double-click event in
 // place of the second press, then its release. (QTest's own sends the double-click event alone.)
@@ -42,10 +18,13 @@ inline void doubleClickAt(QWidget *widget, QPoint at)
     QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
 }
 
-// A closed window is destroyed when control returns to the event loop; tests go there at once.
-inline void flushDeletes()
+// Presses Tab once for each control given, from wherever the focus is, and checks that it reaches them in turn.
+inline void checkTabsReach(const QList<QWidget *> &order)
 {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (QWidget *next : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), next);
+    }
 }
 
 // Everything of the main window a restore may or may not touch, as text, for comparing.
@@ -97,18 +76,8 @@ struct FileWindowFixture {
     }
     gameclock::frmhoved &main() { return *mainWindow; }
 
-    gamefiles::frmlagresom *openSaveAs()
-    {
-        main().LagreSom->trigger();
-        const auto windows = windowsOf<gamefiles::frmlagresom>();
-        return windows.size() == 1 ? windows.first() : nullptr;
-    }
-    gamefiles::frmopne *openOpen()
-    {
-        main().Apne->trigger();
-        const auto windows = windowsOf<gamefiles::frmopne>();
-        return windows.size() == 1 ? windows.first() : nullptr;
-    }
+    gamefiles::frmlagresom *openSaveAs() { return openedBy<gamefiles::frmlagresom>(main().LagreSom); }
+    gamefiles::frmopne *openOpen() { return openedBy<gamefiles::frmopne>(main().Apne); }
     // A directory below the working directory, made if needed; its path as the lists show it.
     QString makeDir(const QString &name)
     {

@@ -24,6 +24,8 @@ void pickAndOpen(frmopne *w, const QString &name, const QString &how = QStringLi
     QCOMPARE(w->File1->fileName(), name);
     if (how == QLatin1String("Enter"))
         QTest::keyClick(w->File1, Qt::Key_Return);
+    else if (how == QLatin1String("Enter on Åpne"))
+        QTest::keyClick(w->opne, Qt::Key_Return);
     else
         QTest::mouseClick(w->opne, Qt::LeftButton);
 }
@@ -100,10 +102,7 @@ private Q_SLOTS:
         FileWindowFixture f;
         frmopne *w = f.openOpen();
         QVERIFY(w);
-        auto *c = w->findChild<QWidget *>(name);
-        QVERIFY2(c, qPrintable(name));
-        QCOMPARE(c->parentWidget()->objectName(), container);
-        QCOMPARE(c->geometry(), platform::twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+        checkPlaceInTwips(w, name, container, twips);
     }
 
     void tabOrder()
@@ -112,11 +111,7 @@ private Q_SLOTS:
         frmopne *w = f.openOpen();
         QVERIFY(w);
         QVERIFY(QTest::qWaitForWindowActive(w));
-        for (QWidget *next : {static_cast<QWidget *>(w->Avbryt), static_cast<QWidget *>(w->opne),
-                              static_cast<QWidget *>(w->File1), static_cast<QWidget *>(w->Dir1)}) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QCOMPARE(QApplication::focusWidget(), next);
-        }
+        checkTabsReach({w->Avbryt, w->opne, w->File1, w->Dir1});
     }
 
     void pathBuilding_data()
@@ -269,6 +264,7 @@ private Q_SLOTS:
         QTest::newRow("Åpne") << "Åpne";
         QTest::newRow("double-click") << "double-click";
         QTest::newRow("Enter in the list") << "Enter";
+        QTest::newRow("Enter on Åpne") << "Enter on Åpne";
     }
     void doubleClickAndEnterEqualOpen()
     {

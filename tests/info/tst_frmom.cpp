@@ -12,20 +12,6 @@ using info::frmom;
 
 namespace {
 
-QList<frmom *> aboutWindows()
-{
-    QList<frmom *> found;
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *about = qobject_cast<frmom *>(w))
-            found << about;
-    return found;
-}
-
-void flushDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 struct Fixture {
     ClockFixture base;
     frmhoved &main = base.start();
@@ -34,12 +20,7 @@ struct Fixture {
     {
         QObject::connect(&main, &frmhoved::aboutRequested, &main, [this] { info::showAbout(main); });
     }
-    frmom *open()
-    {
-        main.Om->trigger();
-        const QList<frmom *> windows = aboutWindows();
-        return windows.size() == 1 ? windows.first() : nullptr;
-    }
+    frmom *open() { return openedBy<frmom>(main.Om); }
 };
 
 bool isBlack(QRgb p)
@@ -59,7 +40,7 @@ class tst_frmom : public QObject {
 private Q_SLOTS:
     void cleanup()
     {
-        qDeleteAll(aboutWindows());
+        qDeleteAll(windowsOf<frmom>());
     }
 
     void stateWhenCreated()
@@ -122,10 +103,7 @@ private Q_SLOTS:
         Fixture f;
         frmom *w = f.open();
         QVERIFY(w);
-        auto *c = w->findChild<QWidget *>(name);
-        QVERIFY2(c, qPrintable(name));
-        QCOMPARE(c->parentWidget()->objectName(), container);
-        QCOMPARE(c->geometry(), platform::twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+        checkPlaceInTwips(w, name, container, twips);
     }
 
     void contactTextsFitTheirPlaces_data()
@@ -205,7 +183,7 @@ private Q_SLOTS:
         QTest::mouseClick(first->Command1, Qt::LeftButton);
         QVERIFY(!first->isVisible());
         flushDeletes();
-        QVERIFY(aboutWindows().isEmpty());
+        QVERIFY(windowsOf<frmom>().isEmpty());
         frmom *second = f.open();
         QVERIFY(second);
         QCOMPARE(second->Label1->text(), QStringLiteral("Postboks 0"));
@@ -229,7 +207,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(w));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
         flushDeletes();
-        QCOMPARE(aboutWindows().size(), open ? 1 : 0);
+        QCOMPARE(windowsOf<frmom>().size(), open ? 1 : 0);
     }
 
     void oneWindowAtATime()

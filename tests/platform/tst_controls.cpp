@@ -111,6 +111,31 @@ private Q_SLOTS:
         delete slot.data();
     }
 
+    void reasonLabelGrowsTheWindowFromItsLayout()
+    {
+        QWidget window(nullptr, Qt::Dialog);
+        platform::setUpWindow(&window, 0, 0, 3000, 1500);
+        auto *reason = new platform::ReasonLabel(&window, 3000, 1500);
+        QVERIFY(reason->isHidden());
+        QCOMPARE(window.size(), QSize(platform::twips(3000), platform::twips(1500)));
+
+        reason->showReason(QStringLiteral("Filen kan ikke lagres fordi mappen er skrivebeskyttet. ").repeated(4));
+        QVERIFY(!reason->isHidden());
+        const int longHeight = window.height();
+        QCOMPARE(window.width(), platform::twips(3000));
+        QVERIFY(longHeight > platform::twips(1500));
+        // Below the layout, and read whole inside the window.
+        QCOMPARE(reason->y(), platform::twips(1500));
+        QVERIFY(window.rect().contains(reason->geometry()));
+        QVERIFY(reason->height() >= reason->heightForWidth(reason->width()));
+
+        // A shorter reason shrinks the window again: it grows from the layout, not from the last reason.
+        reason->showReason(QStringLiteral("Kort."));
+        QVERIFY(window.height() < longHeight);
+        QVERIFY(window.height() > platform::twips(1500));
+        QVERIFY(window.rect().contains(reason->geometry()));
+    }
+
     void programStarterIsReplaceableAndReportsFailure()
     {
         QList<platform::StartRequest> seen;

@@ -14,34 +14,6 @@ using settings::frmalt;
 
 namespace {
 
-QByteArray readRaw(const QString &name)
-{
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
-}
-
-void writeRaw(const QString &name, const QByteArray &bytes)
-{
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QList<frmalt *> optionsWindows()
-{
-    QList<frmalt *> found;
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *options = qobject_cast<frmalt *>(w))
-            found << options;
-    return found;
-}
-
-// A closed window is destroyed when control returns to the event loop; tests go there at once.
-void flushDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 // The main window in set-up, with its options command answered as the program answers it.
 struct Fixture {
     ClockFixture base;
@@ -51,12 +23,7 @@ struct Fixture {
     {
         QObject::connect(&main, &frmhoved::optionsRequested, &main, [this] { settings::showOptions(main); });
     }
-    frmalt *open()
-    {
-        main.Alternativer->trigger();
-        const QList<frmalt *> windows = optionsWindows();
-        return windows.size() == 1 ? windows.first() : nullptr;
-    }
+    frmalt *open() { return openedBy<frmalt>(main.Alternativer); }
 };
 
 } // namespace
@@ -66,13 +33,13 @@ class tst_frmalt : public QObject {
 private Q_SLOTS:
     void cleanup()
     {
-        qDeleteAll(optionsWindows());
+        qDeleteAll(windowsOf<frmalt>());
     }
 
     void stateWhenCreated()
     {
         Fixture f;
-        writeRaw(QStringLiteral("def.dur"), "Kari\r\nOla\r\n45\r\n");
+        QVERIFY(writeRaw(QStringLiteral("def.dur"), "Kari\r\nOla\r\n45\r\n"));
         frmalt *w = f.open();
         QVERIFY(w);
         QCOMPARE(w->windowTitle(), QStringLiteral("Alternativer"));
@@ -122,10 +89,7 @@ private Q_SLOTS:
         Fixture f;
         frmalt *w = f.open();
         QVERIFY(w);
-        auto *c = w->findChild<QWidget *>(name);
-        QVERIFY2(c, qPrintable(name));
-        QCOMPARE(c->parentWidget()->objectName(), container);
-        QCOMPARE(c->geometry(), platform::twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+        checkPlaceInTwips(w, name, container, twips);
     }
 
     void loading_data()
@@ -147,7 +111,7 @@ private Q_SLOTS:
         QFETCH(bool, reported);
         Fixture f;
         if (file != "<none>")
-            writeRaw(QStringLiteral("def.dur"), file);
+            QVERIFY(writeRaw(QStringLiteral("def.dur"), file));
         frmalt *w = f.open();
         QVERIFY(w);
         QCOMPARE((QStringList{w->spillera->text(), w->spillerb->text(), w->stans->text()}), boxes);
@@ -251,7 +215,7 @@ private Q_SLOTS:
     void typedValuesAndUntouchedEmptyBox()
     {
         Fixture f;
-        writeRaw(QStringLiteral("def.dur"), "Kari\r\nOla\r\n45\r\n");
+        QVERIFY(writeRaw(QStringLiteral("def.dur"), "Kari\r\nOla\r\n45\r\n"));
         frmalt *w = f.open();
         QVERIFY(w);
         QVERIFY(QTest::qWaitForWindowActive(w));
@@ -277,7 +241,7 @@ private Q_SLOTS:
         QFETCH(bool, titleBar);
         Fixture f;
         const QByteArray stored("Kari\r\nOla\r\n45 min\r\n");
-        writeRaw(QStringLiteral("def.dur"), stored);
+        QVERIFY(writeRaw(QStringLiteral("def.dur"), stored));
         f.main.Timer1->setEnabled(true);
         f.base.clock.advance(1);
         f.main.starta->click();
@@ -343,7 +307,7 @@ private Q_SLOTS:
         w->stans->setText(QStringLiteral("75"));
         QTest::mouseClick(w->ok, Qt::LeftButton);
         flushDeletes();
-        QCOMPARE(optionsWindows(), QList<frmalt *>{w});
+        QCOMPARE(windowsOf<frmalt>(), QList<frmalt *>{w});
         QVERIFY(w->isVisible());
         QVERIFY(!w->melding->isHidden());
         QVERIFY2(w->melding->text().contains(QStringLiteral("def.dur")), qPrintable(w->melding->text()));
@@ -359,7 +323,7 @@ private Q_SLOTS:
         QTest::mouseClick(w->ok, Qt::LeftButton);
         QCOMPARE(readRaw(QStringLiteral("def.dur")), QByteArray("Kari\r\nSpiller B\r\n60\r\n"));
         flushDeletes();
-        QVERIFY(optionsWindows().isEmpty());
+        QVERIFY(windowsOf<frmalt>().isEmpty());
         QVERIFY(f.main.Timer1->isEnabled());
     }
 
@@ -391,7 +355,7 @@ private Q_SLOTS:
         QTest::keyClick(target, Qt::Key(key));
         flushDeletes();
         QCOMPARE(QFileInfo::exists(QStringLiteral("def.dur")), saved);
-        QCOMPARE(optionsWindows().size(), open ? 1 : 0);
+        QCOMPARE(windowsOf<frmalt>().size(), open ? 1 : 0);
     }
 
     void oneWindowAtATime()
@@ -406,7 +370,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(first));
         QTest::mouseClick(first->Avbryt, Qt::LeftButton);
         flushDeletes();
-        QVERIFY(optionsWindows().isEmpty());
+        QVERIFY(windowsOf<frmalt>().isEmpty());
         // A new opening starts afresh from the file.
         frmalt *second = f.open();
         QVERIFY(second);
