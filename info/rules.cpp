@@ -26,7 +26,8 @@ RulesPlaces defaultPlaces()
     return places;
 }
 
-// The system's own viewer for a document of this kind.
+} // namespace
+
 QString systemOpener()
 {
 #if defined(Q_OS_WIN)
@@ -37,8 +38,6 @@ QString systemOpener()
     return QStringLiteral("xdg-open");
 #endif
 }
-
-} // namespace
 
 RulesPlaces &rulesPlaces()
 {

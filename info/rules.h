@@ -21,6 +21,9 @@ struct RulesPlaces {
 };
 RulesPlaces &rulesPlaces();
 
+// The system's own viewer for a document of the rules' kind, started where there is no help viewer.
+QString systemOpener();
+
 // The rules command: starts a viewer on the rules and does not wait for it. A viewer that cannot
 // be started is reported in the main window's status bar; the clocks are never touched.
 void showRules(gameclock::frmhoved &main);

@@ -51,17 +51,6 @@ QString shippedDocument()
     return QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + QStringLiteral("/regler.html"));
 }
 
-QString systemOpener()
-{
-#if defined(Q_OS_WIN)
-    return QStringLiteral("explorer.exe");
-#elif defined(Q_OS_MACOS)
-    return QStringLiteral("open");
-#else
-    return QStringLiteral("xdg-open");
-#endif
-}
-
 } // namespace
 
 class tst_rules : public QObject {
@@ -97,7 +86,7 @@ private Q_SLOTS:
             QVERIFY(QDir().mkpath(f.base.file(viewer)));
         f.main.Regler->trigger();
         QCOMPARE(f.started.size(), 1);
-        QCOMPARE(f.started[0].program, systemOpener());
+        QCOMPARE(f.started[0].program, info::systemOpener());
         // The program's own copy, named whole, so the viewer needs no working directory.
         QCOMPARE(f.started[0].arguments, QStringList{shippedDocument()});
         QVERIFY(QFileInfo(shippedDocument()).isFile());
@@ -113,7 +102,7 @@ private Q_SLOTS:
         f.makeFile(QStringLiteral("c:\\Windows\\Winhlp32.exe"));
         f.main.Regler->trigger();
         QCOMPARE(f.started.size(), 1);
-        QCOMPARE(f.started[0].program, systemOpener());
+        QCOMPARE(f.started[0].program, info::systemOpener());
     }
 #endif
 
