@@ -18,11 +18,7 @@ namespace {
 
 void print(const char *what, const bench::Stats &s)
 {
-    const auto share = [](double us) { return 100.0 * us / 1e6; };
-    std::printf("%s: mean %.1f µs = %.4f %% of the 1 s tick (target < 0.1 %%)%s\n", what, s.mean, share(s.mean),
-                share(s.mean) < 0.1 ? "" : "  OVER TARGET");
-    std::printf("    p50 %.1f µs = %.4f %%, p99 %.1f µs = %.4f %%, max %.1f µs\n", s.p50, share(s.p50), s.p99,
-                share(s.p99), s.max);
+    bench::printShare(what, s, 1e6, "the 1 s tick", 0.1, 4);
 }
 
 } // namespace

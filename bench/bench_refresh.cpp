@@ -1,6 +1,7 @@
 // One tick of the 100 ms refresh timer (both faces and both start captions) of a real main window
 // whose read-outs move on at every tick, against the frame budget of a 60 Hz screen.
 
+#include "benchstats.h"
 #include "clock/frmhoved.h"
 #include "platform/timer.h"
 
@@ -10,9 +11,7 @@
 #include <QLabel>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
-#include <numeric>
 #include <vector>
 
 namespace {
@@ -20,24 +19,9 @@ namespace {
 constexpr double kFrameBudgetUs = 1e6 / 60.0;
 constexpr double kTargetPercent = 2.0;
 
-struct Figures {
-    double mean, p50, p99, max;
-};
-
-Figures figures(std::vector<double> us)
+void print(const char *what, const bench::Stats &s)
 {
-    std::sort(us.begin(), us.end());
-    const auto at = [&](double q) { return us[std::min(us.size() - 1, size_t(q * double(us.size())))]; };
-    return {std::accumulate(us.begin(), us.end(), 0.0) / double(us.size()), at(0.50), at(0.99), us.back()};
-}
-
-void print(const char *what, const Figures &f)
-{
-    const auto percent = [](double us) { return 100.0 * us / kFrameBudgetUs; };
-    std::printf("%s: mean %.1f µs = %.2f %% of a 16.7 ms frame (target < %.0f %%)%s\n", what, f.mean, percent(f.mean),
-                kTargetPercent, percent(f.mean) < kTargetPercent ? "" : "  OVER TARGET");
-    std::printf("    p50 %.1f µs = %.2f %%, p99 %.1f µs = %.2f %%, max %.1f µs\n", f.p50, percent(f.p50), f.p99,
-                percent(f.p99), f.max);
+    bench::printShare(what, s, kFrameBudgetUs, "a 16.7 ms frame", kTargetPercent, 2);
 }
 
 } // namespace
@@ -91,8 +75,8 @@ int main(int argc, char **argv)
 
         std::printf("%d ticks after %d to warm up, platform %s, canvas scale %.2g\n", runs, warmUp,
                     qPrintable(QGuiApplication::platformName()), w.ura->canvas().devicePixelRatio());
-        print("refresh tick", figures(tick));
-        print("refresh tick with repaint", figures(tickAndPaint));
+        print("refresh tick", bench::stats(tick));
+        print("refresh tick with repaint", bench::stats(tickAndPaint));
     }
     platform::TimeSource::setCurrent(nullptr);
     return 0;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdio>
 #include <numeric>
 #include <vector>
 
@@ -25,6 +26,18 @@ inline Stats stats(std::vector<double> v)
 inline double median(std::vector<double> v)
 {
     return stats(std::move(v)).p50;
+}
+
+// Prints what one step costs in µs as a share of the time it has to fit in (budgetUs, described as
+// budget), and flags a mean over the target share.
+inline void printShare(const char *what, const Stats &s, double budgetUs, const char *budget, double targetPercent,
+                       int decimals)
+{
+    const auto share = [&](double us) { return 100.0 * us / budgetUs; };
+    std::printf("%s: mean %.1f µs = %.*f %% of %s (target < %g %%)%s\n", what, s.mean, decimals, share(s.mean), budget,
+                targetPercent, share(s.mean) < targetPercent ? "" : "  OVER TARGET");
+    std::printf("    p50 %.1f µs = %.*f %%, p99 %.1f µs = %.*f %%, max %.1f µs\n", s.p50, decimals, share(s.p50), s.p99,
+                decimals, share(s.p99), s.max);
 }
 
 } // namespace bench
