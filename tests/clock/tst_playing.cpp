@@ -115,7 +115,12 @@ private Q_SLOTS:
     void wholeHourForA()
     {
         ClockFixture f;
+        // As in the program: backups go to the writer's thread, which keeps only the newest.
+        gameclock::BackupWriter::setDefaultMode(gameclock::BackupWriter::Mode::Background);
         frmhoved &w = f.start();
+        gameclock::BackupWriter::setDefaultMode(gameclock::BackupWriter::Mode::Immediate);
+        // 37,000 face refreshes are not what this test is about.
+        w.Timer2->setEnabled(false);
         w.spillera->setText(QStringLiteral("Kari"));
         w.starta->click();
         int flagTick = -1;
@@ -129,6 +134,8 @@ private Q_SLOTS:
         QCOMPARE(w.klaffa->title(), QStringLiteral("Klaffen har falt for Kari"));
         QCOMPARE(readouts(w), QStringLiteral("61:30 0:0"));
         QCOMPARE(phaseOf(w), QStringLiteral("running"));
+        QVERIFY(w.finishBackup());
+        QCOMPARE(fileBytes(f.file(gamefiles::kBackupFile)), lines({"61", "30", "0", "0", "Kari", "Spiller B", "60"}));
     }
 
     void pauseAndResume()
