@@ -56,8 +56,7 @@ void PictureBox::circle(double cx, double cy, double radius, const QColor &outli
     p.setPen(QPen(outline, m_drawWidth));
     p.setBrush(m_fillStyle == FillStyle::Solid ? QBrush(m_fillColor) : QBrush(Qt::NoBrush));
     p.drawEllipse(QPointF(cx, cy), radius, radius);
-    update();
-    Q_EMIT drawnOn();
+    changed();
 }
 
 void PictureBox::line(float x1, float y1, float x2, float y2)
@@ -67,8 +66,27 @@ void PictureBox::line(float x1, float y1, float x2, float y2)
     prepare(p, true);
     p.setPen(QPen(foreColor(), m_drawWidth, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(x1, y1), QPointF(x2, y2));
-    update();
+    changed();
+}
+
+void PictureBox::changed()
+{
     Q_EMIT drawnOn();
+    if (m_flushPending)
+        return;
+    m_flushPending = true;
+    QMetaObject::invokeMethod(this, &PictureBox::flush, Qt::QueuedConnection);
+}
+
+void PictureBox::flush()
+{
+    m_flushPending = false;
+    // A face redrawn ten times a second mostly comes out as it was: only a real change is worth
+    // a repaint.
+    if (m_canvas == m_shown)
+        return;
+    m_shown = m_canvas;
+    update();
 }
 
 QColor PictureBox::pixelAt(int x, int y) const

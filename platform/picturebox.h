@@ -50,8 +50,12 @@ protected:
 private:
     void ensureCanvas();
     void prepare(class QPainter &painter, bool smooth) const;
+    void changed();
+    void flush();
 
     QImage m_canvas;
+    QImage m_shown; // the canvas as last handed to the screen
+    bool m_flushPending = false;
     FillStyle m_fillStyle = FillStyle::Transparent;
     QColor m_fillColor = Qt::black;
     int m_drawWidth = 1;

@@ -92,6 +92,39 @@ private Q_SLOTS:
         QCOMPARE(box.pixelAt(30, 152), background);
     }
 
+    void pictureBoxRepaintsOnlyRealChanges()
+    {
+        platform::PictureBox box;
+        box.resize(120, 120);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        const auto draw = [&box](int x) {
+            box.setFillStyle(platform::PictureBox::FillStyle::Solid);
+            box.setFillColor(QColor(0, 128, 0));
+            box.circle(60, 60, 50, QColor(255, 0, 0));
+            box.line(60, 60, float(x), 20);
+        };
+        draw(60);
+        QTest::qWait(50); // the first picture reaches the screen
+        int paints = 0;
+        struct Counter : QObject {
+            int *n;
+            explicit Counter(int *count) : n(count) {}
+            bool eventFilter(QObject *, QEvent *e) override
+            {
+                if (e->type() == QEvent::Paint)
+                    ++*n;
+                return false;
+            }
+        } counter(&paints);
+        box.installEventFilter(&counter);
+        draw(60); // the same picture again
+        QTest::qWait(50);
+        QCOMPARE(paints, 0);
+        draw(80);
+        QTRY_COMPARE(paints, 1);
+    }
+
     void showOnceCreatesOneWindow()
     {
         QPointer<QWidget> slot;
