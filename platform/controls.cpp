@@ -27,9 +27,9 @@ void CommandButton::paintEvent(QPaintEvent *)
     option.text.clear();
     p.drawControl(QStyle::CE_PushButton, option);
     const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).adjusted(1, 0, -1, 0);
-    p.setFont(font());
-    style()->drawItemText(&p, area, Qt::AlignCenter | Qt::TextWordWrap, palette(), isEnabled(), caption,
-                          QPalette::ButtonText);
+    const int flags = Qt::AlignCenter | Qt::TextWordWrap;
+    p.setFont(fittedFont(font(), caption, area.size(), flags));
+    style()->drawItemText(&p, area, flags, palette(), isEnabled(), caption, QPalette::ButtonText);
 }
 
 Shape::Shape(QWidget *parent) : QWidget(parent)
@@ -54,6 +54,39 @@ AnnouncedLabel::AnnouncedLabel(const QString &text, QWidget *parent) : QLabel(te
 void AnnouncedLabel::setAnnouncePrefix(const QString &prefix)
 {
     m_prefix = prefix;
+}
+
+void AnnouncedLabel::paintEvent(QPaintEvent *event)
+{
+    const QRect area = contentsRect();
+    const QFont fitted = fittedFont(font(), text(), area.size(), int(alignment()));
+    if (fitted == font()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter p(this);
+    p.setFont(fitted);
+    style()->drawItemText(&p, area, int(alignment()), palette(), isEnabled(), text(), foregroundRole());
+}
+
+QFont fittedFont(const QFont &font, const QString &text, const QSize &area, int flags)
+{
+    QFont fitted = font;
+    const bool pixels = font.pixelSize() > 0;
+    qreal size = pixels ? font.pixelSize() : font.pointSizeF();
+    const auto fits = [&] {
+        const QRect needed = QFontMetrics(fitted).boundingRect(QRect(QPoint(0, 0), area), flags, text);
+        return needed.width() <= area.width() && needed.height() <= area.height();
+    };
+    // Below about 6 pixels nothing is readable anyway.
+    while (!fits() && size > 6) {
+        size -= 1;
+        if (pixels)
+            fitted.setPixelSize(int(size));
+        else
+            fitted.setPointSizeF(size);
+    }
+    return fitted;
 }
 
 namespace {

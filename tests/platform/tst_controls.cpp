@@ -44,6 +44,36 @@ private Q_SLOTS:
         QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Spiller A, minutter: 13"));
     }
 
+    void wideCaptionIsDrawnSmaller_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QSize>("area");
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<bool>("smaller");
+        const QSize readout(17, 17); // a read-out's 255 twips
+        const QSize button(71, 29);  // a start button's 1095 x 495 twips, less the bevel
+        const int wrap = Qt::AlignCenter | Qt::TextWordWrap;
+        QTest::newRow("two digits fit") << "59" << readout << int(Qt::AlignRight) << false;
+        QTest::newRow("three digits") << "123" << readout << int(Qt::AlignRight) << true;
+        QTest::newRow("six digits") << "123456" << readout << int(Qt::AlignRight) << true;
+        QTest::newRow("two lines fit") << "Spiller A begynner" << button << wrap << false;
+        QTest::newRow("three lines do not") << "Kari Nordmann begynner" << button << wrap << true;
+    }
+    void wideCaptionIsDrawnSmaller()
+    {
+        QFETCH(QString, text);
+        QFETCH(QSize, area);
+        QFETCH(int, flags);
+        QFETCH(bool, smaller);
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(11);
+        const QFont fitted = platform::fittedFont(font, text, area, flags);
+        QCOMPARE(fitted.pixelSize() < font.pixelSize(), smaller);
+        const QRect needed = QFontMetrics(fitted).boundingRect(QRect(QPoint(0, 0), area), flags, text);
+        if (fitted.pixelSize() > 6)
+            QVERIFY(needed.width() <= area.width() && needed.height() <= area.height());
+    }
+
     void textBoxReportsOnlyUserFocus()
     {
         QWidget window;
