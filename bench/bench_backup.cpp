@@ -56,8 +56,8 @@ int main(int argc, char **argv)
     }
     print("tick with its backup write, window thread", bench::stats(tickUs));
 
-    gamefiles::GameValues values{QStringLiteral("12"),        QStringLiteral("34"),        QStringLiteral("10"),
-                                 QStringLiteral("5"),         QStringLiteral("Spiller A"), QStringLiteral("Spiller B"),
+    gamefiles::GameValues values{QStringLiteral("12"), QStringLiteral("34"),        QStringLiteral("10"),
+                                 QStringLiteral("5"),  QStringLiteral("Spiller A"), QStringLiteral("Spiller B"),
                                  QStringLiteral("60")};
     std::vector<double> writeUs;
     QElapsedTimer t;

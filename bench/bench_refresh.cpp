@@ -58,7 +58,8 @@ int main(int argc, char **argv)
         std::printf("%d ticks after %d to warm up, platform %s, canvas scale %.2g\n", runs, warmUp,
                     qPrintable(QGuiApplication::platformName()), w.ura->canvas().devicePixelRatio());
         // In play the read-outs move once a second, every tenth refresh; the worst case moves them at every one.
-        for (const auto &[every, what] : {std::pair{10, "as in play"}, std::pair{1, "read-outs moving at every tick"}}) {
+        for (const auto &[every, what] :
+             {std::pair{10, "as in play"}, std::pair{1, "read-outs moving at every tick"}}) {
             std::vector<double> tick, tickAndPaint;
             tick.reserve(runs);
             tickAndPaint.reserve(runs);

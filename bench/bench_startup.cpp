@@ -177,7 +177,7 @@ int main(int argc, char **argv)
                 bareRss.size());
     std::printf("cold start to first frame: clock %.1f ms, bare window %.1f ms, ratio %.2f (target <= 1.25)%s\n", cs,
                 bs, cs / bs, cs / bs <= 1.25 ? "" : "  OVER TARGET");
-    std::printf("resident memory idle: clock %.1f MiB, bare window %.1f MiB, ratio %.2f (target <= 1.3)%s\n",
-                cr / 1024, br / 1024, cr / br, cr / br <= 1.3 ? "" : "  OVER TARGET");
+    std::printf("resident memory idle: clock %.1f MiB, bare window %.1f MiB, ratio %.2f (target <= 1.3)%s\n", cr / 1024,
+                br / 1024, cr / br, cr / br <= 1.3 ? "" : "  OVER TARGET");
     return 0;
 }

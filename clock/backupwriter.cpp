@@ -70,7 +70,8 @@ void BackupWriter::run()
         lock.unlock();
         const std::optional<gamefiles::FileError> error = gamefiles::writeGameFile(m_file, values);
         // Delivered on the owner's thread; dropped if the owner is gone by then.
-        QMetaObject::invokeMethod(this, [this, error] { Q_EMIT written(error); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, error] { Q_EMIT written(error); }, Qt::QueuedConnection);
         lock.lock();
         m_busy = false;
         if (!m_pending)

@@ -18,8 +18,8 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
-#include <QMenu>
 #include <QLayout>
+#include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 
@@ -224,7 +224,8 @@ void frmhoved::buildMenus()
 
     Spill = menuBar()->addMenu(QStringLiteral("&Spill"));
     Spill->setObjectName(QStringLiteral("Spill"));
-    Nytt = add(Spill, "Nytt", QStringLiteral("&Nytt spill"), QKeySequence(QStringLiteral("Ctrl+N")), &frmhoved::Nytt_Click);
+    Nytt = add(Spill, "Nytt", QStringLiteral("&Nytt spill"), QKeySequence(QStringLiteral("Ctrl+N")),
+               &frmhoved::Nytt_Click);
     separator(Spill, "strek1");
     Apne = add(Spill, "Apne", QStringLiteral("&Åpne..."), QKeySequence(QStringLiteral("Ctrl+O")), &frmhoved::opengame);
     Lagre = add(Spill, "Lagre", QStringLiteral("&Lagre"), QKeySequence(QStringLiteral("Ctrl+S")), &frmhoved::quicksave);
@@ -405,8 +406,7 @@ void frmhoved::tidb_Timer()
 
 gamefiles::GameValues frmhoved::gameValues() const
 {
-    return {mina->text(),     seka->text(),     minb->text(), sekb->text(),
-            spillera->text(), spillerb->text(), stans->text()};
+    return {mina->text(), seka->text(), minb->text(), sekb->text(), spillera->text(), spillerb->text(), stans->text()};
 }
 
 void frmhoved::writeBackup()

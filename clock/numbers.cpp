@@ -2,8 +2,8 @@
 
 #include <QLocale>
 
-#include <cmath>
 #include <charconv>
+#include <cmath>
 
 namespace gameclock {
 

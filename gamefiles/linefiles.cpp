@@ -213,8 +213,9 @@ std::optional<FileError> writeLines(const QString &path, const QStringList &line
         }
         // What is written must read back.
         if (lines[i].size() > kMaxValueLength) {
-            return makeError(FileError::Kind::CannotWrite, path,
-                             QStringLiteral("verdien på linje %1 er lengre enn %2 tegn").arg(i + 1).arg(kMaxValueLength));
+            return makeError(
+                FileError::Kind::CannotWrite, path,
+                QStringLiteral("verdien på linje %1 er lengre enn %2 tegn").arg(i + 1).arg(kMaxValueLength));
         }
     }
     if (path.isEmpty())
@@ -280,7 +281,10 @@ QString FileError::message() const
     case Kind::TooFewLines:
         return QStringLiteral("Filen «%1» har for få linjer (%2 av %3).").arg(name).arg(linesFound).arg(linesNeeded);
     case Kind::TooLong:
-        return QStringLiteral("Linje %2 i filen «%1» er for lang (over %3 tegn).").arg(name).arg(line).arg(kMaxValueLength);
+        return QStringLiteral("Linje %2 i filen «%1» er for lang (over %3 tegn).")
+            .arg(name)
+            .arg(line)
+            .arg(kMaxValueLength);
     case Kind::CannotWrite:
         return withReason(QStringLiteral("Kan ikke skrive filen «%1»").arg(name), reason);
     }

@@ -10,8 +10,8 @@ namespace platform {
 class TextBox;
 
 // A push button whose caption wraps onto more lines when it does not fit, as a caption like
-// "Spiller A begynner" must in a narrow button, and is drawn smaller when even that is not enough. It takes the focus by mouse and keyboard, and
-// Enter presses it while it has the focus, in every window.
+// "Spiller A begynner" must in a narrow button, and is drawn smaller when even that is not enough. It takes the focus
+// by mouse and keyboard, and Enter presses it while it has the focus, in every window.
 class CommandButton : public QPushButton {
     Q_OBJECT
 public:

@@ -118,7 +118,8 @@ void ManualClock::stall(qint64 ms)
 
 // ---- timer -----------------------------------------------------------------------------------
 
-Timer::Timer(QObject *parent, int intervalMs, bool enabled) : QObject(parent), m_interval(intervalMs), m_enabled(enabled)
+Timer::Timer(QObject *parent, int intervalMs, bool enabled)
+    : QObject(parent), m_interval(intervalMs), m_enabled(enabled)
 {
     rearm();
 }

@@ -13,8 +13,7 @@ namespace platform {
 // A window exists at most once: the first show creates it (its load handling runs then), a later
 // show only brings it to the front with its contents kept, and closing destroys it so that the
 // next show starts afresh.
-template <typename W>
-W *showOnce(QPointer<W> &slot, const std::function<W *()> &create)
+template <typename W> W *showOnce(QPointer<W> &slot, const std::function<W *()> &create)
 {
     if (!slot) {
         W *window = create();

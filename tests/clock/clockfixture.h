@@ -61,13 +61,12 @@ inline QString phaseOf(const gameclock::frmhoved &w)
                        w.pausea->isHidden() && w.pauseb->isHidden() && w.spillera->isEnabled() &&
                        w.spillerb->isEnabled() && w.stans->isEnabled() && !w.tida->isEnabled() &&
                        !w.tidb->isEnabled() && w.Label1->text() == QLatin1String("1");
-    const bool running = w.starta->isHidden() && w.startb->isHidden() && !w.Command1->isHidden() &&
-                         w.Command1->isEnabled() && !w.pause->isHidden() && w.pause->isEnabled() &&
-                         w.pausea->isHidden() && w.pauseb->isHidden() && !w.spillera->isEnabled() &&
-                         !w.spillerb->isEnabled() && !w.stans->isEnabled() &&
-                         (w.tida->isEnabled() != w.tidb->isEnabled()) && w.tida->interval() == 1000 &&
-                         w.tidb->interval() == 1000 &&
-                         w.Label1->text() == QLatin1String(w.tida->isEnabled() ? "1" : "0");
+    const bool running =
+        w.starta->isHidden() && w.startb->isHidden() && !w.Command1->isHidden() && w.Command1->isEnabled() &&
+        !w.pause->isHidden() && w.pause->isEnabled() && w.pausea->isHidden() && w.pauseb->isHidden() &&
+        !w.spillera->isEnabled() && !w.spillerb->isEnabled() && !w.stans->isEnabled() &&
+        (w.tida->isEnabled() != w.tidb->isEnabled()) && w.tida->interval() == 1000 && w.tidb->interval() == 1000 &&
+        w.Label1->text() == QLatin1String(w.tida->isEnabled() ? "1" : "0");
     const bool paused = w.starta->isHidden() && w.startb->isHidden() && !w.Command1->isHidden() &&
                         !w.Command1->isEnabled() && w.pause->isHidden() && !w.pausea->isHidden() &&
                         !w.pauseb->isHidden() && !w.spillera->isEnabled() && !w.spillerb->isEnabled() &&

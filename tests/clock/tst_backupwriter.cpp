@@ -13,7 +13,7 @@ namespace {
 GameValues valuesAt(int second)
 {
     return {QString::number(second / 60), QString::number(second % 60), QStringLiteral("0"), QStringLiteral("0"),
-            QStringLiteral("Spiller A"),   QStringLiteral("Spiller B"),   QStringLiteral("60")};
+            QStringLiteral("Spiller A"),  QStringLiteral("Spiller B"),  QStringLiteral("60")};
 }
 
 QByteArray bytesOf(const GameValues &v)

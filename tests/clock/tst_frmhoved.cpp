@@ -82,7 +82,7 @@ private Q_SLOTS:
     {
         ClockFixture f;
         frmhoved w;
-        const QList<QWidget *> order{w.starta, w.startb, w.stans,    w.Command1, w.ura,     w.urb,
+        const QList<QWidget *> order{w.starta, w.startb, w.stans,  w.Command1, w.ura,     w.urb,
                                      w.pause,  w.pausea, w.pauseb, w.spillera, w.spillerb};
         for (int i = 0; i + 1 < order.size(); ++i)
             QCOMPARE(order[i]->nextInFocusChain(), order[i + 1]);
@@ -92,12 +92,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("menu");
         QTest::addColumn<QStringList>("items");
-        QTest::newRow("Spill") << "Spill"
-                               << QStringList{"&Nytt spill|Ctrl+N", "-", "&Åpne...|Ctrl+O", "&Lagre|Ctrl+S",
-                                              "Lagre &som...|Ctrl+Shift+S", "-", "&Alternativer...|", "-",
-                                              "&Avslutt|Ctrl+Q"};
-        QTest::newRow("hjelp1") << "hjelp1"
-                                << QStringList{"&Sjakk regler|", "&Nettleser|", "-", "&Om Partivakt|"};
+        QTest::newRow("Spill")
+            << "Spill"
+            << QStringList{
+                   "&Nytt spill|Ctrl+N", "-", "&Åpne...|Ctrl+O", "&Lagre|Ctrl+S", "Lagre &som...|Ctrl+Shift+S", "-",
+                   "&Alternativer...|",  "-", "&Avslutt|Ctrl+Q"};
+        QTest::newRow("hjelp1") << "hjelp1" << QStringList{"&Sjakk regler|", "&Nettleser|", "-", "&Om Partivakt|"};
     }
     void menus()
     {
@@ -121,23 +121,57 @@ private Q_SLOTS:
         QTest::addColumn<QString>("limit");
         QTest::addColumn<QString>("afterA");
         QTest::addColumn<QString>("afterB");
-        QTest::newRow("empty") << "" << "1" << "10";
-        QTest::newRow("letters") << "abc" << "1" << "10";
-        QTest::newRow("zero") << "0" << "1" << "10";
-        QTest::newRow("negative") << "-5" << "1" << "10";
-        QTest::newRow("above") << "75" << "60" << "60";
-        QTest::newRow("exactly 60") << "60" << "60" << "60";
-        QTest::newRow("just above 60") << "60.5" << "60" << "60";
-        QTest::newRow("exactly 1") << "1" << "1" << "10";
-        QTest::newRow("below 1") << "0.9" << "1" << "10";
-        QTest::newRow("five") << "5" << "5" << "10";
-        QTest::newRow("exactly 10") << "10" << "10" << "10";
-        QTest::newRow("just below 10") << "9.99" << "9.99" << "10";
-        QTest::newRow("trailing word") << "30 min" << "30" << "30";
-        QTest::newRow("leading blanks") << "  45" << "45" << "45";
-        QTest::newRow("fraction inside") << "30.5" << "30.5" << "30.5";
-        QTest::newRow("hex") << "&H1E" << "30" << "30";
-        QTest::newRow("exponent") << "2e1" << "20" << "20";
+        QTest::newRow("empty") << ""
+                               << "1"
+                               << "10";
+        QTest::newRow("letters") << "abc"
+                                 << "1"
+                                 << "10";
+        QTest::newRow("zero") << "0"
+                              << "1"
+                              << "10";
+        QTest::newRow("negative") << "-5"
+                                  << "1"
+                                  << "10";
+        QTest::newRow("above") << "75"
+                               << "60"
+                               << "60";
+        QTest::newRow("exactly 60") << "60"
+                                    << "60"
+                                    << "60";
+        QTest::newRow("just above 60") << "60.5"
+                                       << "60"
+                                       << "60";
+        QTest::newRow("exactly 1") << "1"
+                                   << "1"
+                                   << "10";
+        QTest::newRow("below 1") << "0.9"
+                                 << "1"
+                                 << "10";
+        QTest::newRow("five") << "5"
+                              << "5"
+                              << "10";
+        QTest::newRow("exactly 10") << "10"
+                                    << "10"
+                                    << "10";
+        QTest::newRow("just below 10") << "9.99"
+                                       << "9.99"
+                                       << "10";
+        QTest::newRow("trailing word") << "30 min"
+                                       << "30"
+                                       << "30";
+        QTest::newRow("leading blanks") << "  45"
+                                        << "45"
+                                        << "45";
+        QTest::newRow("fraction inside") << "30.5"
+                                         << "30.5"
+                                         << "30.5";
+        QTest::newRow("hex") << "&H1E"
+                             << "30"
+                             << "30";
+        QTest::newRow("exponent") << "2e1"
+                                  << "20"
+                                  << "20";
     }
     void startBounds()
     {
@@ -160,9 +194,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("b");
         QTest::addColumn<QString>("afterA");
         QTest::addColumn<QString>("afterB");
-        QTest::newRow("both empty") << "" << "" << "Spiller A" << "Spiller B";
-        QTest::newRow("one blank stays") << " " << "" << " " << "Spiller B";
-        QTest::newRow("names kept") << "Kari" << "Ola" << "Kari" << "Ola";
+        QTest::newRow("both empty") << ""
+                                    << ""
+                                    << "Spiller A"
+                                    << "Spiller B";
+        QTest::newRow("one blank stays") << " "
+                                         << ""
+                                         << " "
+                                         << "Spiller B";
+        QTest::newRow("names kept") << "Kari"
+                                    << "Ola"
+                                    << "Kari"
+                                    << "Ola";
     }
     void startFillsEmptyNamesOnly()
     {
@@ -237,13 +280,20 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("limit");
         QTest::addColumn<QString>("after");
-        QTest::newRow("empty") << "" << "60";
-        QTest::newRow("zero") << "0" << "60";
-        QTest::newRow("double zero") << "00" << "60";
-        QTest::newRow("letters") << "abc" << "60";
-        QTest::newRow("45") << "45" << "45";
-        QTest::newRow("3x") << "3x" << "3x";
-        QTest::newRow("fraction") << "0.5" << "0.5";
+        QTest::newRow("empty") << ""
+                               << "60";
+        QTest::newRow("zero") << "0"
+                              << "60";
+        QTest::newRow("double zero") << "00"
+                                     << "60";
+        QTest::newRow("letters") << "abc"
+                                 << "60";
+        QTest::newRow("45") << "45"
+                            << "45";
+        QTest::newRow("3x") << "3x"
+                            << "3x";
+        QTest::newRow("fraction") << "0.5"
+                                  << "0.5";
     }
     void timeLimitCheck()
     {
@@ -289,14 +339,22 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("announced");
-        QTest::newRow("A minutes") << "mina" << "Spiller A, minutter: 0";
-        QTest::newRow("A seconds") << "seka" << "Spiller A, sekunder: 0";
-        QTest::newRow("B minutes") << "minb" << "Spiller B, minutter: 0";
-        QTest::newRow("B seconds") << "sekb" << "Spiller B, sekunder: 0";
-        QTest::newRow("limit box") << "stans" << "Tid per spiller i minutter";
-        QTest::newRow("name A") << "spillera" << "Navn på spiller A";
-        QTest::newRow("start A") << "starta" << "Spiller A begynner";
-        QTest::newRow("face B") << "urb" << "Klokke for spiller B";
+        QTest::newRow("A minutes") << "mina"
+                                   << "Spiller A, minutter: 0";
+        QTest::newRow("A seconds") << "seka"
+                                   << "Spiller A, sekunder: 0";
+        QTest::newRow("B minutes") << "minb"
+                                   << "Spiller B, minutter: 0";
+        QTest::newRow("B seconds") << "sekb"
+                                   << "Spiller B, sekunder: 0";
+        QTest::newRow("limit box") << "stans"
+                                   << "Tid per spiller i minutter";
+        QTest::newRow("name A") << "spillera"
+                                << "Navn på spiller A";
+        QTest::newRow("start A") << "starta"
+                                 << "Spiller A begynner";
+        QTest::newRow("face B") << "urb"
+                                << "Klokke for spiller B";
     }
     void accessibleNames()
     {

@@ -62,12 +62,24 @@ private Q_SLOTS:
         QTest::addColumn<int>("ticks");
         QTest::addColumn<QString>("after");
         QTest::addColumn<bool>("flag");
-        QTest::newRow("carry 0:59 to 1:0") << "60" << "0" << "59" << 1 << "1:0" << false;
-        QTest::newRow("limit 1 falls at 1:0") << "1" << "0" << "59" << 1 << "1:0" << true;
-        QTest::newRow("one tick short") << "1" << "0" << "58" << 1 << "0:59" << false;
-        QTest::newRow("restored above the limit") << "5" << "7" << "0" << 120 << "9:0" << false;
-        QTest::newRow("seconds above 59 count on") << "60" << "3" << "75" << 2 << "3:77" << false;
-        QTest::newRow("fractional limit never falls") << "1.5" << "0" << "59" << 90 << "2:29" << false;
+        QTest::newRow("carry 0:59 to 1:0") << "60"
+                                           << "0"
+                                           << "59" << 1 << "1:0" << false;
+        QTest::newRow("limit 1 falls at 1:0") << "1"
+                                              << "0"
+                                              << "59" << 1 << "1:0" << true;
+        QTest::newRow("one tick short") << "1"
+                                        << "0"
+                                        << "58" << 1 << "0:59" << false;
+        QTest::newRow("restored above the limit") << "5"
+                                                  << "7"
+                                                  << "0" << 120 << "9:0" << false;
+        QTest::newRow("seconds above 59 count on") << "60"
+                                                   << "3"
+                                                   << "75" << 2 << "3:77" << false;
+        QTest::newRow("fractional limit never falls") << "1.5"
+                                                      << "0"
+                                                      << "59" << 90 << "2:29" << false;
     }
     void counting()
     {
@@ -225,17 +237,30 @@ private Q_SLOTS:
         QTest::addColumn<QString>("b");
         QTest::addColumn<QString>("limit");
         QTest::addColumn<bool>("note");
-        QTest::newRow("limit 90 kept until a start") << lines({"A", "B", "90"}) << "A" << "B" << "90" << false;
-        QTest::newRow("empty first line") << lines({"", "B", "30"}) << "" << "B" << "30" << false;
-        QTest::newRow("missing file") << QByteArray() << "Spiller A" << "Spiller B" << "60" << true;
-        QTest::newRow("one line") << lines({"Kari"}) << "Kari" << "Spiller B" << "60" << true;
-        QTest::newRow("empty file") << QByteArray("") << "Spiller A" << "Spiller B" << "60" << true;
+        QTest::newRow("limit 90 kept until a start") << lines({"A", "B", "90"}) << "A"
+                                                     << "B"
+                                                     << "90" << false;
+        QTest::newRow("empty first line") << lines({"", "B", "30"}) << ""
+                                          << "B"
+                                          << "30" << false;
+        QTest::newRow("missing file") << QByteArray() << "Spiller A"
+                                      << "Spiller B"
+                                      << "60" << true;
+        QTest::newRow("one line") << lines({"Kari"}) << "Kari"
+                                  << "Spiller B"
+                                  << "60" << true;
+        QTest::newRow("empty file") << QByteArray("") << "Spiller A"
+                                    << "Spiller B"
+                                    << "60" << true;
         QTest::newRow("a 10 MB line") << QByteArray("Kari\r\n" + QByteArray(10 << 20, 'x') + "\r\n30\r\n") << "Kari"
-                                      << "Spiller B" << "30" << true;
+                                      << "Spiller B"
+                                      << "30" << true;
         QByteArray binary;
         for (int i = 0; i < 4096; ++i)
             binary += char((i * 37 + 11) % 256);
-        QTest::newRow("binary") << binary << "" << "" << "" << false;
+        QTest::newRow("binary") << binary << ""
+                                << ""
+                                << "" << false;
     }
     void settingsFileIsTakenAsItStands()
     {

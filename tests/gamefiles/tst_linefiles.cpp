@@ -298,8 +298,8 @@ void TestLineFiles::gameRoundTrip_data()
     QTest::newRow("astral characters") << QStringList{"0", "0", "0", "0", "Magnus 🐴", "𝄞", "60"};
     QTest::newRow("unassigned Windows-1252 numbers") << QStringList{"0", "0", "0", "0", "\u0081", "\u009D", "60"};
     QTest::newRow("byte order mark at the start") << QStringList{"\uFEFF0", "0", "0", "0", "Ola", "Kari", "60"};
-    QTest::newRow("longest name") << QStringList{"0", "0", "0", "0", QString(gamefiles::kMaxValueLength, QChar(u'ø')),
-                                                 "Kari", "60"};
+    QTest::newRow("longest name") << QStringList{
+        "0", "0", "0", "0", QString(gamefiles::kMaxValueLength, QChar(u'ø')), "Kari", "60"};
 }
 
 void TestLineFiles::gameRoundTrip()

@@ -38,10 +38,7 @@ bool isWhite(QRgb p)
 class tst_frmom : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void cleanup()
-    {
-        qDeleteAll(windowsOf<frmom>());
-    }
+    void cleanup() { qDeleteAll(windowsOf<frmom>()); }
 
     void stateWhenCreated()
     {
@@ -81,19 +78,32 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("container");
         QTest::addColumn<QRect>("twips");
-        QTest::newRow("Image2") << "Image2" << "frmom" << QRect(120, 120, 1500, 1500);
-        QTest::newRow("Image1") << "Image1" << "frmom" << QRect(1800, 240, 2310, 1185);
-        QTest::newRow("Frame1") << "Frame1" << "frmom" << QRect(120, 1800, 4215, 3495);
-        QTest::newRow("Frame2") << "Frame2" << "Frame1" << QRect(360, 360, 1695, 855);
-        QTest::newRow("Label1") << "Label1" << "Frame2" << QRect(120, 240, 1095, 255);
-        QTest::newRow("Label2") << "Label2" << "Frame2" << QRect(120, 480, 1455, 255);
-        QTest::newRow("Frame4") << "Frame4" << "Frame1" << QRect(2400, 360, 1455, 855);
-        QTest::newRow("Label4") << "Label4" << "Frame4" << QRect(120, 240, 855, 255);
-        QTest::newRow("Frame5") << "Frame5" << "Frame1" << QRect(360, 1440, 3495, 735);
-        QTest::newRow("Label5") << "Label5" << "Frame5" << QRect(120, 240, 2175, 255);
-        QTest::newRow("Frame3") << "Frame3" << "Frame1" << QRect(360, 2400, 1695, 735);
-        QTest::newRow("Label3") << "Label3" << "Frame3" << QRect(120, 240, 1335, 255);
-        QTest::newRow("Command1") << "Command1" << "Frame1" << QRect(2400, 2520, 1455, 615);
+        QTest::newRow("Image2") << "Image2"
+                                << "frmom" << QRect(120, 120, 1500, 1500);
+        QTest::newRow("Image1") << "Image1"
+                                << "frmom" << QRect(1800, 240, 2310, 1185);
+        QTest::newRow("Frame1") << "Frame1"
+                                << "frmom" << QRect(120, 1800, 4215, 3495);
+        QTest::newRow("Frame2") << "Frame2"
+                                << "Frame1" << QRect(360, 360, 1695, 855);
+        QTest::newRow("Label1") << "Label1"
+                                << "Frame2" << QRect(120, 240, 1095, 255);
+        QTest::newRow("Label2") << "Label2"
+                                << "Frame2" << QRect(120, 480, 1455, 255);
+        QTest::newRow("Frame4") << "Frame4"
+                                << "Frame1" << QRect(2400, 360, 1455, 855);
+        QTest::newRow("Label4") << "Label4"
+                                << "Frame4" << QRect(120, 240, 855, 255);
+        QTest::newRow("Frame5") << "Frame5"
+                                << "Frame1" << QRect(360, 1440, 3495, 735);
+        QTest::newRow("Label5") << "Label5"
+                                << "Frame5" << QRect(120, 240, 2175, 255);
+        QTest::newRow("Frame3") << "Frame3"
+                                << "Frame1" << QRect(360, 2400, 1695, 735);
+        QTest::newRow("Label3") << "Label3"
+                                << "Frame3" << QRect(120, 240, 1335, 255);
+        QTest::newRow("Command1") << "Command1"
+                                  << "Frame1" << QRect(2400, 2520, 1455, 615);
     }
     void layoutInTwips()
     {
@@ -122,8 +132,9 @@ private Q_SLOTS:
         QVERIFY(label);
         QVERIFY(!label->text().isEmpty());
         const int needed = label->fontMetrics().horizontalAdvance(label->text());
-        QVERIFY2(needed <= label->contentsRect().width(),
-                 qPrintable(QStringLiteral("«%1» needs %2 px of %3").arg(label->text()).arg(needed).arg(label->width())));
+        QVERIFY2(
+            needed <= label->contentsRect().width(),
+            qPrintable(QStringLiteral("«%1» needs %2 px of %3").arg(label->text()).arg(needed).arg(label->width())));
     }
 
     void chessboard_data()
@@ -225,10 +236,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("before");
         QTest::addColumn<QString>("after");
-        QTest::newRow("address") << "Postboks 0" << "ostboks 0P";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("one character") << "P" << "P";
-        QTest::newRow("outside the basic plane") << QString::fromUtf8("\U0001D11Eab") << QString::fromUtf8("ab\U0001D11E");
+        QTest::newRow("address") << "Postboks 0"
+                                 << "ostboks 0P";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("one character") << "P"
+                                       << "P";
+        QTest::newRow("outside the basic plane")
+            << QString::fromUtf8("\U0001D11Eab") << QString::fromUtf8("ab\U0001D11E");
     }
     void rotateLabel1()
     {
@@ -245,10 +260,14 @@ private Q_SLOTS:
         QTest::addColumn<bool>("game");
         QTest::addColumn<QString>("limit");
         QTest::addColumn<QString>("after");
-        QTest::newRow("abc") << false << "abc" << "60";
-        QTest::newRow("empty") << false << "" << "60";
-        QTest::newRow("3x") << false << "3x" << "3x";
-        QTest::newRow("during a game") << true << "" << "";
+        QTest::newRow("abc") << false << "abc"
+                             << "60";
+        QTest::newRow("empty") << false << ""
+                               << "60";
+        QTest::newRow("3x") << false << "3x"
+                            << "3x";
+        QTest::newRow("during a game") << true << ""
+                                       << "";
     }
     void timeLimitCheckBeforeOpening()
     {

@@ -119,7 +119,8 @@ private Q_SLOTS:
         QFETCH(QString, chosen);
         Fixture f;
         info::rulesPlaces().helpViewer.clear();
-        info::rulesPlaces().documentDirs = {f.base.file(QStringLiteral("first")), f.base.file(QStringLiteral("second"))};
+        info::rulesPlaces().documentDirs = {f.base.file(QStringLiteral("first")),
+                                            f.base.file(QStringLiteral("second"))};
         QDir().mkpath(f.base.file(QStringLiteral("first")));
         for (const QString &dir : present)
             f.makeFile(dir + QStringLiteral("/regler.html"));
@@ -136,7 +137,8 @@ private Q_SLOTS:
         info::rulesPlaces().documentDirs = {f.base.file(QStringLiteral("nowhere"))};
         f.main.Regler->trigger();
         QVERIFY(f.started.isEmpty());
-        QVERIFY2(f.main.reportedMessage().contains(QStringLiteral("regler.html")), qPrintable(f.main.reportedMessage()));
+        QVERIFY2(f.main.reportedMessage().contains(QStringLiteral("regler.html")),
+                 qPrintable(f.main.reportedMessage()));
     }
 
     void viewerThatCannotStartIsReportedAndTheClockRunsOn()
@@ -204,7 +206,8 @@ private Q_SLOTS:
             if (xml.name() == QLatin1String("section"))
                 sections << xml.attributes().value(QLatin1String("id")).toString();
         }
-        QVERIFY2(!xml.hasError(), qPrintable(QStringLiteral("%1 at line %2").arg(xml.errorString()).arg(xml.lineNumber())));
+        QVERIFY2(!xml.hasError(),
+                 qPrintable(QStringLiteral("%1 at line %2").arg(xml.errorString()).arg(xml.lineNumber())));
         QCOMPARE(language, QStringLiteral("nb"));
         for (const char *topic : {"brettet", "trekk", "rokade", "en-passant", "forvandling", "sjakk", "matt", "patt",
                                   "remis", "beroert", "klokken"})

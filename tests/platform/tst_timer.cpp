@@ -1,12 +1,12 @@
 #include "platform/timer.h"
 
 #include <QSignalSpy>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 
 using platform::ManualClock;
-using platform::TimeSource;
 using platform::Timer;
+using platform::TimeSource;
 
 // The effects a game clock depends on and a bare QTimer does not give.
 class tst_timer : public QObject {

@@ -31,10 +31,7 @@ struct Fixture {
 class tst_frmalt : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void cleanup()
-    {
-        qDeleteAll(windowsOf<frmalt>());
-    }
+    void cleanup() { qDeleteAll(windowsOf<frmalt>()); }
 
     void stateWhenCreated()
     {
@@ -71,15 +68,24 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("container");
         QTest::addColumn<QRect>("twips");
-        QTest::newRow("Frame1") << "Frame1" << "frmalt" << QRect(120, 240, 1695, 615);
-        QTest::newRow("spillera") << "spillera" << "Frame1" << QRect(120, 240, 1455, 285);
-        QTest::newRow("Frame2") << "Frame2" << "frmalt" << QRect(120, 960, 1695, 615);
-        QTest::newRow("spillerb") << "spillerb" << "Frame2" << QRect(120, 240, 1455, 285);
-        QTest::newRow("Frame3") << "Frame3" << "frmalt" << QRect(120, 1680, 1695, 615);
-        QTest::newRow("stans") << "stans" << "Frame3" << QRect(120, 240, 1455, 285);
-        QTest::newRow("standar") << "standar" << "frmalt" << QRect(2040, 360, 1215, 495);
-        QTest::newRow("ok") << "ok" << "frmalt" << QRect(2040, 1080, 1215, 495);
-        QTest::newRow("Avbryt") << "Avbryt" << "frmalt" << QRect(2040, 1800, 1215, 495);
+        QTest::newRow("Frame1") << "Frame1"
+                                << "frmalt" << QRect(120, 240, 1695, 615);
+        QTest::newRow("spillera") << "spillera"
+                                  << "Frame1" << QRect(120, 240, 1455, 285);
+        QTest::newRow("Frame2") << "Frame2"
+                                << "frmalt" << QRect(120, 960, 1695, 615);
+        QTest::newRow("spillerb") << "spillerb"
+                                  << "Frame2" << QRect(120, 240, 1455, 285);
+        QTest::newRow("Frame3") << "Frame3"
+                                << "frmalt" << QRect(120, 1680, 1695, 615);
+        QTest::newRow("stans") << "stans"
+                               << "Frame3" << QRect(120, 240, 1455, 285);
+        QTest::newRow("standar") << "standar"
+                                 << "frmalt" << QRect(2040, 360, 1215, 495);
+        QTest::newRow("ok") << "ok"
+                            << "frmalt" << QRect(2040, 1080, 1215, 495);
+        QTest::newRow("Avbryt") << "Avbryt"
+                                << "frmalt" << QRect(2040, 1800, 1215, 495);
     }
     void layoutInTwips()
     {
@@ -174,11 +180,18 @@ private Q_SLOTS:
         QTest::newRow("empty") << a << b << "" << QByteArray("Kari\r\nOla\r\n1\r\n");
         QTest::newRow("abc") << a << b << "abc" << QByteArray("Kari\r\nOla\r\n1\r\n");
         QTest::newRow("-5") << a << b << "-5" << QByteArray("Kari\r\nOla\r\n1\r\n");
-        QTest::newRow("empty names") << "" << "" << "30" << QByteArray("Spiller A\r\nSpiller B\r\n30\r\n");
-        QTest::newRow("blank names") << "  " << " " << "30" << QByteArray("  \r\n \r\n30\r\n");
-        QTest::newRow("comma, quotes") << " \"Kari\", jr. " << "Ola" << "30"
-                                       << QByteArray(" \"Kari\", jr. \r\nOla\r\n30\r\n");
-        QTest::newRow("Norwegian letters") << "Bjørn" << "Åse" << "30" << QByteArray("Bj\xF8rn\r\n\xC5se\r\n30\r\n");
+        QTest::newRow("empty names") << ""
+                                     << ""
+                                     << "30" << QByteArray("Spiller A\r\nSpiller B\r\n30\r\n");
+        QTest::newRow("blank names") << "  "
+                                     << " "
+                                     << "30" << QByteArray("  \r\n \r\n30\r\n");
+        QTest::newRow("comma, quotes") << " \"Kari\", jr. "
+                                       << "Ola"
+                                       << "30" << QByteArray(" \"Kari\", jr. \r\nOla\r\n30\r\n");
+        QTest::newRow("Norwegian letters") << "Bjørn"
+                                           << "Åse"
+                                           << "30" << QByteArray("Bj\xF8rn\r\n\xC5se\r\n30\r\n");
     }
     void ok()
     {
@@ -381,12 +394,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("limit");
         QTest::addColumn<QString>("after");
-        QTest::newRow("empty") << "" << "60";
-        QTest::newRow("0") << "0" << "60";
-        QTest::newRow("abc") << "abc" << "60";
-        QTest::newRow("45") << "45" << "45";
-        QTest::newRow("3x") << "3x" << "3x";
-        QTest::newRow("0.5") << "0.5" << "0.5";
+        QTest::newRow("empty") << ""
+                               << "60";
+        QTest::newRow("0") << "0"
+                           << "60";
+        QTest::newRow("abc") << "abc"
+                             << "60";
+        QTest::newRow("45") << "45"
+                            << "45";
+        QTest::newRow("3x") << "3x"
+                            << "3x";
+        QTest::newRow("0.5") << "0.5"
+                             << "0.5";
     }
     void timeLimitCheckBeforeOpening()
     {
