@@ -8,6 +8,8 @@
 #include <QJsonObject>
 #include <QPluginLoader>
 
+#include <optional>
+
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
@@ -19,22 +21,24 @@ namespace {
 QPluginLoader *g_loader = nullptr;
 BrowserPlugin *g_plugin = nullptr;
 QString g_loadFailure; // why a module that was found could not be loaded
+std::optional<QString> g_moduleOverride;
 
 QString moduleFileName()
 {
     return QStringLiteral(PARTIVAKT_BROWSER_MODULE_FILE);
 }
 
-// The module file: the one named by PARTIVAKT_BROWSER_MODULE when that is set (tests use it to
-// pick a module or to have none), else the first found beside the program or in the install
-// directory. Empty when there is none.
+// The module file: the first found beside the program (a build directory), in the library
+// directory of the installation the program runs from (wherever its prefix), or in the directory
+// it was built to be installed in. Empty when there is none.
 QString locateModule()
 {
-    if (qEnvironmentVariableIsSet("PARTIVAKT_BROWSER_MODULE")) {
-        const QString path = qEnvironmentVariable("PARTIVAKT_BROWSER_MODULE");
-        return QFileInfo(path).isFile() ? path : QString();
-    }
-    const QStringList dirs{QCoreApplication::applicationDirPath(), QStringLiteral(PARTIVAKT_BROWSER_INSTALL_DIR)};
+    if (g_moduleOverride)
+        return QFileInfo(*g_moduleOverride).isFile() ? *g_moduleOverride : QString();
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const QStringList dirs{programDir,
+                           QDir::cleanPath(programDir + QStringLiteral("/" PARTIVAKT_BROWSER_BIN_TO_MODULE)),
+                           QStringLiteral(PARTIVAKT_BROWSER_INSTALL_DIR)};
     for (const QString &dir : dirs) {
         const QString path = QDir(dir).filePath(moduleFileName());
         if (QFileInfo(path).isFile())
@@ -111,6 +115,11 @@ QString showBrowserWindow(const QString &startingAddress)
     if (!g_plugin->showBrowserWindow(startingAddress))
         return QStringLiteral("Nettleseren kan ikke åpnes: nettleservinduet kunne ikke lages.");
     return {};
+}
+
+void detail::setModuleForTests(const std::optional<QString> &path)
+{
+    g_moduleOverride = path;
 }
 
 bool browserModuleLoaded()

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // The clock's side of the browser window. The window and its engine live in a module that is
 // loaded only when the window is first opened, so the clock starts and runs without the engine,
 // and runs on a machine that has none.
@@ -19,5 +21,10 @@ QString showBrowserWindow(const QString &startingAddress = {});
 
 // Whether the module (and with it the engine) has been loaded into the program.
 bool browserModuleLoaded();
+
+namespace detail {
+// Tests pick the module file (or one that does not exist) instead of the search; nullopt restores it.
+void setModuleForTests(const std::optional<QString> &path);
+} // namespace detail
 
 } // namespace info

@@ -58,7 +58,7 @@ private Q_SLOTS:
         QVERIFY(junk.open(QIODevice::WriteOnly));
         junk.write("dette er ingen modul\n");
         junk.close();
-        qputenv("PARTIVAKT_BROWSER_MODULE", dir.filePath(module).toLocal8Bit());
+        info::detail::setModuleForTests(dir.filePath(module));
 
         const QString reason = info::browserUnavailableReason();
         QVERIFY(reason.startsWith(QLatin1String("Nettleseren ")));
@@ -70,7 +70,7 @@ private Q_SLOTS:
         QWidget clock;
         clock.show();
         QVERIFY(QTest::qWaitForWindowExposed(&clock));
-        qunsetenv("PARTIVAKT_BROWSER_MODULE");
+        info::detail::setModuleForTests(std::nullopt);
     }
 
     void moduleLoadsOnFirstOpenOnly()
