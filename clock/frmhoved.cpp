@@ -277,10 +277,8 @@ void frmhoved::Timer1_Timer()
     if (settings.error)
         report(settings.error->message() + QStringLiteral(" Standardverdiene brukes."));
 
-    const auto handA = [this](double x, double y, std::optional<double> v, double l) { drawhanda(x, y, v, l); };
-    const auto handB = [this](double x, double y, std::optional<double> v, double l) { drawhandb(x, y, v, l); };
-    display::faceRefresh(*ura, strictNumber(mina->text()), strictNumber(seka->text()), handA);
-    display::faceRefresh(*urb, strictNumber(minb->text()), strictNumber(sekb->text()), handB);
+    refreshFace(true, true);
+    refreshFace(false, true);
 
     Timer1->setEnabled(false);
 }
@@ -303,11 +301,20 @@ void frmhoved::Timer2_Timer()
     startb->setText(spillerb->text() + kBegynner);
     if (numericValue(stans->text()) == 0)
         return;
-    const auto handA = [this](double x, double y, std::optional<double> v, double l) { drawhanda(x, y, v, l); };
-    const auto handB = [this](double x, double y, std::optional<double> v, double l) { drawhandb(x, y, v, l); };
     // Face B keeps the fill colour the start-up gave it.
-    display::faceRefresh(*urb, strictNumber(minb->text()), strictNumber(sekb->text()), handB, false);
-    display::faceRefresh(*ura, strictNumber(mina->text()), strictNumber(seka->text()), handA);
+    refreshFace(false, false);
+    refreshFace(true, true);
+}
+
+void frmhoved::refreshFace(bool playerA, bool setFillColour)
+{
+    const auto hand = [this, playerA](double x, double y, std::optional<double> v, double l) {
+        playerA ? drawhanda(x, y, v, l) : drawhandb(x, y, v, l);
+    };
+    QLabel *minutes = playerA ? mina : minb;
+    QLabel *seconds = playerA ? seka : sekb;
+    display::faceRefresh(playerA ? *ura : *urb, strictNumber(minutes->text()), strictNumber(seconds->text()), hand,
+                         setFillColour);
 }
 
 // ---- game start and switching ------------------------------------------------------------------
@@ -553,7 +560,7 @@ void frmhoved::quicksave()
     if (const auto error = gamefiles::writeGameFile(target.path, gameValues()))
         report(error->message());
     else
-        report(QStringLiteral("Partiet er lagret i «%1».").arg(target.path));
+        report(gamefiles::savedMessage(target.path));
 }
 
 // ---- status ------------------------------------------------------------------------------------

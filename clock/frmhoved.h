@@ -101,6 +101,8 @@ private:
     void buildControls(QWidget *client);
     void buildMenus();
     void startGame(bool playerA);
+    // The face refresh of one player's face, from its read-outs.
+    void refreshFace(bool playerA, bool setFillColour);
     void resume(bool playerA);
     void tick(QLabel *sek, QLabel *min, QGroupBox *klaff, platform::TextBox *spiller);
     void writeBackup();

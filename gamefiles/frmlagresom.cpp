@@ -96,11 +96,11 @@ void frmlagresom::Lagre_Click()
     }
     if (const std::optional<FileError> error = writePathFile(path)) {
         // The game is safe; only the quick save will not find it. The window stays so that this is read.
-        melding->showReason(QStringLiteral("Partiet er lagret i «%1». ").arg(path) + error->message() +
+        melding->showReason(savedMessage(path) + QLatin1Char(' ') + error->message() +
                             QStringLiteral(" «Lagre» (Ctrl+S) vet derfor ikke hvor dette partiet ligger."));
         return;
     }
-    m_main->report(QStringLiteral("Partiet er lagret i «%1».").arg(path));
+    m_main->report(savedMessage(path));
     close();
 }
 

@@ -291,6 +291,11 @@ QString FileError::message() const
     return withReason(QStringLiteral("Feil ved filen «%1»").arg(name), reason);
 }
 
+QString savedMessage(const QString &path)
+{
+    return QStringLiteral("Partiet er lagret i «%1».").arg(QDir::toNativeSeparators(path));
+}
+
 std::optional<FileError> writeGameFile(const QString &path, const GameValues &values)
 {
     return writeLines(

@@ -45,6 +45,9 @@ struct GameRead {
     std::optional<FileError> error; // when set, values are empty
 };
 
+// What the user reads once a game is saved at path.
+[[nodiscard]] QString savedMessage(const QString &path);
+
 [[nodiscard]] std::optional<FileError> writeGameFile(const QString &path, const GameValues &values);
 [[nodiscard]] GameRead readGameFile(const QString &path);
 
