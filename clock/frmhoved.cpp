@@ -94,6 +94,11 @@ frmhoved::frmhoved(QWidget *parent) : QMainWindow(parent)
     buildMenus();
     statusBar()->setObjectName(QStringLiteral("statusbar"));
     statusBar()->setSizeGripEnabled(false);
+    m_lasting = new QLabel(statusBar());
+    m_lasting->setObjectName(QStringLiteral("lasting"));
+    m_lasting->setWordWrap(true);
+    m_lasting->setHidden(true);
+    statusBar()->addPermanentWidget(m_lasting, 1);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     // Inert until a start button gives them their interval.
@@ -573,6 +578,35 @@ void frmhoved::report(const QString &message)
 QString frmhoved::reportedMessage() const
 {
     return statusBar()->currentMessage();
+}
+
+void frmhoved::setLasting(Lasting state, const QString &message)
+{
+    if (lastingMessage(state) == message)
+        return;
+    if (message.isEmpty())
+        m_lastingStates.erase(state);
+    else
+        m_lastingStates[state] = message;
+    const QString text = lastingText();
+    m_lasting->setText(text);
+    // A screen reader hears the new state as it comes.
+    m_lasting->setAccessibleName(text);
+    m_lasting->setHidden(text.isEmpty());
+}
+
+QString frmhoved::lastingMessage(Lasting state) const
+{
+    const auto it = m_lastingStates.find(state);
+    return it == m_lastingStates.end() ? QString() : it->second;
+}
+
+QString frmhoved::lastingText() const
+{
+    QStringList parts;
+    for (const auto &[state, message] : m_lastingStates)
+        parts.append(message);
+    return parts.join(QLatin1Char('\n'));
 }
 
 } // namespace gameclock

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMainWindow>
 
+#include <map>
 #include <optional>
 
 class QAction;
@@ -84,6 +85,15 @@ public:
     void report(const QString &message);
     QString reportedMessage() const;
 
+    // States that last until they end (the backup cannot be written, the settings file is missing,
+    // the machine slept, the battery is low, ...). Shown in a permanent part of the status bar that
+    // neither a menu's status tip nor a passing note wipes; an empty message ends the state.
+    enum class Lasting { Backup, Settings, Instance, Sleep, Battery, Browser };
+    void setLasting(Lasting state, const QString &message);
+    QString lastingMessage(Lasting state) const;
+    // All lasting states as the status bar shows them, in the order of the enum.
+    QString lastingText() const;
+
 Q_SIGNALS:
     // Emitted after the time-limit check where the command has one; the windows that answer them
     // are connected at program start.
@@ -109,6 +119,8 @@ private:
     void backupWritten(const std::optional<gamefiles::FileError> &error);
 
     BackupWriter *m_backup;
+    QLabel *m_lasting; // the permanent part of the status bar
+    std::map<Lasting, QString> m_lastingStates;
     QString m_backupFailure; // the message shown while the backup cannot be written
 };
 
