@@ -7,21 +7,27 @@
 #include "numbers.h"
 #include "platform/controls.h"
 #include "platform/picturebox.h"
+#include "platform/playerkeys.h"
 #include "platform/process.h"
 #include "platform/textbox.h"
 #include "platform/timer.h"
 #include "platform/twips.h"
 #include "platform/windows.h"
+#include "platform/zoom.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
+#include <algorithm>
+#include <cmath>
 
 namespace gameclock {
 
@@ -62,17 +68,18 @@ platform::PictureBox *makeFace(QWidget *parent, const char *name, const QString 
 }
 
 // A flag lies on its face and shows its fall in its title.
-QGroupBox *makeFlag(QWidget *face, const char *name, const QString &role)
+platform::FlagStrip *makeFlag(QWidget *face, const char *name, const QString &role)
 {
-    QGroupBox *flag = platform::makeFrame(face, name, QString());
+    auto *flag = new platform::FlagStrip(face);
+    flag->setObjectName(QLatin1String(name));
     // The title itself is the name: a fallen flag is announced as it reads.
     flag->setAccessibleDescription(role);
     return flag;
 }
 
-platform::Shape *makeShape(QWidget *parent, const char *name)
+template <typename S = platform::Shape> S *makeShape(QWidget *parent, const char *name)
 {
-    auto *shape = new platform::Shape(parent);
+    auto *shape = new S(parent);
     shape->setObjectName(QLatin1String(name));
     return shape;
 }
@@ -88,9 +95,11 @@ frmhoved::frmhoved(QWidget *parent) : QMainWindow(parent)
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
     client->setFont(platform::layoutFont());
-    client->setFixedSize(platform::twips(10065), platform::twips(5160));
-    setCentralWidget(client);
     buildControls(client);
+    // The layout keeps its proportions at any size of the window, centred on a neutral ground.
+    m_stage = new platform::ZoomStage(client, 10065, 5160, this);
+    setCentralWidget(m_stage);
+    connect(m_stage, &platform::ZoomStage::zoomChanged, this, &frmhoved::zoomChanged);
     buildMenus();
     statusBar()->setObjectName(QStringLiteral("statusbar"));
     statusBar()->setSizeGripEnabled(false);
@@ -99,7 +108,6 @@ frmhoved::frmhoved(QWidget *parent) : QMainWindow(parent)
     m_lasting->setWordWrap(true);
     m_lasting->setHidden(true);
     statusBar()->addPermanentWidget(m_lasting, 1);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     // Inert until a start button gives them their interval.
     tida = new platform::Timer(this, 0, true);
@@ -117,6 +125,12 @@ frmhoved::frmhoved(QWidget *parent) : QMainWindow(parent)
 
     m_backup = new BackupWriter(gamefiles::kBackupFile, BackupWriter::defaultMode(), this);
     connect(m_backup, &BackupWriter::written, this, &frmhoved::backupWritten);
+
+    m_keys = new platform::PlayerKeys(this);
+    connect(m_keys, &platform::PlayerKeys::pressed, this, &frmhoved::playerKey);
+    connect(tida, &platform::Timer::activeChanged, this, &frmhoved::followClocks);
+    connect(tidb, &platform::Timer::activeChanged, this, &frmhoved::followClocks);
+    resize(sizeHint());
 }
 
 frmhoved::~frmhoved() = default;
@@ -126,9 +140,9 @@ void frmhoved::buildControls(QWidget *client)
     // Shapes first, so they lie behind everything else.
     Shape4 = makeShape(client, "Shape4");
     placeTwips(Shape4, 600, 840, 8775, 3255);
-    Shape1_0 = makeShape(client, "Shape1_0");
+    Shape1_0 = makeShape<platform::PlayerFrame>(client, "Shape1_0");
     placeTwips(Shape1_0, 720, 960, 3495, 3015);
-    Shape1_1 = makeShape(client, "Shape1_1");
+    Shape1_1 = makeShape<platform::PlayerFrame>(client, "Shape1_1");
     placeTwips(Shape1_1, 5760, 960, 3495, 3015);
     Shape2 = makeShape(client, "Shape2");
     placeTwips(Shape2, 1560, 4200, 1815, 375);
@@ -242,6 +256,30 @@ void frmhoved::buildMenus()
     Avslutt = add(Spill, "Avslutt", QStringLiteral("&Avslutt"), QKeySequence(QStringLiteral("Ctrl+Q")),
                   &frmhoved::Avslutt_Click);
 
+    Vis = menuBar()->addMenu(QStringLiteral("&Vis"));
+    Vis->setObjectName(QStringLiteral("Vis"));
+    Fullskjerm = Vis->addAction(QStringLiteral("&Fullskjerm"));
+    Fullskjerm->setObjectName(QStringLiteral("Fullskjerm"));
+    Fullskjerm->setCheckable(true);
+    Fullskjerm->setShortcut(QKeySequence(Qt::Key_F11));
+    connect(Fullskjerm, &QAction::triggered, this, &frmhoved::Fullskjerm_Click);
+    Storre = add(Vis, "Storre", QStringLiteral("Stø&rre"), {}, &frmhoved::Storre_Click);
+    // Ctrl++ needs Shift on many keyboards; Ctrl+= is the same key without it.
+    Storre->setShortcuts({QKeySequence(QStringLiteral("Ctrl++")), QKeySequence(QStringLiteral("Ctrl+="))});
+    Mindre =
+        add(Vis, "Mindre", QStringLiteral("&Mindre"), QKeySequence(QStringLiteral("Ctrl+-")), &frmhoved::Mindre_Click);
+    VanligStorrelse = add(Vis, "VanligStorrelse", QStringLiteral("&Vanlig størrelse"),
+                          QKeySequence(QStringLiteral("Ctrl+0")), &frmhoved::VanligStorrelse_Click);
+    // Escape is the way out of full screen that everyone tries first.
+    auto *leave = new QAction(this);
+    leave->setObjectName(QStringLiteral("forlatFullskjerm"));
+    leave->setShortcut(QKeySequence(Qt::Key_Escape));
+    connect(leave, &QAction::triggered, this, [this] {
+        if (isFullScreen())
+            Fullskjerm_Click(false);
+    });
+    addAction(leave);
+
     hjelp1 = menuBar()->addMenu(QStringLiteral("&Hjelp"));
     hjelp1->setObjectName(QStringLiteral("hjelp1"));
     Regler = add(hjelp1, "Regler", QStringLiteral("&Sjakk regler"), {}, &frmhoved::Regler_Click);
@@ -254,6 +292,11 @@ void frmhoved::buildMenus()
 
 void frmhoved::Timer1_Timer()
 {
+    // Hiding the focused button would hand the focus along the chain, into a name box that would
+    // empty itself: keep it on the layout until the start button is back.
+    const bool focusHere = isAncestorOf(QApplication::focusWidget()) || QApplication::focusWidget() == nullptr;
+    if (focusHere)
+        m_stage->client()->setFocus(Qt::OtherFocusReason);
     for (QLabel *readout : {mina, minb, seka, sekb})
         readout->setText(QStringLiteral("0"));
     klaffa->setTitle(QString());
@@ -285,6 +328,8 @@ void frmhoved::Timer1_Timer()
     refreshFace(true, true);
     refreshFace(false, true);
 
+    if (focusHere)
+        starta->setFocus(Qt::OtherFocusReason);
     Timer1->setEnabled(false);
 }
 
@@ -386,7 +431,7 @@ void frmhoved::Command1_Click()
 
 // ---- counting ----------------------------------------------------------------------------------
 
-void frmhoved::tick(QLabel *sek, QLabel *min, QGroupBox *klaff, platform::TextBox *spiller)
+void frmhoved::tick(QLabel *sek, QLabel *min, platform::FlagStrip *klaff, platform::TextBox *spiller)
 {
     const std::optional<double> seconds = strictNumber(sek->text());
     const std::optional<double> minutes = strictNumber(min->text());
@@ -402,7 +447,7 @@ void frmhoved::tick(QLabel *sek, QLabel *min, QGroupBox *klaff, platform::TextBo
         sek->setText(QStringLiteral("0"));
     }
     if (numericValue(stans->text()) == strictNumber(min->text()))
-        klaff->setTitle(kKlaffenHarFalt + spiller->text());
+        klaff->showFall(kKlaffenHarFalt + spiller->text());
     writeBackup();
 }
 
@@ -460,8 +505,8 @@ void frmhoved::pause_Click()
     pausea->setHidden(false);
     pauseb->setText(spillerb->text() + kSittTrekk);
     pauseb->setHidden(false);
-    // The focus was on the pause button, now hidden: offer the first resume button instead.
-    pausea->setFocus(Qt::OtherFocusReason);
+    // The focus was on the pause button, now hidden: Space or Enter resumes whoever had the move.
+    (numericValue(Label1->text()) == 0 ? pauseb : pausea)->setFocus(Qt::OtherFocusReason);
 }
 
 void frmhoved::resume(bool playerA)
@@ -507,6 +552,102 @@ void frmhoved::closeEvent(QCloseEvent *event)
         if (w != this && w->isVisible())
             w->close();
     QCoreApplication::quit();
+}
+
+// ---- at the board: the running side, a key for each player, the window's scale ----------------
+
+void frmhoved::followClocks()
+{
+    Shape1_0->setRunning(tida->isActive());
+    Shape1_1->setRunning(tidb->isActive());
+    m_keys->setArmed(tida->isActive() || tidb->isActive());
+}
+
+void frmhoved::playerKey(bool playerA)
+{
+    // A key ends only its own player's move; pressed out of turn it does nothing.
+    if ((playerA ? tida : tidb)->isActive())
+        Command1_Click();
+}
+
+qreal frmhoved::zoom() const
+{
+    return m_stage->zoom();
+}
+
+qreal frmhoved::largestZoom() const
+{
+    const QScreen *screen = this->screen();
+    if (!screen)
+        return 1.0;
+    // Everything around the layout keeps its size: menu, status bar, the window's frame.
+    const QSize around = frameGeometry().size() - m_stage->size();
+    const QSize room = screen->availableGeometry().size() - around;
+    const QSize base = m_stage->baseSize();
+    return std::max<qreal>(1.0, std::min(qreal(room.width()) / base.width(), qreal(room.height()) / base.height()));
+}
+
+void frmhoved::setZoom(qreal zoom)
+{
+    zoom = std::clamp<qreal>(zoom, 1.0, largestZoom());
+    if (isFullScreen() || isMaximized())
+        showNormal();
+    resize(size() - m_stage->size() + m_stage->sizeFor(zoom));
+}
+
+void frmhoved::Storre_Click()
+{
+    // Steps of a quarter; the last step is whatever still fits the screen.
+    // A window of whole pixels comes within a hair of a step: such a zoom counts as on the step.
+    const qreal step = std::floor(zoom() * 4 + 0.05) / 4 + 0.25;
+    setZoom(std::min(step, largestZoom()));
+}
+
+void frmhoved::Mindre_Click()
+{
+    setZoom(std::ceil(zoom() * 4 - 0.05) / 4 - 0.25);
+}
+
+void frmhoved::VanligStorrelse_Click()
+{
+    setZoom(1.0);
+}
+
+void frmhoved::Fullskjerm_Click(bool on)
+{
+    if (on)
+        showFullScreen();
+    else
+        showNormal();
+    Fullskjerm->setChecked(on);
+}
+
+void frmhoved::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Fullskjerm->setChecked(isFullScreen());
+}
+
+void frmhoved::zoomChanged(qreal zoom)
+{
+    // The figures are what the other chair must read: above 100 % they grow a little faster than
+    // the rest, as far as their boxes allow.
+    for (QLabel *readout : {mina, seka, minb, sekb}) {
+        if (zoom <= 1.0) {
+            readout->setFont(QFont());
+            continue;
+        }
+        QFont font = m_stage->client()->font();
+        if (font.pixelSize() > 0)
+            font.setPixelSize(int(std::lround(font.pixelSize() * (1.0 + 0.1 * (zoom - 1.0)))));
+        else
+            font.setPointSizeF(font.pointSizeF() * (1.0 + 0.1 * (zoom - 1.0)));
+        readout->setFont(font);
+    }
+    // The canvases were laid anew at the new scale.
+    refreshFace(true, true);
+    refreshFace(false, false);
 }
 
 // ---- other windows -----------------------------------------------------------------------------

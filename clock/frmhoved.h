@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/controls.h"
+#include "platform/gamemarks.h"
 #include "platform/picturebox.h"
 #include "platform/textbox.h"
 #include "platform/timer.h"
@@ -20,6 +21,11 @@ struct GameValues;
 struct FileError;
 } // namespace gamefiles
 
+namespace platform {
+class PlayerKeys;
+class ZoomStage;
+} // namespace platform
+
 namespace gameclock {
 
 class BackupWriter;
@@ -36,16 +42,18 @@ public:
     QLabel *mina, *seka, *minb, *sekb;
     platform::TextBox *spillera, *spillerb, *stans;
     QLabel *Label1; // turn indicator, never shown: "1" A, "0" B
-    QGroupBox *klaffa, *klaffb;
+    platform::FlagStrip *klaffa, *klaffb;
     platform::Timer *tida, *tidb, *Timer1, *Timer2;
     platform::CommandButton *starta, *startb, *Command1, *pause, *pausea, *pauseb;
     platform::PictureBox *ura, *urb;
     QLabel *Label2, *mina2, *seka2, *minb2, *sekb2;
-    platform::Shape *Shape4, *Shape1_0, *Shape1_1, *Shape2, *Shape3;
+    platform::Shape *Shape4, *Shape2, *Shape3;
+    platform::PlayerFrame *Shape1_0, *Shape1_1; // A's and B's frame: thick in the accent while that clock runs
 
     // ---- menus ----
-    QMenu *Spill, *hjelp1;
+    QMenu *Spill, *Vis, *hjelp1;
     QAction *Nytt, *Apne, *Lagre, *LagreSom, *Alternativer, *Avslutt;
+    QAction *Fullskjerm, *Storre, *Mindre, *VanligStorrelse;
     QAction *Regler, *Om, *Nettleser;
 
     // ---- handlers ----
@@ -68,6 +76,17 @@ public:
     void opengame();
     void saveas();
     void quicksave();
+
+    // The whole window at another scale: zoom steps of a quarter, full screen.
+    void Fullskjerm_Click(bool on);
+    void Storre_Click();
+    void Mindre_Click();
+    void VanligStorrelse_Click();
+    qreal zoom() const;
+    // The largest zoom at which the window fits the available screen.
+    qreal largestZoom() const;
+    // Sets the window to show the layout at the zoom given (within 1 and what fits the screen).
+    void setZoom(qreal zoom);
 
     void drawhanda(double x, double y, std::optional<double> value, double length);
     void drawhandb(double x, double y, std::optional<double> value, double length);
@@ -106,6 +125,7 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void buildControls(QWidget *client);
@@ -114,11 +134,17 @@ private:
     // The face refresh of one player's face, from its read-outs.
     void refreshFace(bool playerA, bool setFillColour);
     void resume(bool playerA);
-    void tick(QLabel *sek, QLabel *min, QGroupBox *klaff, platform::TextBox *spiller);
+    void tick(QLabel *sek, QLabel *min, platform::FlagStrip *klaff, platform::TextBox *spiller);
     void writeBackup();
+    // The running side shown in the frames, the player keys armed, from the clock timers.
+    void followClocks();
+    void playerKey(bool playerA);
+    void zoomChanged(qreal zoom);
     void backupWritten(const std::optional<gamefiles::FileError> &error);
 
     BackupWriter *m_backup;
+    platform::ZoomStage *m_stage;
+    platform::PlayerKeys *m_keys;
     QLabel *m_lasting; // the permanent part of the status bar
     std::map<Lasting, QString> m_lastingStates;
     QString m_backupFailure; // the message shown while the backup cannot be written

@@ -1,12 +1,15 @@
 #include "controls.h"
 
 #include "textbox.h"
+#include "zoom.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+
+#include <cmath>
 
 namespace platform {
 
@@ -42,11 +45,13 @@ void Shape::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(palette().color(QPalette::WindowText), 1));
+    const qreal zoom = zoomOf(this);
+    const qreal pen = std::max<qreal>(1.0, std::round(zoom));
+    p.setPen(QPen(palette().color(QPalette::WindowText), pen));
     p.setBrush(Qt::NoBrush);
     // Small corners: controls placed close to a shape's edge must not cut its curve.
-    const qreal radius = qMin<qreal>(10.0, qMin(width(), height()) / 4.0);
-    p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+    const qreal radius = qMin<qreal>(10.0 * zoom, qMin(width(), height()) / 4.0);
+    p.drawRoundedRect(QRectF(rect()).adjusted(pen / 2, pen / 2, -pen / 2, -pen / 2), radius, radius);
 }
 
 AnnouncedLabel::AnnouncedLabel(const QString &text, QWidget *parent) : QLabel(text, parent) {}

@@ -15,10 +15,23 @@ QColor PictureBox::foreColor() const
     return palette().color(QPalette::WindowText);
 }
 
+void PictureBox::setZoom(qreal zoom)
+{
+    if (qFuzzyCompare(zoom, m_zoom))
+        return;
+    m_zoom = zoom;
+    // An old picture scaled up would be blurred: the owner draws it again at the new scale.
+    m_canvas = QImage();
+    ensureCanvas();
+    Q_EMIT zoomChanged();
+}
+
 void PictureBox::ensureCanvas()
 {
-    const qreal dpr = devicePixelRatioF();
-    const QSize wanted = (QSizeF(size()) * dpr).toSize().expandedTo(QSize(1, 1));
+    // The zoom is folded into the canvas's pixel ratio: the owner's drawing in its own units lands
+    // on as many device pixels as the box now covers.
+    const qreal dpr = devicePixelRatioF() * m_zoom;
+    const QSize wanted = (QSizeF(size()) * devicePixelRatioF()).toSize().expandedTo(QSize(1, 1));
     if (!m_canvas.isNull() && m_canvas.size() == wanted && qFuzzyCompare(m_canvas.devicePixelRatio(), dpr))
         return;
     QImage fresh(wanted, QImage::Format_ARGB32_Premultiplied);
@@ -104,7 +117,9 @@ void PictureBox::paintEvent(QPaintEvent *)
 {
     ensureCanvas();
     QPainter p(this);
-    p.drawImage(QPoint(0, 0), m_canvas);
+    // Device pixel for device pixel: the canvas already holds the box at its zoom.
+    p.drawImage(QRectF(QPointF(0, 0), QSizeF(m_canvas.size()) / devicePixelRatioF()), m_canvas,
+                QRectF(m_canvas.rect()));
 }
 
 void PictureBox::resizeEvent(QResizeEvent *event)

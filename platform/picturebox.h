@@ -27,7 +27,12 @@ public:
     // The program never sets it: it follows the palette's text colour, so dark themes show it.
     QColor foreColor() const;
 
-    // Coordinates are logical pixels, origin top left, y downwards.
+    // The box's own units are its pixels at 100 %; at another zoom the same drawing covers the
+    // larger box, drawn afresh at that scale. What was drawn before a change of zoom is dropped.
+    qreal zoom() const { return m_zoom; }
+    void setZoom(qreal zoom);
+
+    // Coordinates are the box's own units, origin top left, y downwards.
     void circle(double cx, double cy, double radius, const QColor &outline);
     void line(float x1, float y1, float x2, float y2);
 
@@ -35,13 +40,15 @@ public:
     void setClipRegion(const QRegion &region) { m_clip = region; }
     void clearClip() { m_clip.reset(); }
 
-    // The canvas as drawn, at the device pixel ratio; pixelAt reads it in logical pixels.
+    // The canvas as drawn, at the device pixel ratio times the zoom; pixelAt reads it in the box's units.
     const QImage &canvas() const { return m_canvas; }
     QColor pixelAt(int x, int y) const;
 
 Q_SIGNALS:
     // Something was drawn onto the canvas.
     void drawnOn();
+    // The canvas was laid anew at another scale and needs drawing.
+    void zoomChanged();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -59,6 +66,7 @@ private:
     FillStyle m_fillStyle = FillStyle::Transparent;
     QColor m_fillColor = Qt::black;
     int m_drawWidth = 1;
+    qreal m_zoom = 1.0;
     std::optional<QRegion> m_clip;
 };
 

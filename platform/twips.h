@@ -20,8 +20,12 @@ inline QRect twipsRect(int left, int top, int width, int height)
     return QRect(twips(left), twips(top), twips(width), twips(height));
 }
 
+// Where a control's place in twips is kept, so that a zoomed layout can scale it.
+inline constexpr char kTwipsProperty[] = "partivaktTwips";
+
 inline void placeTwips(QWidget *widget, int left, int top, int width, int height)
 {
+    widget->setProperty(kTwipsProperty, QRect(left, top, width, height));
     widget->setGeometry(twipsRect(left, top, width, height));
 }
 
