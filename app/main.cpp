@@ -9,7 +9,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Partivakt"));
-    QApplication::setApplicationVersion(QStringLiteral("2.0"));
+    QApplication::setApplicationVersion(QStringLiteral(PARTIVAKT_VERSION));
     QApplication::setDesktopFileName(QStringLiteral(PARTIVAKT_APP_ID));
 
     gameclock::frmhoved frmhoved;

@@ -13,14 +13,52 @@
 
 namespace app {
 
-void connectWindows(gameclock::frmhoved &main)
+using gameclock::frmhoved;
+
+void connectFileWindows(frmhoved &main)
 {
-    using gameclock::frmhoved;
-    QObject::connect(&main, &frmhoved::optionsRequested, &main, [&main] { settings::showOptions(main); });
-    QObject::connect(&main, &frmhoved::aboutRequested, &main, [&main] { info::showAbout(main); });
-    QObject::connect(&main, &frmhoved::rulesRequested, &main, [&main] { info::showRules(main); });
-    QObject::connect(&main, &frmhoved::saveAsRequested, &main, [&main] { gamefiles::showSaveAs(main); });
-    QObject::connect(&main, &frmhoved::openRequested, &main, [&main] { gamefiles::showOpen(main); });
+    QObject::connect(&main, &frmhoved::saveAsRequested, &main, [&main] {
+        bool created = false;
+        gamefiles::frmlagresom *window = gamefiles::showSaveAs([&main] { return main.gameValues(); }, &created);
+        if (created)
+            QObject::connect(window, &gamefiles::frmlagresom::saved, &main,
+                             [&main](const QString &path) { main.report(gamefiles::savedMessage(path)); });
+    });
+    QObject::connect(&main, &frmhoved::openRequested, &main, [&main] {
+        bool created = false;
+        gamefiles::frmopne *window = gamefiles::showOpen(&created);
+        if (!created)
+            return;
+        // The backup may be one second behind on its worker thread: finish it before it is read.
+        QObject::connect(window, &gamefiles::frmopne::aboutToRead, &main, [&main] { main.finishBackup(); });
+        QObject::connect(window, &gamefiles::frmopne::gameChosen, &main, &frmhoved::restoreGame);
+    });
+}
+
+void connectOptions(frmhoved &main)
+{
+    QObject::connect(&main, &frmhoved::optionsRequested, &main, [&main] {
+        bool created = false;
+        settings::frmalt *window = settings::showOptions(&created);
+        if (created)
+            QObject::connect(window, &settings::frmalt::saved, &main, &frmhoved::reloadSettings);
+    });
+}
+
+void connectInfo(frmhoved &main)
+{
+    QObject::connect(&main, &frmhoved::aboutRequested, &main, [] { info::showAbout(); });
+    QObject::connect(&main, &frmhoved::rulesRequested, &main, [&main] {
+        if (const QString why = info::showRules(); !why.isEmpty())
+            main.report(why);
+    });
+}
+
+void connectWindows(frmhoved &main)
+{
+    connectFileWindows(main);
+    connectOptions(main);
+    connectInfo(main);
     // The browser engine loads only now, on the first open; where it cannot, the menu says why.
     if (const QString why = info::browserUnavailableReason(); !why.isEmpty()) {
         main.Nettleser->setText(QStringLiteral("&Nettleser (ikke tilgjengelig)"));

@@ -6,7 +6,13 @@ class frmhoved;
 
 namespace app {
 
-// Connects the main window's commands to the windows that answer them.
+// Connects the main window's commands to the windows that answer them, and what those windows
+// report back to the main window's own commands. The other windows know nothing of the main window.
 void connectWindows(gameclock::frmhoved &main);
+
+// The parts of connectWindows, for tests that want one window's wiring as the program has it.
+void connectFileWindows(gameclock::frmhoved &main);
+void connectOptions(gameclock::frmhoved &main);
+void connectInfo(gameclock::frmhoved &main);
 
 } // namespace app

@@ -4,6 +4,7 @@
 
 #include "display/face.h"
 #include "gamefiles/linefiles.h"
+#include "limits.h"
 #include "numbers.h"
 #include "platform/controls.h"
 #include "platform/picturebox.h"
@@ -41,8 +42,8 @@ const QString kBegynner = QStringLiteral(" begynner");
 const QString kSittTrekk = QStringLiteral(" sitt trekk");
 const QString kKlaffenHarFalt = QStringLiteral("Klaffen har falt for ");
 const QString kByttSpiller = QStringLiteral("Bytt spiller");
-const QString kSpillerA = QStringLiteral("Spiller A");
-const QString kSpillerB = QStringLiteral("Spiller B");
+// Names and limit of a new window and of an empty box, as the settings file has them.
+const gamefiles::SettingsValues kDefaults;
 
 platform::AnnouncedLabel *makeReadout(QWidget *parent, const char *name, const QString &prefix)
 {
@@ -89,7 +90,7 @@ template <typename S = platform::Shape> S *makeShape(QWidget *parent, const char
 frmhoved::frmhoved(QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmhoved"));
-    setWindowTitle(QStringLiteral("Partivakt v2.0"));
+    setWindowTitle(QStringLiteral("Partivakt v" PARTIVAKT_VERSION));
     platform::installAccessibility();
 
     auto *client = new QWidget(this);
@@ -153,7 +154,7 @@ void frmhoved::buildControls(QWidget *client)
     placeTwips(starta, 4440, 1680, 1095, 495);
     startb = makeButton(client, "startb", QStringLiteral("Command3"));
     placeTwips(startb, 4440, 2280, 1095, 495);
-    stans = makeTextBox(client, "stans", QStringLiteral("60"), QStringLiteral("Tid per spiller i minutter"));
+    stans = makeTextBox(client, "stans", kDefaults.stans, QStringLiteral("Tid per spiller i minutter"));
     placeTwips(stans, 4560, 1320, 855, 285);
     Command1 = makeButton(client, "Command1", QStringLiteral("Begynn spillet!"));
     placeTwips(Command1, 4440, 1800, 1095, 975);
@@ -174,9 +175,9 @@ void frmhoved::buildControls(QWidget *client)
     placeTwips(pauseb, 4440, 3480, 1095, 495);
     pauseb->setHidden(true);
 
-    spillera = makeTextBox(client, "spillera", kSpillerA, QStringLiteral("Navn på spiller A"));
+    spillera = makeTextBox(client, "spillera", kDefaults.spillera, QStringLiteral("Navn på spiller A"));
     placeTwips(spillera, 1680, 480, 1455, 285);
-    spillerb = makeTextBox(client, "spillerb", kSpillerB, QStringLiteral("Navn på spiller B"));
+    spillerb = makeTextBox(client, "spillerb", kDefaults.spillerb, QStringLiteral("Navn på spiller B"));
     placeTwips(spillerb, 6720, 480, 1455, 285);
 
     klaffa = makeFlag(ura, "klaffa", QStringLiteral("Klaff for spiller A"));
@@ -371,16 +372,15 @@ void frmhoved::refreshFace(bool playerA, bool setFillColour)
 
 void frmhoved::startGame(bool playerA)
 {
-    if (numericValue(stans->text()) > 60)
-        stans->setText(QStringLiteral("60"));
-    // B starting gets the longer minimum.
-    const double lowest = playerA ? 1 : 10;
+    if (numericValue(stans->text()) > kLimitHighest)
+        stans->setText(numberToText(kLimitHighest));
+    const double lowest = playerA ? kLimitLowestA : kLimitLowestB;
     if (numericValue(stans->text()) < lowest)
         stans->setText(numberToText(lowest));
     if (spillera->text().isEmpty())
-        spillera->setText(kSpillerA);
+        spillera->setText(kDefaults.spillera);
     if (spillerb->text().isEmpty())
-        spillerb->setText(kSpillerB);
+        spillerb->setText(kDefaults.spillerb);
     stans->setEnabled(false);
     pause->setEnabled(true);
     spillera->setEnabled(false);
@@ -501,12 +501,49 @@ void frmhoved::pause_Click()
     tida->setEnabled(false);
     tidb->setEnabled(false);
     pause->setHidden(true);
+    showPaused();
+}
+
+void frmhoved::showPaused()
+{
     pausea->setText(spillera->text() + kSittTrekk);
     pausea->setHidden(false);
     pauseb->setText(spillerb->text() + kSittTrekk);
     pauseb->setHidden(false);
-    // The focus was on the pause button, now hidden: Space or Enter resumes whoever had the move.
+    // The focus was on a button now hidden: Space or Enter resumes whoever had the move.
     (numericValue(Label1->text()) == 0 ? pauseb : pausea)->setFocus(Qt::OtherFocusReason);
+}
+
+void frmhoved::restoreGame(const gamefiles::GameValues &values)
+{
+    tida->setEnabled(false);
+    tidb->setEnabled(false);
+    pause->setHidden(true);
+    // A resume only shows the pause button; restored from set-up it would stay disabled for the
+    // rest of the game.
+    pause->setEnabled(true);
+    mina->setText(values.mina);
+    seka->setText(values.seka);
+    minb->setText(values.minb);
+    sekb->setText(values.sekb);
+    spillera->setText(values.spillera);
+    spillerb->setText(values.spillerb);
+    stans->setText(values.stans);
+    // The boxes are locked before the start buttons go: a hidden button hands the focus on, and a
+    // box that receives it empties itself.
+    spillera->setEnabled(false);
+    spillerb->setEnabled(false);
+    stans->setEnabled(false);
+    Command1->setHidden(false);
+    Command1->setEnabled(false);
+    showPaused();
+    starta->setHidden(true);
+    startb->setHidden(true);
+}
+
+void frmhoved::reloadSettings()
+{
+    Timer1->setEnabled(true);
 }
 
 void frmhoved::resume(bool playerA)
@@ -657,7 +694,7 @@ void frmhoved::timeLimitCheck()
     if (!stans->isEnabled())
         return;
     if (numericValue(stans->text()) == 0)
-        stans->setText(QStringLiteral("60"));
+        stans->setText(kDefaults.stans);
     starta->setFocus(Qt::OtherFocusReason);
 }
 

@@ -77,6 +77,13 @@ public:
     void saveas();
     void quicksave();
 
+    // ---- commands the other windows' requests are connected to at program start ----
+    // Puts a checked game into the window and leaves it paused, as a pause during the game would:
+    // no clock runs, and the resume buttons continue it. Turn indicator and flags stay.
+    void restoreGame(const gamefiles::GameValues &values);
+    // Runs the start-up again, so that newly saved settings are taken up.
+    void reloadSettings();
+
     // The whole window at another scale: zoom steps of a quarter, full screen.
     void Fullskjerm_Click(bool on);
     void Storre_Click();
@@ -134,6 +141,8 @@ private:
     // The face refresh of one player's face, from its read-outs.
     void refreshFace(bool playerA, bool setFillColour);
     void resume(bool playerA);
+    // The paused look of the game buttons, from a pause or a restore.
+    void showPaused();
     void tick(QLabel *sek, QLabel *min, platform::FlagStrip *klaff, platform::TextBox *spiller);
     void writeBackup();
     // The running side shown in the frames, the player keys armed, from the clock timers.

@@ -1,6 +1,5 @@
 #include "frmlagresom.h"
 
-#include "clock/frmhoved.h"
 #include "gamefiles/linefiles.h"
 #include "platform/twips.h"
 #include "platform/windows.h"
@@ -29,7 +28,8 @@ QString frmlagresom::startDirectory()
     return detail::startDirectory();
 }
 
-frmlagresom::frmlagresom(gameclock::frmhoved &main) : QWidget(nullptr, Qt::Dialog), m_main(&main)
+frmlagresom::frmlagresom(std::function<GameValues()> currentGame, QWidget *parent)
+    : QWidget(parent, Qt::Dialog), m_currentGame(std::move(currentGame))
 {
     setObjectName(QStringLiteral("frmlagresom"));
     setWindowTitle(QStringLiteral("Lagre som"));
@@ -84,13 +84,9 @@ void frmlagresom::Dir1_Change()
 
 void frmlagresom::Lagre_Click()
 {
-    if (!m_main) {
-        close();
-        return;
-    }
     const QString path = saveAsPath(QDir::toNativeSeparators(Dir1->path()), filnavn->text());
     // One moment of the clocks: the values as they stand when "Lagre" is pressed.
-    if (const std::optional<FileError> error = writeGameFile(path, m_main->gameValues())) {
+    if (const std::optional<FileError> error = writeGameFile(path, m_currentGame())) {
         melding->showReason(error->message() + QStringLiteral(" Partiet er ikke lagret."));
         return;
     }
@@ -100,7 +96,7 @@ void frmlagresom::Lagre_Click()
                             QStringLiteral(" «Lagre» (Ctrl+S) vet derfor ikke hvor dette partiet ligger."));
         return;
     }
-    m_main->report(savedMessage(path));
+    Q_EMIT saved(path);
     close();
 }
 
@@ -109,10 +105,11 @@ void frmlagresom::Avbryt_Click()
     close();
 }
 
-frmlagresom *showSaveAs(gameclock::frmhoved &main)
+frmlagresom *showSaveAs(const std::function<GameValues()> &currentGame, bool *created)
 {
     static QPointer<frmlagresom> window;
-    return platform::showOnce<frmlagresom>(window, [&main] { return new frmlagresom(main); });
+    return platform::showOnce<frmlagresom>(
+        window, [&currentGame] { return new frmlagresom(currentGame); }, created);
 }
 
 } // namespace gamefiles

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gamefiles/linefiles.h"
 #include "platform/controls.h"
 #include "platform/dirlist.h"
 #include "platform/windows.h"
@@ -10,9 +11,7 @@
 #include <QPointer>
 #include <QWidget>
 
-namespace gameclock {
-class frmhoved;
-}
+#include <functional>
 
 namespace gamefiles {
 
@@ -26,7 +25,8 @@ QString saveAsPath(const QString &directory, const QString &name);
 class frmlagresom : public QWidget {
     Q_OBJECT
 public:
-    explicit frmlagresom(gameclock::frmhoved &main);
+    // currentGame gives the game as it stands at the moment "Lagre" is pressed.
+    explicit frmlagresom(std::function<GameValues()> currentGame, QWidget *parent = nullptr);
     ~frmlagresom() override;
 
     // ---- controls, named as the game knows them ----
@@ -47,11 +47,16 @@ public:
     // Where the window starts at every opening: the user's home directory.
     static QString startDirectory();
 
+Q_SIGNALS:
+    // The game is saved at path, and the path remembered for the quick save.
+    void saved(const QString &path);
+
 private:
-    QPointer<gameclock::frmhoved> m_main;
+    std::function<GameValues()> m_currentGame;
 };
 
 // Opens the save-as window, or brings the open one to the front with its directory and name kept.
-frmlagresom *showSaveAs(gameclock::frmhoved &main);
+// The window is new when created is set.
+frmlagresom *showSaveAs(const std::function<GameValues()> &currentGame, bool *created = nullptr);
 
 } // namespace gamefiles

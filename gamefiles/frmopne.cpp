@@ -1,6 +1,5 @@
 #include "frmopne.h"
 
-#include "clock/frmhoved.h"
 #include "platform/twips.h"
 #include "platform/windows.h"
 #include "windowparts_p.h"
@@ -20,8 +19,6 @@ constexpr int kClientWidth = 5745;
 constexpr int kClientHeight = 4515;
 constexpr qsizetype kMaxDigits = 9;
 constexpr qsizetype kMaxShown = 20;
-
-const QString kSittTrekk = QStringLiteral(" sitt trekk");
 
 bool isReadout(const QString &text)
 {
@@ -71,44 +68,12 @@ std::optional<QString> checkGame(const GameRead &read, const QString &path)
     return std::nullopt;
 }
 
-void restoreGame(gameclock::frmhoved &main, const GameValues &values)
-{
-    main.tida->setEnabled(false);
-    main.tidb->setEnabled(false);
-    main.pause->setHidden(true);
-    // A resume only shows the pause button; restored from set-up it would stay disabled for the
-    // rest of the game.
-    main.pause->setEnabled(true);
-    main.mina->setText(values.mina);
-    main.seka->setText(values.seka);
-    main.minb->setText(values.minb);
-    main.sekb->setText(values.sekb);
-    main.spillera->setText(values.spillera);
-    main.spillerb->setText(values.spillerb);
-    main.stans->setText(values.stans);
-    // The boxes are locked before the start buttons go: a hidden button hands the focus on, and a
-    // box that receives it empties itself.
-    main.spillera->setEnabled(false);
-    main.spillerb->setEnabled(false);
-    main.stans->setEnabled(false);
-    main.Command1->setHidden(false);
-    main.Command1->setEnabled(false);
-    main.pausea->setText(values.spillera + kSittTrekk);
-    main.pausea->setHidden(false);
-    main.pauseb->setText(values.spillerb + kSittTrekk);
-    main.pauseb->setHidden(false);
-    main.starta->setHidden(true);
-    main.startb->setHidden(true);
-    // As after a pause: the keyboard finds the first resume button when the main window is back.
-    main.pausea->setFocus(Qt::OtherFocusReason);
-}
-
 QString frmopne::startDirectory()
 {
     return detail::startDirectory();
 }
 
-frmopne::frmopne(gameclock::frmhoved &main) : QWidget(nullptr, Qt::Dialog), m_main(&main)
+frmopne::frmopne(QWidget *parent) : QWidget(parent, Qt::Dialog)
 {
     setObjectName(QStringLiteral("frmopne"));
     setWindowTitle(QStringLiteral("Åpne"));
@@ -161,10 +126,6 @@ void frmopne::Dir1_Change()
 
 void frmopne::opne_Click()
 {
-    if (!m_main) {
-        close();
-        return;
-    }
     const QString name = File1->fileName();
     if (name.isEmpty()) {
         melding->showReason(QStringLiteral("Velg først et parti i listen over filer."));
@@ -173,6 +134,7 @@ void frmopne::opne_Click()
     const QString path = openPath(QDir::toNativeSeparators(Dir1->path()), name);
     // The whole file is read and checked before anything in the main window changes, its clocks
     // included: a bad file leaves the game exactly as it was.
+    Q_EMIT aboutToRead();
     const GameRead read = readGameFile(path);
     if (const std::optional<QString> reason = checkGame(read, path)) {
         if (read.error && read.error->kind == FileError::Kind::Missing)
@@ -180,7 +142,7 @@ void frmopne::opne_Click()
         melding->showReason(*reason + QStringLiteral(" Partiet er ikke åpnet."));
         return;
     }
-    restoreGame(*m_main, read.values);
+    Q_EMIT gameChosen(read.values);
     close();
 }
 
@@ -194,10 +156,11 @@ void frmopne::Avbryt_Click()
     close();
 }
 
-frmopne *showOpen(gameclock::frmhoved &main)
+frmopne *showOpen(bool *created)
 {
     static QPointer<frmopne> window;
-    return platform::showOnce<frmopne>(window, [&main] { return new frmopne(main); });
+    return platform::showOnce<frmopne>(
+        window, [] { return new frmopne; }, created);
 }
 
 } // namespace gamefiles

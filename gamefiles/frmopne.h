@@ -13,10 +13,6 @@
 
 #include <optional>
 
-namespace gameclock {
-class frmhoved;
-}
-
 namespace gamefiles {
 
 // The file of the given name in the directory, the separator always added.
@@ -27,16 +23,12 @@ QString openPath(const QString &directory, const QString &name);
 // most nine; seconds above 59 are a state the clock carries on from). Names and limit are free text.
 std::optional<QString> checkGame(const GameRead &read, const QString &path);
 
-// Puts a checked game into the main window and leaves it paused, as a pause during the game
-// would: no clock runs, and the resume buttons continue it. Turn indicator and flags stay.
-void restoreGame(gameclock::frmhoved &main, const GameValues &values);
-
 // The open window: the user browses to a directory, picks a game file and opens it with "Åpne" or
-// a double-click. Nothing in the main window changes unless the whole file is good.
+// a double-click. Only a whole, good file is handed on, as gameChosen.
 class frmopne : public QWidget {
     Q_OBJECT
 public:
-    explicit frmopne(gameclock::frmhoved &main);
+    explicit frmopne(QWidget *parent = nullptr);
     ~frmopne() override;
 
     // ---- controls, named as the game knows them ----
@@ -58,11 +50,15 @@ public:
     // Where the window starts at every opening: the user's home directory.
     static QString startDirectory();
 
-private:
-    QPointer<gameclock::frmhoved> m_main;
+Q_SIGNALS:
+    // Just before a file is read: whoever is still writing one finishes, so the newest is read.
+    void aboutToRead();
+    // A checked game the user chose to open.
+    void gameChosen(const gamefiles::GameValues &values);
 };
 
 // Opens the open window, or brings the open one to the front with its directory and choice kept.
-frmopne *showOpen(gameclock::frmhoved &main);
+// The window is new when created is set.
+frmopne *showOpen(bool *created = nullptr);
 
 } // namespace gamefiles

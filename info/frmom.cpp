@@ -1,5 +1,7 @@
 #include "frmom.h"
 
+#include "homepage.h"
+
 #include "platform/twips.h"
 #include "platform/windows.h"
 
@@ -104,7 +106,7 @@ frmom::frmom(QWidget *parent) : QWidget(parent, Qt::Dialog)
     placeTwips(Label4, 120, 240, 855, 255);
     Frame5 = makeFrame(Frame1, "Frame5", QStringLiteral("Hjemmeside"));
     placeTwips(Frame5, 360, 1440, 3495, 735);
-    Label5 = makeLabel(Frame5, "Label5", QStringLiteral("https://partivakt.example"));
+    Label5 = makeLabel(Frame5, "Label5", kMakerHomePage);
     placeTwips(Label5, 120, 240, 2175, 255);
     Frame3 = makeFrame(Frame1, "Frame3", QStringLiteral("E-post"));
     placeTwips(Frame3, 360, 2400, 1695, 735);
@@ -134,7 +136,7 @@ void frmom::rotateLabel1()
     Label1->setText(caption.mid(first) + caption.left(first));
 }
 
-frmom *showAbout(gameclock::frmhoved &)
+frmom *showAbout()
 {
     static QPointer<frmom> window;
     return platform::showOnce<frmom>(window, [] { return new frmom; });

@@ -7,10 +7,6 @@
 #include <QLabel>
 #include <QWidget>
 
-namespace gameclock {
-class frmhoved;
-}
-
 namespace info {
 
 // The About window: who makes the program and how to reach them, beside two pictures. Nothing in
@@ -41,6 +37,6 @@ QImage chessboardPicture(qreal devicePixelRatio = 1.0);
 QImage namePicture(qreal devicePixelRatio = 1.0);
 
 // Shows the About window, or brings the open one to the front.
-frmom *showAbout(gameclock::frmhoved &main);
+frmom *showAbout();
 
 } // namespace info

@@ -1,6 +1,5 @@
 #include "rules.h"
 
-#include "clock/frmhoved.h"
 #include "platform/process.h"
 
 #include <QCoreApplication>
@@ -45,7 +44,7 @@ RulesPlaces &rulesPlaces()
     return places;
 }
 
-void showRules(gameclock::frmhoved &main)
+QString showRules()
 {
     const RulesPlaces &places = rulesPlaces();
     platform::StartRequest request;
@@ -63,9 +62,8 @@ void showRules(gameclock::frmhoved &main)
             }
         }
         if (document.isEmpty()) {
-            main.report(QStringLiteral("Sjakkreglene finnes ikke: «%1» ligger verken ved programmet eller i %2.")
-                            .arg(kRulesDocument, QDir::toNativeSeparators(QStringLiteral(PARTIVAKT_DATA_DIR))));
-            return;
+            return QStringLiteral("Sjakkreglene finnes ikke: «%1» ligger verken ved programmet eller i %2.")
+                .arg(kRulesDocument, QDir::toNativeSeparators(QStringLiteral(PARTIVAKT_DATA_DIR)));
         }
         request.program = systemOpener();
         request.arguments = {QDir::toNativeSeparators(document)};
@@ -73,9 +71,10 @@ void showRules(gameclock::frmhoved &main)
     request.windowStyle = platform::kNormalFocus;
     // Not waited for and not kept: each choice starts one more viewer.
     const QString failure = platform::startProgram(request);
-    if (!failure.isEmpty())
-        main.report(QStringLiteral("Sjakkreglene kan ikke vises: «%1» kunne ikke startes (%2).")
-                        .arg(QDir::toNativeSeparators(request.program), failure));
+    if (failure.isEmpty())
+        return {};
+    return QStringLiteral("Sjakkreglene kan ikke vises: «%1» kunne ikke startes (%2).")
+        .arg(QDir::toNativeSeparators(request.program), failure);
 }
 
 } // namespace info

@@ -3,10 +3,6 @@
 #include <QString>
 #include <QStringList>
 
-namespace gameclock {
-class frmhoved;
-}
-
 namespace info {
 
 // The file name of the rules document shipped with the program.
@@ -24,8 +20,8 @@ RulesPlaces &rulesPlaces();
 // The system's own viewer for a document of the rules' kind, started where there is no help viewer.
 QString systemOpener();
 
-// The rules command: starts a viewer on the rules and does not wait for it. A viewer that cannot
-// be started is reported in the main window's status bar; the clocks are never touched.
-void showRules(gameclock::frmhoved &main);
+// The rules command: starts a viewer on the rules and does not wait for it. Returns why the rules
+// cannot be shown, or nothing when the viewer started; the clocks are never touched.
+[[nodiscard]] QString showRules();
 
 } // namespace info

@@ -12,9 +12,11 @@ namespace platform {
 
 // A window exists at most once: the first show creates it (its load handling runs then), a later
 // show only brings it to the front with its contents kept, and closing destroys it so that the
-// next show starts afresh.
-template <typename W> W *showOnce(QPointer<W> &slot, const std::function<W *()> &create)
+// next show starts afresh. created, when given, tells whether this show made the window.
+template <typename W> W *showOnce(QPointer<W> &slot, const std::function<W *()> &create, bool *created = nullptr)
 {
+    if (created)
+        *created = !slot;
     if (!slot) {
         W *window = create();
         window->setAttribute(Qt::WA_DeleteOnClose);

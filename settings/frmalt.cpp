@@ -1,6 +1,6 @@
 #include "frmalt.h"
 
-#include "clock/frmhoved.h"
+#include "clock/limits.h"
 #include "clock/numbers.h"
 #include "gamefiles/linefiles.h"
 #include "platform/timer.h"
@@ -18,10 +18,6 @@ namespace {
 constexpr int kClientWidth = 3375;
 constexpr int kClientHeight = 2385;
 
-// The limits OK keeps the time limit within; the lower one is the limit player A can start with.
-constexpr double kHighest = 60;
-constexpr double kLowest = 1;
-
 // Whatever is typed must fit the settings file.
 platform::TextBox *makeTextBox(QWidget *parent, const char *name, const QString &text, const QString &role)
 {
@@ -30,7 +26,7 @@ platform::TextBox *makeTextBox(QWidget *parent, const char *name, const QString 
 
 } // namespace
 
-frmalt::frmalt(gameclock::frmhoved &main) : QWidget(nullptr, Qt::Dialog), m_main(&main)
+frmalt::frmalt(QWidget *parent) : QWidget(parent, Qt::Dialog)
 {
     setObjectName(QStringLiteral("frmalt"));
     setWindowTitle(QStringLiteral("Alternativer"));
@@ -97,10 +93,11 @@ void frmalt::ok_Click()
 {
     const gamefiles::SettingsValues defaults;
     gamefiles::SettingsValues values{spillera->text(), spillerb->text(), stans->text()};
-    if (gameclock::numericValue(values.stans) > kHighest)
-        values.stans = gameclock::numberToText(kHighest);
-    if (gameclock::numericValue(values.stans) < kLowest)
-        values.stans = gameclock::numberToText(kLowest);
+    // Within what a game can start with: A beginning allows the lowest limit.
+    if (gameclock::numericValue(values.stans) > gameclock::kLimitHighest)
+        values.stans = gameclock::numberToText(gameclock::kLimitHighest);
+    if (gameclock::numericValue(values.stans) < gameclock::kLimitLowestA)
+        values.stans = gameclock::numberToText(gameclock::kLimitLowestA);
     // Only an empty name: blanks are a name the user chose.
     if (values.spillera.isEmpty())
         values.spillera = defaults.spillera;
@@ -116,8 +113,7 @@ void frmalt::ok_Click()
     spillerb->setText(values.spillerb);
     stans->setText(values.stans);
     // The main window takes the values up through its own start-up, never from these boxes.
-    if (m_main)
-        m_main->Timer1->setEnabled(true);
+    Q_EMIT saved();
     close();
 }
 
@@ -126,10 +122,11 @@ void frmalt::Avbryt_Click()
     close();
 }
 
-frmalt *showOptions(gameclock::frmhoved &main)
+frmalt *showOptions(bool *created)
 {
     static QPointer<frmalt> window;
-    return platform::showOnce<frmalt>(window, [&main] { return new frmalt(main); });
+    return platform::showOnce<frmalt>(
+        window, [] { return new frmalt; }, created);
 }
 
 } // namespace settings

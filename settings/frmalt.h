@@ -9,18 +9,15 @@
 #include <QPointer>
 #include <QWidget>
 
-namespace gameclock {
-class frmhoved;
-}
-
 namespace settings {
 
 // The options window: edits the stored names and time limit. It never writes the main window's
-// boxes; OK saves the settings file and lets the main window's start-up take the values up.
+// boxes; OK saves the settings file and says so (saved), and the main window's start-up takes the
+// values up.
 class frmalt : public QWidget {
     Q_OBJECT
 public:
-    explicit frmalt(gameclock::frmhoved &main);
+    explicit frmalt(QWidget *parent = nullptr);
     ~frmalt() override;
 
     // ---- controls, named as the game knows them ----
@@ -36,11 +33,13 @@ public:
     void ok_Click();
     void Avbryt_Click();
 
-private:
-    QPointer<gameclock::frmhoved> m_main;
+Q_SIGNALS:
+    // The settings file holds the new values.
+    void saved();
 };
 
-// Opens the options window, or brings the open one to the front with its edits kept.
-frmalt *showOptions(gameclock::frmhoved &main);
+// Opens the options window, or brings the open one to the front with its edits kept. The window
+// is new when created is set.
+frmalt *showOptions(bool *created = nullptr);
 
 } // namespace settings

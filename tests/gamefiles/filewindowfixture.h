@@ -3,6 +3,7 @@
 // The main window with its file commands answered as the program answers them, a home directory
 // of its own and helpers for the files the windows write and read.
 
+#include "app/wiring.h"
 #include "gamefiles/frmlagresom.h"
 #include "gamefiles/frmopne.h"
 #include "tests/clock/clockfixture.h"
@@ -63,10 +64,7 @@ struct FileWindowFixture {
         home = QDir::cleanPath(base.file(QStringLiteral("hjem")));
         qputenv("HOME", home.toLocal8Bit());
         mainWindow = &base.start();
-        QObject::connect(mainWindow, &gameclock::frmhoved::saveAsRequested, mainWindow,
-                         [this] { gamefiles::showSaveAs(*mainWindow); });
-        QObject::connect(mainWindow, &gameclock::frmhoved::openRequested, mainWindow,
-                         [this] { gamefiles::showOpen(*mainWindow); });
+        app::connectFileWindows(*mainWindow);
     }
     ~FileWindowFixture()
     {

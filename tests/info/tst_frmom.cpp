@@ -1,3 +1,4 @@
+#include "app/wiring.h"
 #include "info/frmom.h"
 
 #include "platform/twips.h"
@@ -16,10 +17,7 @@ struct Fixture {
     ClockFixture base;
     frmhoved &main = base.start();
 
-    Fixture()
-    {
-        QObject::connect(&main, &frmhoved::aboutRequested, &main, [this] { info::showAbout(main); });
-    }
+    Fixture() { app::connectInfo(main); }
     frmom *open() { return openedBy<frmom>(main.Om); }
 };
 

@@ -1,3 +1,4 @@
+#include "app/wiring.h"
 #include "info/rules.h"
 
 #include "platform/process.h"
@@ -24,7 +25,7 @@ struct Fixture {
 
     Fixture()
     {
-        QObject::connect(&main, &frmhoved::rulesRequested, &main, [this] { info::showRules(main); });
+        app::connectInfo(main);
         platform::setProgramStarter([this](const platform::StartRequest &request) {
             started << request;
             return failure;

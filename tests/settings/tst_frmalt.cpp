@@ -1,3 +1,4 @@
+#include "app/wiring.h"
 #include "settings/frmalt.h"
 
 #include "gamefiles/linefiles.h"
@@ -19,10 +20,7 @@ struct Fixture {
     ClockFixture base;
     frmhoved &main = base.start();
 
-    Fixture()
-    {
-        QObject::connect(&main, &frmhoved::optionsRequested, &main, [this] { settings::showOptions(main); });
-    }
+    Fixture() { app::connectOptions(main); }
     frmalt *open() { return openedBy<frmalt>(main.Alternativer); }
 };
 
