@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTime>
 
 namespace gameclock {
 
@@ -284,6 +285,7 @@ void frmhoved::Timer1_Timer()
 
     refreshFace(true, true);
     refreshFace(false, true);
+    setLasting(Lasting::Sleep, {});
 
     Timer1->setEnabled(false);
 }
@@ -475,6 +477,21 @@ void frmhoved::resume(bool playerA)
     pauseb->setHidden(true);
     Command1->setEnabled(true);
     Command1->setFocus(Qt::OtherFocusReason);
+    setLasting(Lasting::Sleep, {});
+}
+
+bool frmhoved::pauseForSleep()
+{
+    if (!tida->isEnabled() && !tidb->isEnabled())
+        return false;
+    pause_Click();
+    // The last tick's write may still be under way, or may have failed: write the paused game
+    // again and let the machine sleep only once it is on disk.
+    writeBackup();
+    finishBackup();
+    setLasting(Lasting::Sleep, QStringLiteral("Spillet ble satt på pause kl. %1 fordi maskinen gikk i dvale.")
+                                   .arg(QTime::currentTime().toString(QStringLiteral("HH:mm"))));
+    return true;
 }
 
 void frmhoved::pausea_Click()
