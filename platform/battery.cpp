@@ -5,6 +5,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
 #include <QThread>
 
 namespace platform {
@@ -47,8 +48,17 @@ void BatteryMonitor::start()
         [this](bool connected) {
             m_busReady = connected;
             m_known = !connected;
-            if (connected)
-                fetchAll();
+            if (!connected)
+                return;
+            // UPower restarted is asked again; UPower gone is the same as no battery.
+            auto *watcher = new QDBusServiceWatcher(kService, QDBusConnection::systemBus(),
+                                                    QDBusServiceWatcher::WatchForOwnerChange, this);
+            connect(watcher, &QDBusServiceWatcher::serviceRegistered, this, &BatteryMonitor::fetchAll);
+            connect(watcher, &QDBusServiceWatcher::serviceUnregistered, this, [this] {
+                m_properties.clear();
+                update();
+            });
+            fetchAll();
         });
 }
 

@@ -41,12 +41,17 @@ void SleepWatch::setInhibited(bool on)
     m_wanted = on;
     if (!on)
         m_attempted = false;
+    // A clock started by hand after a sleep whose end was never announced (logind restarted in
+    // between) wants its lock all the same.
+    if (on)
+        m_sleeping = false;
     if (on && !m_busAsked) {
         // An idle clock keeps no system-bus connection: the first running clock opens it.
         m_busAsked = true;
         m_connector = connectSystemBus(
             this,
             [this](QDBusConnection &bus) {
+                // Qt D-Bus subscribes a receiver by its slot's signature only.
                 bus.connect(kService, kPath, kManager, QStringLiteral("PrepareForSleep"), this,
                             SLOT(prepareForSleep(bool)));
             },

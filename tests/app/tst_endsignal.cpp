@@ -214,6 +214,7 @@ private Q_SLOTS:
             // Whether the due tick or the signal came first, the file holds the second counted last
             // and is whole.
             QVERIFY2(left == gameOfA(seconds) || left == gameOfA(seconds + 1), left.constData());
+            qInfo("stopped at second %d, the backup holds second %d", seconds, secondsOfA(left));
         } else {
             QCOMPARE(left, gameOfA(seconds));
         }

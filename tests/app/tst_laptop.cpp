@@ -334,6 +334,15 @@ private Q_SLOTS:
             QVERIFY(Barrier::settle(*m_service));
             QCOMPARE(batteryMessage(), step.warning);
         }
+        // UPower goes away: nothing known, nothing to warn of. Back again: asked afresh.
+        QVERIFY(m_service->unregisterService(kUPowerService));
+        QTRY_VERIFY(batteryMessage().isEmpty());
+        QVERIFY(!monitor->status().present);
+        m_battery->percentage = 3;
+        QVERIFY(m_service->registerService(kUPowerService));
+        QTRY_COMPARE(batteryMessage(), QStringLiteral("Lavt batteri: 3 % igjen – koble til strøm. Spillet lagres "
+                                                      "hvert sekund i Sikkerhetskopi.sur."));
+
         // The battery never touched the clocks.
         QCOMPARE(readouts(w), QStringLiteral("0:0 0:0"));
         QCOMPARE(phaseOf(w), QStringLiteral("paused"));
