@@ -12,6 +12,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+// The program ends with _exit, so no destructor closes the lock then. It need not: the kernel
+// closes the descriptor with the process, and logind sees the lock gone.
+
 namespace platform {
 
 namespace {
