@@ -1,5 +1,6 @@
 #include "app/wiring.h"
 #include "clock/frmhoved.h"
+#include "platform/signals.h"
 
 #include <QApplication>
 
@@ -14,6 +15,10 @@ int main(int argc, char *argv[])
 
     gameclock::frmhoved frmhoved;
     app::connectWindows(frmhoved);
+    // Logging out or shutting down (SIGTERM), a closed terminal (SIGHUP) and Ctrl+C (SIGINT) end
+    // the program as "Avslutt" does: the last counted second reaches the disk first.
+    platform::EndRequests endRequests;
+    QObject::connect(&endRequests, &platform::EndRequests::requested, &frmhoved, &gameclock::frmhoved::Avslutt_Click);
     frmhoved.show();
     return QApplication::exec();
 }

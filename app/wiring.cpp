@@ -1,5 +1,6 @@
 #include "wiring.h"
 
+#include "app/laptop.h"
 #include "clock/frmhoved.h"
 #include "gamefiles/frmlagresom.h"
 #include "gamefiles/frmopne.h"
@@ -71,6 +72,7 @@ void connectWindows(frmhoved &main)
     });
     // Nobody touches the screen during a long think: keep it from blanking while a clock runs.
     platform::keepScreenAwakeWhileRunning(&main, {main.tida, main.tidb});
+    followTheMachine(main);
 }
 
 } // namespace app

@@ -19,7 +19,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
@@ -27,6 +26,8 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTime>
+
 #include <algorithm>
 #include <cmath>
 
@@ -328,6 +329,7 @@ void frmhoved::Timer1_Timer()
 
     refreshFace(true, true);
     refreshFace(false, true);
+    setLasting(Lasting::Sleep, {});
 
     if (focusHere)
         starta->setFocus(Qt::OtherFocusReason);
@@ -557,6 +559,21 @@ void frmhoved::resume(bool playerA)
     pauseb->setHidden(true);
     Command1->setEnabled(true);
     Command1->setFocus(Qt::OtherFocusReason);
+    setLasting(Lasting::Sleep, {});
+}
+
+bool frmhoved::pauseForSleep()
+{
+    if (!tida->isEnabled() && !tidb->isEnabled())
+        return false;
+    pause_Click();
+    // The last tick's write may still be under way, or may have failed: write the paused game
+    // again and let the machine sleep only once it is on disk.
+    writeBackup();
+    finishBackup();
+    setLasting(Lasting::Sleep, QStringLiteral("Spillet ble satt på pause kl. %1 fordi maskinen gikk i dvale.")
+                                   .arg(QTime::currentTime().toString(QStringLiteral("HH:mm"))));
+    return true;
 }
 
 void frmhoved::pausea_Click()

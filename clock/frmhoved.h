@@ -107,6 +107,11 @@ public:
     // Waits (a bounded time) until the last backup write has reached the disk.
     bool finishBackup(int timeoutMs = 2000);
 
+    // The machine is about to sleep: a running game is paused as by "Pause", its backup written
+    // and waited for, and a lasting message says since when. Returns whether a game was paused;
+    // in set-up or paused nothing changes.
+    bool pauseForSleep();
+
     // A message for the user in the status bar; it stays until replaced or cleared.
     void report(const QString &message);
     QString reportedMessage() const;
