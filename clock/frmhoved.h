@@ -103,6 +103,8 @@ Q_SIGNALS:
     void browserRequested();
     void openRequested();
     void saveAsRequested();
+    // The permanent part of the status bar changed; text is all lasting states as shown.
+    void lastingChanged(const QString &text);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -121,7 +123,6 @@ private:
     BackupWriter *m_backup;
     QLabel *m_lasting; // the permanent part of the status bar
     std::map<Lasting, QString> m_lastingStates;
-    QString m_backupFailure; // the message shown while the backup cannot be written
 };
 
 } // namespace gameclock
