@@ -171,6 +171,8 @@ void frmopne::opne_Click()
         return;
     }
     const QString path = openPath(QDir::toNativeSeparators(Dir1->path()), name);
+    // The backup of the last tick may still be on its way to the disk; the file read is the newest.
+    m_main->finishBackup();
     // The whole file is read and checked before anything in the main window changes, its clocks
     // included: a bad file leaves the game exactly as it was.
     const GameRead read = readGameFile(path);
