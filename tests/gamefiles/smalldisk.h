@@ -70,6 +70,12 @@ public:
         ::close(fd);
         return true;
     }
+    // Remounts the file system read-only, or writable again.
+    bool setReadOnly(bool readOnly)
+    {
+        const unsigned long flags = MS_REMOUNT | (readOnly ? MS_RDONLY : 0);
+        return m_mounted && ::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs", flags, nullptr) == 0;
+    }
     // Gives the space back.
     void makeRoom()
     {
