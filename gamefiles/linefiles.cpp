@@ -8,6 +8,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -242,16 +243,20 @@ struct Descriptor {
     }
 };
 
-// Opens a new file beside the target under a name no one else uses. Created with 0666 so that the
-// umask decides, as for any new file; an existing target lends its own mode afterwards.
-int createTemporary(const QByteArray &target, QByteArray &created)
+// A name beside the target that no one else uses, for the new file until it takes the target's.
+QByteArray temporaryName(const QByteArray &target)
 {
     const qsizetype slash = target.lastIndexOf('/');
-    const QByteArray dir = target.left(slash + 1);
-    const QByteArray name = target.mid(slash + 1);
+    return target.left(slash + 1) + '.' + target.mid(slash + 1) + '.' +
+           QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
+}
+
+// Opens a new file beside the target under a name of its own. Created with 0666 so that the umask
+// decides, as for any new file; an existing target lends its own mode afterwards.
+int createNamed(const QByteArray &target, QByteArray &created)
+{
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QByteArray candidate =
-            dir + '.' + name + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
+        const QByteArray candidate = temporaryName(target);
         const int fd = ::open(candidate.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             created = candidate;
@@ -263,19 +268,58 @@ int createTemporary(const QByteArray &target, QByteArray &created)
     return -1;
 }
 
+// Gives an unnamed file (O_TMPFILE) a name beside the target; 0 or the error number.
+int nameUnnamed(int fd, const QByteArray &target, QByteArray &created)
+{
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray candidate = temporaryName(target);
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, candidate.constData(), AT_SYMLINK_FOLLOW) == 0) {
+            created = candidate;
+            return 0;
+        }
+        if (errno != EEXIST)
+            return lastError();
+    }
+    return EEXIST;
+}
+
+// Writes every byte, going on after a short write, and flushes them to the disk; 0 or the error number.
+int writeAll(int fd, const QByteArray &bytes)
+{
+    const char *data = bytes.constData();
+    qint64 left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, data, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? lastError() : EIO;
+        data += n;
+        left -= n;
+    }
+    return ::fsync(fd) == 0 ? 0 : lastError();
+}
+
 // Replaces the file at path by bytes so that either the old file or the whole new one is there,
 // also after a crash or a power cut. The bytes go to a new file in the same directory, which is
 // flushed to the disk and then renamed over the old one; the directory is flushed last, so that
 // the new name itself is on the disk. Every call is checked: on a full disk a write can fail while
 // everything after it succeeds, and an empty file renamed over a game loses the game. Nothing but
 // the target ever changes: on failure the new file is removed and the error number returned.
-std::optional<int> replaceFile(const QString &path, const QByteArray &bytes)
+//
+// The new file has no name while its bytes go out (O_TMPFILE), so that a crash then leaves nothing
+// behind; it is named just before the rename. File systems without unnamed files get a named one.
+std::atomic<bool> g_unnamedFiles{true};
+
+std::optional<int> replaceFile(const QString &path, const QByteArray &bytes, bool unnamedFirst = g_unnamedFiles)
 {
     QByteArray target = QFile::encodeName(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
     // A link stays a link: the file it leads to is replaced.
     const QFileInfo info(QFile::decodeName(target));
     if (info.isSymLink() && !info.canonicalFilePath().isEmpty())
         target = QFile::encodeName(info.canonicalFilePath());
+    const QByteArray dir = target.left(std::max<qsizetype>(target.lastIndexOf('/'), 1));
 
     struct stat old {};
     const bool exists = ::stat(target.constData(), &old) == 0;
@@ -287,36 +331,40 @@ std::optional<int> replaceFile(const QString &path, const QByteArray &bytes)
     if (exists && ::access(target.constData(), W_OK) != 0)
         return lastError();
 
-    QByteArray temporary;
-    Descriptor file(createTemporary(target, temporary));
-    if (file.fd < 0)
-        return lastError();
+    QByteArray temporary; // the new file's name once it has one
+    Descriptor file(unnamedFirst ? ::open(dir.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666) : -1);
+    const bool unnamed = file.fd >= 0;
+    if (!unnamed) {
+        // EISDIR: a kernel without O_TMPFILE; EOPNOTSUPP: a file system without it.
+        if (unnamedFirst && errno != EOPNOTSUPP && errno != EISDIR)
+            return lastError();
+        file.fd = createNamed(target, temporary);
+        if (file.fd < 0)
+            return lastError();
+    }
     const auto fail = [&temporary](int error) -> std::optional<int> {
-        ::unlink(temporary.constData());
+        if (!temporary.isEmpty())
+            ::unlink(temporary.constData());
         return error;
     };
     if (exists && ::fchmod(file.fd, old.st_mode & 07777) != 0)
         return fail(lastError());
-    const char *data = bytes.constData();
-    qint64 left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(file.fd, data, size_t(left));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return fail(n < 0 ? lastError() : EIO);
-        data += n;
-        left -= n;
+    if (const int error = writeAll(file.fd, bytes))
+        return fail(error);
+    if (unnamed) {
+        if (const int error = nameUnnamed(file.fd, target, temporary)) {
+            // Without /proc an unnamed file cannot be named: the same write with a named one.
+            if (error == ENOENT)
+                return replaceFile(path, bytes, false);
+            return fail(error);
+        }
     }
-    if (::fsync(file.fd) != 0)
-        return fail(lastError());
     if (const int error = file.close())
         return fail(error);
     if (::rename(temporary.constData(), target.constData()) != 0)
         return fail(lastError());
 
     // The new name is in place; it lasts through a crash once the directory is on the disk.
-    const QByteArray dir = target.left(std::max<qsizetype>(target.lastIndexOf('/'), 1));
     Descriptor directory(::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (directory.fd < 0)
         return lastError();
@@ -523,6 +571,11 @@ QString systemReason(int errorNumber)
         if (known.number == errorNumber)
             return QString::fromUtf8(known.norwegian);
     return QString::fromLocal8Bit(std::strerror(errorNumber));
+}
+
+void setUnnamedFiles(bool on)
+{
+    g_unnamedFiles = on;
 }
 
 } // namespace detail

@@ -11,4 +11,8 @@ namespace gamefiles::detail {
 // system's own text for a number we have no sentence for.
 QString systemReason(int errorNumber);
 
+// Whether a write starts with an unnamed new file (O_TMPFILE) where the file system has them; off,
+// every write takes the named way that other file systems get. For the tests of both ways.
+void setUnnamedFiles(bool on);
+
 } // namespace gamefiles::detail

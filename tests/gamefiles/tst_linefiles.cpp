@@ -84,6 +84,12 @@ QStringList linesFor(const QString &writer)
     return {"Ola", "Kari", "60"};
 }
 
+// The way new files are made, for one test row.
+struct UnnamedFiles {
+    explicit UnnamedFiles(bool on) { detail::setUnnamedFiles(on); }
+    ~UnnamedFiles() { detail::setUnnamedFiles(true); }
+};
+
 // What a writer in a child process answered, passed back through a pipe.
 struct ChildResult {
     bool failed = false;
@@ -647,16 +653,24 @@ void TestLineFiles::kernelCutsTheWrite_data()
     QTest::addColumn<bool>("oldFile");
     QTest::addColumn<int>("limit");
     QTest::addColumn<bool>("fits");
+    QTest::addColumn<bool>("unnamed");
 
     for (const char *writer : {"game", "path", "settings"}) {
         const int size = int(gamefiles::encodeLines(linesFor(QString::fromLatin1(writer))).size());
-        for (const bool oldFile : {true, false}) {
-            const char *old = oldFile ? "over an old file" : "new file";
-            QTest::addRow("%s, %s: no byte allowed", writer, old) << writer << oldFile << 0 << false;
-            // The first write(2) is cut short; the loop must go on and hear EFBIG.
-            QTest::addRow("%s, %s: cut after 5 bytes", writer, old) << writer << oldFile << 5 << false;
-            QTest::addRow("%s, %s: one byte short", writer, old) << writer << oldFile << size - 1 << false;
-            QTest::addRow("%s, %s: exactly room", writer, old) << writer << oldFile << size << true;
+        for (const bool unnamed : {true, false}) {
+            for (const bool oldFile : {true, false}) {
+                const char *old = oldFile ? "over an old file" : "new file";
+                const char *way = unnamed ? "unnamed" : "named";
+                QTest::addRow("%s, %s, %s: no byte allowed", writer, way, old)
+                    << writer << oldFile << 0 << false << unnamed;
+                // The first write(2) is cut short; the loop must go on and hear EFBIG.
+                QTest::addRow("%s, %s, %s: cut after 5 bytes", writer, way, old)
+                    << writer << oldFile << 5 << false << unnamed;
+                QTest::addRow("%s, %s, %s: one byte short", writer, way, old)
+                    << writer << oldFile << size - 1 << false << unnamed;
+                QTest::addRow("%s, %s, %s: exactly room", writer, way, old)
+                    << writer << oldFile << size << true << unnamed;
+            }
         }
     }
 }
@@ -669,6 +683,8 @@ void TestLineFiles::kernelCutsTheWrite()
     QFETCH(bool, oldFile);
     QFETCH(int, limit);
     QFETCH(bool, fits);
+    QFETCH(bool, unnamed);
+    UnnamedFiles way(unnamed);
 
     const QString file = QStringLiteral("forrige");
     // Longer than the new content, so that the old file alone is over the limit too.
@@ -699,14 +715,19 @@ void TestLineFiles::fullDisk_data()
     QTest::addColumn<bool>("oldFile");
     QTest::addColumn<QString>("refusal");
     QTest::addColumn<QString>("reason");
+    QTest::addColumn<bool>("unnamed");
 
     for (const char *writer : {"game", "path", "settings"}) {
-        for (const bool oldFile : {true, false}) {
-            const char *old = oldFile ? "over an old file" : "as a new file";
-            QTest::addRow("%s %s, disk full", writer, old) << writer << oldFile << "full"
-                                                           << "Det er ikke mer plass på disken";
-            QTest::addRow("%s %s, read-only file system", writer, old) << writer << oldFile << "read-only"
-                                                                       << "Filsystemet er skrivebeskyttet";
+        for (const bool unnamed : {true, false}) {
+            for (const bool oldFile : {true, false}) {
+                const char *old = oldFile ? "over an old file" : "as a new file";
+                const char *way = unnamed ? "unnamed" : "named";
+                QTest::addRow("%s %s, %s, disk full", writer, old, way) << writer << oldFile << "full"
+                                                                        << "Det er ikke mer plass på disken" << unnamed;
+                QTest::addRow("%s %s, %s, read-only file system", writer, old, way)
+                    << writer << oldFile << "read-only"
+                    << "Filsystemet er skrivebeskyttet" << unnamed;
+            }
         }
     }
 }
@@ -720,6 +741,8 @@ void TestLineFiles::fullDisk()
     QFETCH(bool, oldFile);
     QFETCH(QString, refusal);
     QFETCH(QString, reason);
+    QFETCH(bool, unnamed);
+    UnnamedFiles way(unnamed);
 
     SmallDisk disk(16);
     if (!disk.mounted())
