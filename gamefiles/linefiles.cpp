@@ -164,12 +164,10 @@ QString norwegianReason(const QString &reason)
     for (const KnownReason &known : kKnownReasons)
         if (reason.compare(QString::fromLocal8Bit(std::strerror(known.number)), Qt::CaseInsensitive) == 0)
             return QString::fromUtf8(known.norwegian);
-    // Qt's own texts for what it checks before asking the system.
+    // Qt's own text for what it checks before asking the system.
     if (reason == QLatin1String("file to open is a directory") ||
         reason == QLatin1String("Filename refers to a directory"))
         return detail::systemReason(EISDIR);
-    if (reason.startsWith(QLatin1String("Existing file ")) && reason.endsWith(QLatin1String(" is not writable")))
-        return QStringLiteral("Den eksisterende filen kan ikke overskrives");
     return reason;
 }
 
