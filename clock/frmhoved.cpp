@@ -324,8 +324,9 @@ void frmhoved::Timer1_Timer()
     spillera->setText(settings.values.spillera);
     spillerb->setText(settings.values.spillerb);
     stans->setText(settings.values.stans);
-    if (settings.error)
-        report(settings.error->message() + QStringLiteral(" Standardverdiene brukes."));
+    // Each start-up reads the file anew: a good read ends an earlier complaint about it.
+    setLasting(Lasting::Settings,
+               settings.error ? settings.error->message() + QStringLiteral(" Standardverdiene brukes.") : QString());
 
     refreshFace(true, true);
     refreshFace(false, true);
@@ -480,19 +481,10 @@ bool frmhoved::finishBackup(int timeoutMs)
 
 void frmhoved::backupWritten(const std::optional<gamefiles::FileError> &error)
 {
-    if (error) {
-        // Once per outage: the clock goes on, the message stays until a write succeeds again.
-        if (m_backupFailure.isEmpty()) {
-            m_backupFailure = QStringLiteral("Sikkerhetskopien kan ikke lagres. ") + error->message();
-            report(m_backupFailure);
-        }
-        return;
-    }
-    if (!m_backupFailure.isEmpty()) {
-        if (reportedMessage() == m_backupFailure)
-            statusBar()->clearMessage();
-        m_backupFailure.clear();
-    }
+    // The clock goes on either way; the message stays while the writes fail and goes with the
+    // first one that succeeds.
+    setLasting(Lasting::Backup,
+               error ? QStringLiteral("Sikkerhetskopien kan ikke lagres. ") + error->message() : QString());
 }
 
 // ---- pause, resume, new game, exit -------------------------------------------------------------
@@ -785,9 +777,11 @@ void frmhoved::setLasting(Lasting state, const QString &message)
         m_lastingStates[state] = message;
     const QString text = lastingText();
     m_lasting->setText(text);
-    // A screen reader hears the new state as it comes.
-    m_lasting->setAccessibleName(text);
     m_lasting->setHidden(text.isEmpty());
+    // A screen reader hears the new state as it comes, also while the focus is elsewhere: a new
+    // accessible name is sent out as a name change.
+    m_lasting->setAccessibleName(text);
+    Q_EMIT lastingChanged(text);
 }
 
 QString frmhoved::lastingMessage(Lasting state) const

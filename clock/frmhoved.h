@@ -134,6 +134,8 @@ Q_SIGNALS:
     void browserRequested();
     void openRequested();
     void saveAsRequested();
+    // The permanent part of the status bar changed; text is all lasting states as shown.
+    void lastingChanged(const QString &text);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -161,7 +163,6 @@ private:
     platform::PlayerKeys *m_keys;
     QLabel *m_lasting; // the permanent part of the status bar
     std::map<Lasting, QString> m_lastingStates;
-    QString m_backupFailure; // the message shown while the backup cannot be written
 };
 
 } // namespace gameclock

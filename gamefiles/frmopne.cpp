@@ -132,8 +132,9 @@ void frmopne::opne_Click()
         return;
     }
     const QString path = openPath(QDir::toNativeSeparators(Dir1->path()), name);
-    // The whole file is read and checked before anything in the main window changes, its clocks
-    // included: a bad file leaves the game exactly as it was.
+    // The backup of the last tick may still be on its way to the disk: whoever writes it finishes
+    // first, so the file read is the newest. The whole file is read and checked before anything in
+    // the main window changes, its clocks included: a bad file leaves the game exactly as it was.
     Q_EMIT aboutToRead();
     const GameRead read = readGameFile(path);
     if (const std::optional<QString> reason = checkGame(read, path)) {

@@ -4,10 +4,18 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace gamefiles {
 
@@ -20,12 +28,6 @@ constexpr int kSettingsLines = 3;
 // /dev/zero) would be read whole into memory. The writer refuses more, so all we write reads back.
 constexpr qsizetype kMaxBytes = 16 * 1024 * 1024;
 constexpr qint64 kChunk = 64 * 1024;
-
-detail::WriteStep &writeStep()
-{
-    static detail::WriteStep step;
-    return step;
-}
 
 // Bytes 0x80 to 0x9F of Windows-1252. The five bytes that Windows-1252 leaves unassigned map to
 // the C1 controls of the same number, as Windows does, so every byte reads and writes back as itself.
@@ -133,29 +135,39 @@ QStringList decodeLines(const QList<QByteArray> &lines)
     return texts;
 }
 
-// The system's reasons come in English (glibc's and Qt's own texts); the user reads Norwegian.
+// The system's reasons, as the user reads them. The same sentences serve the reader, whose reasons
+// come as the system's English text (glibc's through Qt), and the writer, which has the number.
+struct KnownReason {
+    int number;
+    const char *norwegian;
+};
+constexpr KnownReason kKnownReasons[] = {
+    {ENOSPC, "Det er ikke mer plass på disken"},
+    {EFBIG, "Filen blir større enn systemet tillater"},
+    {EDQUOT, "Diskkvoten er brukt opp"},
+    {EIO, "Lese- eller skrivefeil på disken"},
+    {EROFS, "Filsystemet er skrivebeskyttet"},
+    {ENOENT, "Filen eller mappen finnes ikke"},
+    {EACCES, "Ingen tilgang"},
+    {EPERM, "Ingen tilgang"},
+    {EISDIR, "Navnet er en mappe"},
+    {ENOTDIR, "En del av stien er ikke en mappe"},
+    {ENAMETOOLONG, "Filnavnet er for langt"},
+    {EMFILE, "For mange åpne filer"},
+    {ENFILE, "For mange åpne filer"},
+    {ELOOP, "For mange symbolske lenker i stien"},
+    {EXDEV, "Filen og den midlertidige filen ligger på ulike filsystemer"},
+};
+
 QString norwegianReason(const QString &reason)
 {
-    static const std::pair<const char *, const char *> known[] = {
-        {"No such file or directory", "filen eller mappen finnes ikke"},
-        {"Permission denied", "ingen tilgang"},
-        {"Operation not permitted", "ingen tilgang"},
-        {"Is a directory", "navnet er en mappe"},
-        {"file to open is a directory", "navnet er en mappe"},
-        {"Filename refers to a directory", "navnet er en mappe"},
-        {"Not a directory", "en del av stien er ikke en mappe"},
-        {"No space left on device", "disken er full"},
-        {"Disk quota exceeded", "diskkvoten er brukt opp"},
-        {"Read-only file system", "filsystemet er skrivebeskyttet"},
-        {"File name too long", "filnavnet er for langt"},
-        {"Too many open files", "for mange åpne filer"},
-        {"Input/output error", "lese- eller skrivefeil på disken"},
-    };
-    for (const auto &[english, norwegian] : known)
-        if (reason.compare(QLatin1String(english), Qt::CaseInsensitive) == 0)
-            return QString::fromUtf8(norwegian);
-    if (reason.startsWith(QLatin1String("Existing file ")) && reason.endsWith(QLatin1String(" is not writable")))
-        return QStringLiteral("den eksisterende filen kan ikke overskrives");
+    for (const KnownReason &known : kKnownReasons)
+        if (reason.compare(QString::fromLocal8Bit(std::strerror(known.number)), Qt::CaseInsensitive) == 0)
+            return QString::fromUtf8(known.norwegian);
+    // Qt's own text for what it checks before asking the system.
+    if (reason == QLatin1String("file to open is a directory") ||
+        reason == QLatin1String("Filename refers to a directory"))
+        return detail::systemReason(EISDIR);
     return reason;
 }
 
@@ -172,7 +184,7 @@ struct LinesRead {
 LinesRead readLines(const QString &path, int needed)
 {
     if (path.isEmpty())
-        return {{}, makeError(FileError::Kind::Missing, path, QStringLiteral("filnavnet er tomt"))};
+        return {{}, makeError(FileError::Kind::Missing, path, QStringLiteral("Filnavnet er tomt"))};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         const bool exists = QFileInfo::exists(path);
@@ -195,12 +207,169 @@ LinesRead readLines(const QString &path, int needed)
         if (data.size() > kMaxBytes && lineEnds < needed) {
             return {{},
                     makeError(FileError::Kind::CannotOpen, path,
-                              QStringLiteral("de første %1 linjene er til sammen lengre enn %2 MiB")
+                              QStringLiteral("De første %1 linjene er til sammen lengre enn %2 MiB")
                                   .arg(needed)
                                   .arg(kMaxBytes / (1024 * 1024)))};
         }
     }
     return {decodeLines(splitLines(data, needed)), std::nullopt};
+}
+
+// The error number of the call that just failed.
+int lastError()
+{
+    return errno != 0 ? errno : EIO;
+}
+
+// A descriptor that is closed however the write ends.
+struct Descriptor {
+    int fd = -1;
+    Descriptor() = default;
+    explicit Descriptor(int f) : fd(f) {}
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+    ~Descriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    // Closing reports errors of its own (a quota on a network file system counts only there).
+    int close()
+    {
+        const int result = ::close(std::exchange(fd, -1));
+        return result == 0 || errno == EINTR ? 0 : lastError();
+    }
+};
+
+// A name beside the target that no one else uses, for the new file until it takes the target's.
+QByteArray temporaryName(const QByteArray &target)
+{
+    const qsizetype slash = target.lastIndexOf('/');
+    return target.left(slash + 1) + '.' + target.mid(slash + 1) + '.' +
+           QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
+}
+
+// Opens a new file beside the target under a name of its own. Created with 0666 so that the umask
+// decides, as for any new file; an existing target lends its own mode afterwards.
+int createNamed(const QByteArray &target, QByteArray &created)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray candidate = temporaryName(target);
+        const int fd = ::open(candidate.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            created = candidate;
+            return fd;
+        }
+        if (errno != EEXIST)
+            return -1;
+    }
+    return -1;
+}
+
+// Gives an unnamed file (O_TMPFILE) a name beside the target; 0 or the error number.
+int nameUnnamed(int fd, const QByteArray &target, QByteArray &created)
+{
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray candidate = temporaryName(target);
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, candidate.constData(), AT_SYMLINK_FOLLOW) == 0) {
+            created = candidate;
+            return 0;
+        }
+        if (errno != EEXIST)
+            return lastError();
+    }
+    return EEXIST;
+}
+
+// Writes every byte, going on after a short write, and flushes them to the disk; 0 or the error number.
+int writeAll(int fd, const QByteArray &bytes)
+{
+    const char *data = bytes.constData();
+    qint64 left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, data, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? lastError() : EIO;
+        data += n;
+        left -= n;
+    }
+    return ::fsync(fd) == 0 ? 0 : lastError();
+}
+
+// Replaces the file at path by bytes so that either the old file or the whole new one is there,
+// also after a crash or a power cut. The bytes go to a new file in the same directory, which is
+// flushed to the disk and then renamed over the old one; the directory is flushed last, so that
+// the new name itself is on the disk. Every call is checked: on a full disk a write can fail while
+// everything after it succeeds, and an empty file renamed over a game loses the game. Nothing but
+// the target ever changes: on failure the new file is removed and the error number returned.
+//
+// The new file has no name while its bytes go out (O_TMPFILE), so that a crash then leaves nothing
+// behind; it is named just before the rename. File systems without unnamed files get a named one.
+std::atomic<bool> g_unnamedFiles{true};
+
+std::optional<int> replaceFile(const QString &path, const QByteArray &bytes, bool unnamedFirst = g_unnamedFiles)
+{
+    QByteArray target = QFile::encodeName(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    // A link stays a link: the file it leads to is replaced.
+    const QFileInfo info(QFile::decodeName(target));
+    if (info.isSymLink() && !info.canonicalFilePath().isEmpty())
+        target = QFile::encodeName(info.canonicalFilePath());
+    const QByteArray dir = target.left(std::max<qsizetype>(target.lastIndexOf('/'), 1));
+
+    struct stat old {};
+    const bool exists = ::stat(target.constData(), &old) == 0;
+    if (exists && S_ISDIR(old.st_mode))
+        return EISDIR;
+    if (!exists && errno != ENOENT)
+        return lastError();
+    // A file made read-only is kept from being replaced, although the directory would allow it.
+    if (exists && ::access(target.constData(), W_OK) != 0)
+        return lastError();
+
+    QByteArray temporary; // the new file's name once it has one
+    Descriptor file(unnamedFirst ? ::open(dir.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666) : -1);
+    const bool unnamed = file.fd >= 0;
+    if (!unnamed) {
+        // EISDIR: a kernel without O_TMPFILE; EOPNOTSUPP: a file system without it.
+        if (unnamedFirst && errno != EOPNOTSUPP && errno != EISDIR)
+            return lastError();
+        file.fd = createNamed(target, temporary);
+        if (file.fd < 0)
+            return lastError();
+    }
+    const auto fail = [&temporary](int error) -> std::optional<int> {
+        if (!temporary.isEmpty())
+            ::unlink(temporary.constData());
+        return error;
+    };
+    if (exists && ::fchmod(file.fd, old.st_mode & 07777) != 0)
+        return fail(lastError());
+    if (const int error = writeAll(file.fd, bytes))
+        return fail(error);
+    if (unnamed) {
+        if (const int error = nameUnnamed(file.fd, target, temporary)) {
+            // Without /proc an unnamed file cannot be named: the same write with a named one.
+            if (error == ENOENT)
+                return replaceFile(path, bytes, false);
+            return fail(error);
+        }
+    }
+    if (const int error = file.close())
+        return fail(error);
+    if (::rename(temporary.constData(), target.constData()) != 0)
+        return fail(lastError());
+
+    // The new name is in place; it lasts through a crash once the directory is on the disk.
+    Descriptor directory(::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (directory.fd < 0)
+        return lastError();
+    // Some file systems cannot flush a directory (EINVAL); they keep the name by other means.
+    if (::fsync(directory.fd) != 0 && errno != EINVAL)
+        return lastError();
+    return std::nullopt;
 }
 
 std::optional<FileError> writeLines(const QString &path, const QStringList &lines)
@@ -209,37 +378,25 @@ std::optional<FileError> writeLines(const QString &path, const QStringList &line
         // A CR would end the line early and shift every later value into the wrong place.
         if (lines[i].contains(QLatin1Char('\r'))) {
             return makeError(FileError::Kind::CannotWrite, path,
-                             QStringLiteral("verdien på linje %1 inneholder et linjeskift (CR)").arg(i + 1));
+                             QStringLiteral("Verdien på linje %1 inneholder et linjeskift (CR)").arg(i + 1));
         }
         // What is written must read back.
         if (lines[i].size() > kMaxValueLength) {
             return makeError(
                 FileError::Kind::CannotWrite, path,
-                QStringLiteral("verdien på linje %1 er lengre enn %2 tegn").arg(i + 1).arg(kMaxValueLength));
+                QStringLiteral("Verdien på linje %1 er lengre enn %2 tegn").arg(i + 1).arg(kMaxValueLength));
         }
     }
     if (path.isEmpty())
-        return makeError(FileError::Kind::CannotWrite, path, QStringLiteral("filnavnet er tomt"));
+        return makeError(FileError::Kind::CannotWrite, path, QStringLiteral("Filnavnet er tomt"));
     const QByteArray bytes = encodeLines(lines);
     if (bytes.size() > kMaxBytes) {
         return makeError(FileError::Kind::CannotWrite, path,
-                         QStringLiteral("innholdet er større enn %1 MiB").arg(kMaxBytes / (1024 * 1024)));
+                         QStringLiteral("Innholdet er større enn %1 MiB").arg(kMaxBytes / (1024 * 1024)));
     }
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) // no Text mode: the line ends are ours, byte for byte
-        return makeError(FileError::Kind::CannotWrite, path, file.errorString());
-    const qint64 written = writeStep() ? writeStep()(file, bytes) : file.write(bytes);
-    if (written != bytes.size()) {
-        const QString reason =
-            file.error() != QFileDevice::NoError
-                ? file.errorString()
-                : QStringLiteral("bare %1 av %2 byte ble skrevet").arg(qMax<qint64>(written, 0)).arg(bytes.size());
-        file.cancelWriting();
-        return makeError(FileError::Kind::CannotWrite, path, reason);
-    }
-    if (!file.commit())
-        return makeError(FileError::Kind::CannotWrite, path, file.errorString());
+    if (const std::optional<int> failed = replaceFile(path, bytes))
+        return FileError{FileError::Kind::CannotWrite, path, detail::systemReason(*failed)};
     return std::nullopt;
 }
 
@@ -406,9 +563,17 @@ QByteArray encodeLines(const QStringList &lines)
 
 namespace detail {
 
-void setWriteStep(WriteStep step)
+QString systemReason(int errorNumber)
 {
-    writeStep() = std::move(step);
+    for (const KnownReason &known : kKnownReasons)
+        if (known.number == errorNumber)
+            return QString::fromUtf8(known.norwegian);
+    return QString::fromLocal8Bit(std::strerror(errorNumber));
+}
+
+void setUnnamedFiles(bool on)
+{
+    g_unnamedFiles = on;
 }
 
 } // namespace detail

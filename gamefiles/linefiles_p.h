@@ -3,16 +3,16 @@
 // Internals of the line files that the tests reach into. Not for the rest of the program.
 
 #include <QByteArray>
-#include <QSaveFile>
-
-#include <functional>
+#include <QString>
 
 namespace gamefiles::detail {
 
-// The step that puts a file's encoded bytes into its QSaveFile; returns the bytes written or -1.
-using WriteStep = std::function<qint64(QSaveFile &file, const QByteArray &bytes)>;
+// The system's reason for an error number, as a Norwegian sentence without its full stop; the
+// system's own text for a number we have no sentence for.
+QString systemReason(int errorNumber);
 
-// Tests replace the step to interrupt a write half-way; an empty step restores the real one.
-void setWriteStep(WriteStep step);
+// Whether a write starts with an unnamed new file (O_TMPFILE) where the file system has them; off,
+// every write takes the named way that other file systems get. For the tests of both ways.
+void setUnnamedFiles(bool on);
 
 } // namespace gamefiles::detail

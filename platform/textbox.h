@@ -6,7 +6,8 @@ namespace platform {
 
 // A single-line text box that reports when the user moves into it, by mouse or by the keyboard.
 // Focus coming back with a re-activated window does not count: nothing the user typed is lost
-// by switching windows.
+// by switching windows. Nor does focus the program hands on when it disables or hides the control
+// that had it: Qt gives that move the reason of a Tab, but no one pressed one.
 class TextBox : public QLineEdit {
     Q_OBJECT
 public:

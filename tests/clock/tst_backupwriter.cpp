@@ -106,7 +106,7 @@ private Q_SLOTS:
         QVERIFY(QDir(f.dir.path()).mkdir(gamefiles::kBackupFile));
         f.clock.advance(1000);
         QVERIFY(w.finishBackup());
-        QTRY_VERIFY(w.reportedMessage().contains(gamefiles::kBackupFile));
+        QTRY_VERIFY(w.lastingMessage(gameclock::frmhoved::Lasting::Backup).contains(gamefiles::kBackupFile));
         QCOMPARE(readouts(w), QStringLiteral("0:4 0:0"));
         BackupWriter::setDefaultMode(BackupWriter::Mode::Immediate);
     }

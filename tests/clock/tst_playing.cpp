@@ -3,9 +3,12 @@
 #include "gamefiles/linefiles.h"
 #include "platform/process.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QFile>
 #include <QSignalSpy>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 
 using gameclock::frmhoved;
 
@@ -284,30 +287,114 @@ private Q_SLOTS:
         QCOMPARE(w.spillera->text(), a);
         QCOMPARE(w.spillerb->text(), b);
         QCOMPARE(w.stans->text(), limit);
-        QCOMPARE(!w.reportedMessage().isEmpty(), note);
-        if (note)
-            QVERIFY2(w.reportedMessage().contains(QStringLiteral("def.dur")), qPrintable(w.reportedMessage()));
+        const QString said = w.lastingMessage(frmhoved::Lasting::Settings);
+        QCOMPARE(!said.isEmpty(), note);
+        if (note) {
+            QVERIFY2(said.contains(QStringLiteral("def.dur")) &&
+                         said.endsWith(QStringLiteral("Standardverdiene brukes.")),
+                     qPrintable(said));
+        }
+        QCOMPARE(w.reportedMessage(), QString());
         w.starta->click();
         QVERIFY(w.spillera->text().size() > 0);
+
+        // The complaint lasts until a start-up reads a good file, and goes exactly then.
+        f.clock.advance(5000);
+        QCOMPARE(w.lastingMessage(frmhoved::Lasting::Settings), said);
+        w.Nytt->trigger();
+        f.clock.advance(1);
+        QCOMPARE(w.lastingMessage(frmhoved::Lasting::Settings), said);
+        writeFile(f.file(gamefiles::kSettingsFile), lines({"Ola", "Kari", "30"}));
+        w.Nytt->trigger();
+        f.clock.advance(1);
+        QCOMPARE(w.lastingMessage(frmhoved::Lasting::Settings), QString());
+        QCOMPARE(w.lastingText(), QString());
+        QCOMPARE(w.spillerb->text(), QStringLiteral("Kari"));
     }
 
     void unwritableBackupIsReportedOnceAndClears()
     {
         ClockFixture f;
+        QVERIFY(writeRaw(f.file(gamefiles::kSettingsFile), lines({"Spiller A", "Spiller B", "60"})));
         frmhoved &w = f.start();
         QVERIFY(QDir(f.dir.path()).mkdir(gamefiles::kBackupFile)); // a directory in the file's place
         w.starta->click();
-        QStringList messages;
-        connect(w.statusBar(), &QStatusBar::messageChanged, this, [&](const QString &m) { messages << m; });
+        QStringList shown;
+        connect(&w, &frmhoved::lastingChanged, this, [&](const QString &text) { shown << text; });
         f.clock.advance(5000);
         QCOMPARE(readouts(w), QStringLiteral("0:5 0:0"));
-        QCOMPARE(messages.size(), 1);
-        QVERIFY2(messages.first().contains(gamefiles::kBackupFile), qPrintable(messages.first()));
+        // Said once as the outage begins, and still in view five ticks on.
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown.first().contains(gamefiles::kBackupFile), qPrintable(shown.first()));
+        QCOMPARE(w.lastingMessage(frmhoved::Lasting::Backup), shown.first());
+        QCOMPARE(w.reportedMessage(), QString());
         QVERIFY(QDir(f.dir.path()).rmdir(gamefiles::kBackupFile));
         f.clock.advance(1000);
-        QCOMPARE(w.reportedMessage(), QString());
+        QCOMPARE(shown, (QStringList{shown.first(), QString()}));
+        QCOMPARE(w.lastingMessage(frmhoved::Lasting::Backup), QString());
         QCOMPARE(fileBytes(f.file(gamefiles::kBackupFile)),
                  lines({"0", "6", "0", "0", "Spiller A", "Spiller B", "60"}));
+    }
+
+    // What passes over the status bar (a menu entry's empty status tip under the mouse, a saved
+    // game's note) never wipes a state that lasts.
+    void lastingStateOutlivesPassingNotes_data()
+    {
+        QTest::addColumn<QString>("passing");
+        QTest::newRow("status tip of a menu entry") << "tip";
+        QTest::newRow("a timed note") << "note";
+        QTest::newRow("the note cleared") << "clear";
+    }
+    void lastingStateOutlivesPassingNotes()
+    {
+        QFETCH(QString, passing);
+        ClockFixture f;
+        frmhoved &w = f.start(); // no def.dur: a lasting complaint about it
+        const QString said = w.lastingMessage(frmhoved::Lasting::Settings);
+        QVERIFY(!said.isEmpty());
+        auto *label = w.findChild<QLabel *>(QStringLiteral("lasting"));
+        QVERIFY(label);
+        if (passing == QLatin1String("tip")) {
+            QStatusTipEvent tip{QString()};
+            QCoreApplication::sendEvent(&w, &tip);
+        } else {
+            w.report(gamefiles::savedMessage(QStringLiteral("/p/Spill.sur")));
+            if (passing == QLatin1String("clear"))
+                w.statusBar()->clearMessage();
+        }
+        QCOMPARE(label->text(), said);
+        QVERIFY(!label->isHidden());
+        QCOMPARE(w.lastingText(), said);
+    }
+
+    // Two states at once are both shown, each ending on its own; a screen reader hears every change.
+    void lastingStatesAreAnnounced()
+    {
+        ClockFixture f;
+        QVERIFY(writeRaw(f.file(gamefiles::kSettingsFile), lines({"Ola", "Kari", "30"})));
+        frmhoved &w = f.start();
+        auto *label = w.findChild<QLabel *>(QStringLiteral("lasting"));
+        QVERIFY(label);
+        QVERIFY(label->isHidden());
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(label);
+        QVERIFY(iface);
+        QSignalSpy changes(&w, &frmhoved::lastingChanged);
+
+        w.setLasting(frmhoved::Lasting::Backup, QStringLiteral("Sikkerhetskopien kan ikke lagres."));
+        w.setLasting(frmhoved::Lasting::Settings, QStringLiteral("Finner ikke filen «def.dur»."));
+        QCOMPARE(iface->text(QAccessible::Name),
+                 QStringLiteral("Sikkerhetskopien kan ikke lagres.\nFinner ikke filen «def.dur»."));
+        QVERIFY(!label->isHidden());
+        // The same state again is no news.
+        w.setLasting(frmhoved::Lasting::Backup, QStringLiteral("Sikkerhetskopien kan ikke lagres."));
+        QCOMPARE(changes.count(), 2);
+        w.setLasting(frmhoved::Lasting::Backup, QString());
+        QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Finner ikke filen «def.dur»."));
+        QCOMPARE(label->text(), QStringLiteral("Finner ikke filen «def.dur»."));
+        w.setLasting(frmhoved::Lasting::Settings, QString());
+        QVERIFY(label->isHidden());
+        QCOMPARE(changes.count(), 4);
+        QCOMPARE(changes.last().at(0).toString(), QString());
     }
 
     void focusClearsTheBoxes()
@@ -328,6 +415,60 @@ private Q_SLOTS:
         w.starta->click();
         QCOMPARE(w.stans->text(), QStringLiteral("1"));
         QCOMPARE(w.spillerb->text(), QStringLiteral("Spiller B"));
+    }
+
+    // Focus the program hands on (a hidden or disabled control passing it along the tab chain)
+    // empties no box: only a person's click or Tab does. A screen reader's "press" does not move
+    // the focus, so the start finds it in a name box and disables that box under it.
+    void noNameLostToFocusMovedByTheProgram_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("playerA");
+        QTest::newRow("screen reader presses Ola begynner") << "accessibility" << true;
+        QTest::newRow("screen reader presses Kari begynner") << "accessibility" << false;
+        QTest::newRow("keyboard: Shift+Tab to Kari begynner, Space") << "keyboard" << false;
+    }
+    void noNameLostToFocusMovedByTheProgram()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, playerA);
+        ClockFixture f;
+        QVERIFY(writeRaw(f.file(gamefiles::kSettingsFile), lines({"Ola", "Kari", "30"})));
+        frmhoved &w = f.start();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.starta->click();
+        f.clock.advance(2000);
+        w.pause->click();
+        QCOMPARE(QApplication::focusWidget(), w.pausea);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_N, Qt::ControlModifier);
+        QVERIFY(w.Timer1->isEnabled());
+        f.clock.advance(200); // the start-up, then the captions
+        QCOMPARE(phaseOf(w), QStringLiteral("setup"));
+        // Hiding the focused resume button handed the focus on into A's name box.
+        QCOMPARE(QApplication::focusWidget(), w.spillera);
+        QCOMPARE(w.spillera->text(), QStringLiteral("Ola"));
+        QCOMPARE(w.startb->text(), QStringLiteral("Kari begynner"));
+
+        QPushButton *start = playerA ? w.starta : w.startb;
+        if (how == QLatin1String("accessibility")) {
+            QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(start);
+            QVERIFY(iface && iface->actionInterface());
+            QSignalSpy clicked(start, &QPushButton::clicked);
+            iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+            QVERIFY(clicked.count() == 1 || clicked.wait());
+        } else {
+            for (int i = 0; i < 12 && QApplication::focusWidget() != start; ++i)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+            QCOMPARE(QApplication::focusWidget(), start);
+            QTest::keyClick(start, Qt::Key_Space);
+        }
+        QCOMPARE(phaseOf(w), QStringLiteral("running"));
+        QCOMPARE(w.spillera->text(), QStringLiteral("Ola"));
+        QCOMPARE(w.spillerb->text(), QStringLiteral("Kari"));
+        f.clock.advance(1000);
+        const QList<QByteArray> saved = fileBytes(f.file(gamefiles::kBackupFile)).split('\n');
+        QCOMPARE(saved.value(4), QByteArray("Ola\r"));
+        QCOMPARE(saved.value(5), QByteArray("Kari\r"));
     }
 
     void exitEndsAtOnce()

@@ -47,7 +47,7 @@ inline QStringList mainState(const gameclock::frmhoved &w)
     state << QStringLiteral("klaffa=") + w.klaffa->title() << QStringLiteral("klaffb=") + w.klaffb->title();
     for (const platform::Timer *t : {w.tida, w.tidb, w.Timer1})
         state << QStringLiteral("%1=%2,%3").arg(t->objectName()).arg(t->isEnabled()).arg(t->interval());
-    state << QStringLiteral("status=") + w.reportedMessage();
+    state << QStringLiteral("status=") + w.reportedMessage() << QStringLiteral("lasting=") + w.lastingText();
     return state;
 }
 

@@ -440,6 +440,37 @@ private Q_SLOTS:
         QCOMPARE(readouts(f.main()), QStringLiteral("0:3 0:2"));
     }
 
+    // The backup is written off the clock's thread after each tick; opening it right after a tick
+    // must restore that tick, not the one before it.
+    void backupOpenedRightAfterATickHoldsThatTick()
+    {
+        ClockFixture f;
+        gameclock::BackupWriter::setDefaultMode(gameclock::BackupWriter::Mode::Background);
+        gameclock::frmhoved &w = f.start();
+        gameclock::BackupWriter::setDefaultMode(gameclock::BackupWriter::Mode::Immediate);
+        app::connectFileWindows(w);
+        // The window lists the file once it exists, as it does from the first second of a game on.
+        QVERIFY(writeRaw(gamefiles::kBackupFile, kDefaultGame));
+        w.starta->click();
+        // Repeated, so that a read overtaking the write would show in one round at least.
+        for (int round = 1; round <= 20; ++round) {
+            f.clock.advance(1000);
+            const QString counted = readouts(w);
+            QCOMPARE(counted, QStringLiteral("0:%1 0:0").arg(round));
+            frmopne *o = openedBy<frmopne>(w.Apne);
+            QVERIFY(o);
+            QVERIFY(o->Dir1->setPath(QDir::currentPath()));
+            pickAndOpen(o, gamefiles::kBackupFile);
+            flushDeletes();
+            const QList<frmopne *> left = windowsOf<frmopne>();
+            qDeleteAll(left);
+            QVERIFY(left.isEmpty());
+            QCOMPARE(phaseOf(w), QStringLiteral("paused"));
+            QCOMPARE(readouts(w), counted);
+            w.pausea->click();
+        }
+    }
+
     void timeLimitCheckFirstThenTheFilesLimit()
     {
         FileWindowFixture f;

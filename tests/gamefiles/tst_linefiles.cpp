@@ -1,5 +1,6 @@
 #include "gamefiles/linefiles.h"
 #include "gamefiles/linefiles_p.h"
+#include "smalldisk.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -10,6 +11,11 @@
 #include <QTest>
 
 #include <memory>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
 using namespace gamefiles;
 
@@ -78,9 +84,75 @@ QStringList linesFor(const QString &writer)
     return {"Ola", "Kari", "60"};
 }
 
-struct WriteStepGuard {
-    ~WriteStepGuard() { detail::setWriteStep({}); }
+// The way new files are made, for one test row.
+struct UnnamedFiles {
+    explicit UnnamedFiles(bool on) { detail::setUnnamedFiles(on); }
+    ~UnnamedFiles() { detail::setUnnamedFiles(true); }
 };
+
+// What a writer in a child process answered, passed back through a pipe.
+struct ChildResult {
+    bool failed = false;
+    int kind = -1;
+    QString reason;
+    QString message;
+    QString problem; // why the child itself did not run as planned
+};
+
+// Runs one writer in a child process whose files may grow to fileLimit bytes at most: the kernel
+// cuts the write at the limit and fails the rest with EFBIG (SIGXFSZ ignored, as it must be for a
+// program to hear of it at all). The old file and the directory are the parent's to inspect.
+ChildResult writeInLimitedChild(const QString &writer, const QString &path, const QStringList &lines, rlim_t fileLimit)
+{
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return {false, -1, {}, {}, QStringLiteral("pipe failed")};
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        return {false, -1, {}, {}, QStringLiteral("fork failed")};
+    if (pid == 0) {
+        ::close(fds[0]);
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{fileLimit, fileLimit};
+        QByteArray answer;
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+            answer = "setrlimit";
+        } else {
+            const std::optional<FileError> error = writeByName(writer, path, lines);
+            answer = error ? "1\n" + QByteArray::number(int(error->kind)) + '\n' + error->reason.toUtf8() + '\n' +
+                                 error->message().toUtf8()
+                           : "0";
+        }
+        const ssize_t ignored = ::write(fds[1], answer.constData(), size_t(answer.size()));
+        Q_UNUSED(ignored);
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    QByteArray answer;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) != 0;) {
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            break;
+        answer.append(buffer, n);
+    }
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return {false, -1, {}, {}, QStringLiteral("child ended abnormally, status %1").arg(status)};
+    const QList<QByteArray> parts = answer.split('\n');
+    if (parts.value(0) == "0")
+        return {};
+    if (parts.value(0) != "1" || parts.size() < 4)
+        return {false, -1, {}, {}, QStringLiteral("child answered \"%1\"").arg(QString::fromUtf8(answer))};
+    return {true,
+            parts[1].toInt(),
+            QString::fromUtf8(parts[2]),
+            QString::fromUtf8(answer.mid(parts[0].size() + parts[1].size() + parts[2].size() + 3)),
+            {}};
+}
 
 } // namespace
 
@@ -113,8 +185,14 @@ private Q_SLOTS:
     void readErrors();
     void failedWriteTouchesNothing_data();
     void failedWriteTouchesNothing();
-    void interruptedWriteKeepsPreviousFile_data();
-    void interruptedWriteKeepsPreviousFile();
+    void kernelCutsTheWrite_data();
+    void kernelCutsTheWrite();
+    void fullDisk_data();
+    void fullDisk();
+    void replacedFileKeepsItsKind_data();
+    void replacedFileKeepsItsKind();
+    void systemReasons_data();
+    void systemReasons();
     void messages_data();
     void messages();
 
@@ -569,51 +647,190 @@ void TestLineFiles::failedWriteTouchesNothing()
     QCOMPARE(snapshot(), before);
 }
 
-void TestLineFiles::interruptedWriteKeepsPreviousFile_data()
+void TestLineFiles::kernelCutsTheWrite_data()
 {
     QTest::addColumn<QString>("writer");
-    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("oldFile");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<bool>("fits");
+    QTest::addColumn<bool>("unnamed");
 
     for (const char *writer : {"game", "path", "settings"}) {
-        QTest::addRow("%s: stream error half-way", writer) << writer << "error";
-        QTest::addRow("%s: short write", writer) << writer << "short";
-        QTest::addRow("%s: cancelled save file", writer) << writer << "cancel";
+        const int size = int(gamefiles::encodeLines(linesFor(QString::fromLatin1(writer))).size());
+        for (const bool unnamed : {true, false}) {
+            for (const bool oldFile : {true, false}) {
+                const char *old = oldFile ? "over an old file" : "new file";
+                const char *way = unnamed ? "unnamed" : "named";
+                QTest::addRow("%s, %s, %s: no byte allowed", writer, way, old)
+                    << writer << oldFile << 0 << false << unnamed;
+                // The first write(2) is cut short; the loop must go on and hear EFBIG.
+                QTest::addRow("%s, %s, %s: cut after 5 bytes", writer, way, old)
+                    << writer << oldFile << 5 << false << unnamed;
+                QTest::addRow("%s, %s, %s: one byte short", writer, way, old)
+                    << writer << oldFile << size - 1 << false << unnamed;
+                QTest::addRow("%s, %s, %s: exactly room", writer, way, old)
+                    << writer << oldFile << size << true << unnamed;
+            }
+        }
     }
 }
 
-void TestLineFiles::interruptedWriteKeepsPreviousFile()
+// The kernel refuses part of the write (EFBIG under RLIMIT_FSIZE, in a child process): the old file
+// stays byte for byte, nothing is left behind, and the user hears why in Norwegian.
+void TestLineFiles::kernelCutsTheWrite()
 {
     QFETCH(QString, writer);
-    QFETCH(QString, how);
+    QFETCH(bool, oldFile);
+    QFETCH(int, limit);
+    QFETCH(bool, fits);
+    QFETCH(bool, unnamed);
+    UnnamedFiles way(unnamed);
 
     const QString file = QStringLiteral("forrige");
-    const QByteArray previous("1\r\n2\r\n3\r\n4\r\nForrige A\r\nForrige B\r\n30\r\n");
-    QVERIFY(putFile(file, previous));
+    // Longer than the new content, so that the old file alone is over the limit too.
+    const QByteArray previous("1\r\n2\r\n3\r\n4\r\nForrige spiller A\r\nForrige spiller B\r\n30\r\nmer\r\n");
+    if (oldFile)
+        QVERIFY(putFile(file, previous));
     const auto before = snapshot();
 
-    WriteStepGuard guard;
-    QByteArray duringWrite;
-    detail::setWriteStep([&](QSaveFile &save, const QByteArray &bytes) -> qint64 {
-        const qint64 half = save.write(bytes.left(bytes.size() / 2));
-        save.flush();
-        duringWrite = fileBytes(file);
-        if (how == QLatin1String("cancel")) {
-            save.cancelWriting();
-            return bytes.size();
+    const ChildResult result = writeInLimitedChild(writer, file, linesFor(writer), rlim_t(limit));
+    QVERIFY2(result.problem.isEmpty(), qPrintable(result.problem));
+    if (fits) {
+        QVERIFY2(!result.failed, qPrintable(result.message));
+        QCOMPARE(fileBytes(file), gamefiles::encodeLines(linesFor(writer)));
+        QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{file});
+        return;
+    }
+    QVERIFY(result.failed);
+    QCOMPARE(FileError::Kind(result.kind), FileError::Kind::CannotWrite);
+    QCOMPARE(result.reason, QStringLiteral("Filen blir større enn systemet tillater"));
+    QCOMPARE(result.message,
+             QStringLiteral("Kan ikke skrive filen «forrige»: Filen blir større enn systemet tillater."));
+    QCOMPARE(snapshot(), before);
+}
+
+void TestLineFiles::fullDisk_data()
+{
+    QTest::addColumn<QString>("writer");
+    QTest::addColumn<bool>("oldFile");
+    QTest::addColumn<QString>("refusal");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<bool>("unnamed");
+
+    for (const char *writer : {"game", "path", "settings"}) {
+        for (const bool unnamed : {true, false}) {
+            for (const bool oldFile : {true, false}) {
+                const char *old = oldFile ? "over an old file" : "as a new file";
+                const char *way = unnamed ? "unnamed" : "named";
+                QTest::addRow("%s %s, %s, disk full", writer, old, way) << writer << oldFile << "full"
+                                                                        << "Det er ikke mer plass på disken" << unnamed;
+                QTest::addRow("%s %s, %s, read-only file system", writer, old, way)
+                    << writer << oldFile << "read-only"
+                    << "Filsystemet er skrivebeskyttet" << unnamed;
+            }
         }
-        return how == QLatin1String("error") ? -1 : half;
-    });
+    }
+}
+
+// A real small disk that refuses the write: full (ENOSPC while the bytes go out; before, the empty
+// temporary file was renamed over the old one and the write counted as done), or read-only (EROFS
+// as the new file is made).
+void TestLineFiles::fullDisk()
+{
+    QFETCH(QString, writer);
+    QFETCH(bool, oldFile);
+    QFETCH(QString, refusal);
+    QFETCH(QString, reason);
+    QFETCH(bool, unnamed);
+    UnnamedFiles way(unnamed);
+
+    SmallDisk disk(16);
+    if (!disk.mounted())
+        QSKIP(qPrintable(disk.whyNot()));
+    QVERIFY(QDir::setCurrent(disk.path()));
+    const QString file = QStringLiteral("forrige");
+    const QByteArray previous("1\r\n2\r\n3\r\n4\r\nForrige A\r\nForrige B\r\n30\r\n");
+    if (oldFile)
+        QVERIFY(putFile(file, previous));
+    QVERIFY(refusal == QLatin1String("full") ? disk.fill() : disk.setReadOnly(true));
+    const auto before = snapshot();
+
     const std::optional<FileError> error = writeByName(writer, file, linesFor(writer));
-    QCOMPARE(duringWrite, previous);
     QVERIFY(error);
     QCOMPARE(error->kind, FileError::Kind::CannotWrite);
-    QVERIFY(!error->reason.isEmpty());
+    QCOMPARE(error->reason, reason);
+    QCOMPARE(error->message(), QStringLiteral("Kan ikke skrive filen «forrige»: %1.").arg(reason));
     QCOMPARE(snapshot(), before);
 
-    // The same write without the interruption goes through.
-    detail::setWriteStep({});
+    // Once the disk takes writes again the same write goes through.
+    if (refusal == QLatin1String("read-only"))
+        QVERIFY(disk.setReadOnly(false));
+    disk.makeRoom();
     QVERIFY(!writeByName(writer, file, linesFor(writer)));
     QCOMPARE(fileBytes(file), gamefiles::encodeLines(linesFor(writer)));
+}
+
+void TestLineFiles::replacedFileKeepsItsKind_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("oldMode"); // -1: no old file
+    QTest::addColumn<int>("umask");
+    QTest::addColumn<int>("newMode");
+
+    QTest::newRow("new file under umask 022") << "file" << -1 << 022 << 0644;
+    QTest::newRow("new file under umask 077") << "file" << -1 << 077 << 0600;
+    QTest::newRow("old file's mode 0640 stays") << "file" << 0640 << 022 << 0640;
+    QTest::newRow("old file's mode 0666 stays under umask 022") << "file" << 0666 << 022 << 0666;
+    QTest::newRow("a link stays a link, its file replaced") << "link" << 0600 << 022 << 0600;
+}
+
+void TestLineFiles::replacedFileKeepsItsKind()
+{
+    QFETCH(QString, how);
+    QFETCH(int, oldMode);
+    QFETCH(int, umask);
+    QFETCH(int, newMode);
+
+    const QString file = QStringLiteral("spill.sur");
+    const QString real = QStringLiteral("ekte.sur");
+    if (oldMode >= 0) {
+        QVERIFY(putFile(how == QLatin1String("link") ? real : file, "gammelt\r\n"));
+        QCOMPARE(::chmod(qPrintable(how == QLatin1String("link") ? real : file), mode_t(oldMode)), 0);
+    }
+    if (how == QLatin1String("link"))
+        QVERIFY(QFile::link(real, file));
+    const mode_t oldUmask = ::umask(mode_t(umask));
+    const std::optional<FileError> error = writeGameFile(file, gameValues(kDefaultGame));
+    ::umask(oldUmask);
+    QVERIFY2(!error, qPrintable(error ? error->message() : QString()));
+
+    const QString target = how == QLatin1String("link") ? real : file;
+    struct stat st {};
+    QCOMPARE(::stat(qPrintable(target), &st), 0);
+    QCOMPARE(int(st.st_mode & 07777), newMode);
+    QCOMPARE(fileBytes(target), gamefiles::encodeLines(kDefaultGame));
+    QCOMPARE(QFileInfo(file).isSymLink(), how == QLatin1String("link"));
+}
+
+void TestLineFiles::systemReasons_data()
+{
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("EDQUOT") << EDQUOT << "Diskkvoten er brukt opp";
+    QTest::newRow("EIO") << EIO << "Lese- eller skrivefeil på disken";
+    // Nothing we have a sentence for: the system's own words, never an empty reason.
+    QTest::newRow("EPROTO") << EPROTO << QString::fromLocal8Bit(std::strerror(EPROTO));
+}
+
+// Reasons the tests cannot make the kernel give (a quota, a broken disk) still reach the user in
+// Norwegian; ENOSPC, EFBIG and EROFS come from the kernel in the tests above.
+void TestLineFiles::systemReasons()
+{
+    QFETCH(int, number);
+    QFETCH(QString, reason);
+    QCOMPARE(detail::systemReason(number), reason);
+    QVERIFY(!reason.isEmpty());
 }
 
 void TestLineFiles::messages_data()
