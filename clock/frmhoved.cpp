@@ -109,7 +109,8 @@ frmhoved::frmhoved(QWidget *parent) : QMainWindow(parent)
     m_lasting->setObjectName(QStringLiteral("lasting"));
     m_lasting->setWordWrap(true);
     m_lasting->setHidden(true);
-    statusBar()->addPermanentWidget(m_lasting, 1);
+    // No stretch: the passing notes keep the left of the bar; the label wraps within its share.
+    statusBar()->addPermanentWidget(m_lasting, 0);
 
     // Inert until a start button gives them their interval.
     tida = new platform::Timer(this, 0, true);
@@ -675,6 +676,23 @@ void frmhoved::changeEvent(QEvent *event)
         Fullskjerm->setChecked(isFullScreen());
 }
 
+void frmhoved::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    fitLasting();
+}
+
+void frmhoved::fitLasting()
+{
+    const int share = std::max(200, width() * 3 / 5);
+    int natural = 0;
+    for (const QString &line : m_lasting->text().split(QLatin1Char('\n')))
+        natural = std::max(natural, m_lasting->fontMetrics().horizontalAdvance(line));
+    const int wide = std::min(natural + 2 * m_lasting->margin() + 4, share);
+    m_lasting->setFixedWidth(wide);
+    m_lasting->setMinimumHeight(m_lasting->heightForWidth(wide));
+}
+
 void frmhoved::zoomChanged(qreal zoom)
 {
     // The figures are what the other chair must read: above 100 % they grow a little faster than
@@ -777,6 +795,7 @@ void frmhoved::setLasting(Lasting state, const QString &message)
         m_lastingStates[state] = message;
     const QString text = lastingText();
     m_lasting->setText(text);
+    fitLasting();
     m_lasting->setHidden(text.isEmpty());
     // A screen reader hears the new state as it comes, also while the focus is elsewhere: a new
     // accessible name is sent out as a name change.

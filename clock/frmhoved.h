@@ -140,6 +140,12 @@ Q_SIGNALS:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    // The lasting label as wide as its text needs, within its share of the bar, and as tall as
+    // its wrapped lines: the status bar asks its widgets only for their minimum sizes.
+    void fitLasting();
 
 private:
     void buildControls(QWidget *client);

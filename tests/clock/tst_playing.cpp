@@ -444,9 +444,14 @@ private Q_SLOTS:
         QVERIFY(w.Timer1->isEnabled());
         f.clock.advance(200); // the start-up, then the captions
         QCOMPARE(phaseOf(w), QStringLiteral("setup"));
-        // Hiding the focused resume button handed the focus on into A's name box.
+        // The new game leaves the focus on a button; a person then clicks into A's box (which empties
+        // it) and types the name again, so that the start finds the focus in a name box.
+        QCOMPARE(QApplication::focusWidget(), w.starta);
+        QTest::mouseClick(w.spillera, Qt::LeftButton);
         QCOMPARE(QApplication::focusWidget(), w.spillera);
-        QCOMPARE(w.spillera->text(), QStringLiteral("Ola"));
+        QCOMPARE(w.spillera->text(), QString());
+        QTest::keyClicks(w.spillera, QStringLiteral("Ola"));
+        f.clock.advance(100);
         QCOMPARE(w.startb->text(), QStringLiteral("Kari begynner"));
 
         QPushButton *start = playerA ? w.starta : w.startb;
