@@ -68,7 +68,6 @@ QString showRules()
         request.program = systemOpener();
         request.arguments = {QDir::toNativeSeparators(document)};
     }
-    request.windowStyle = platform::kNormalFocus;
     // Not waited for and not kept: each choice starts one more viewer.
     const QString failure = platform::startProgram(request);
     if (failure.isEmpty())

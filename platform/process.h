@@ -7,13 +7,10 @@
 
 namespace platform {
 
-// Window style of a started program: 1 is normal size with the focus.
-inline constexpr int kNormalFocus = 1;
-
+// A program to start, shown as the desktop shows a new window: normal size, with the focus.
 struct StartRequest {
     QString program;
     QStringList arguments;
-    int windowStyle = kNormalFocus;
 };
 
 // Starts a program without waiting for it. Returns an empty string on success, otherwise the

@@ -55,6 +55,6 @@ while time.monotonic() < deadline:
     time.sleep(0.5)
 print("\n".join(seen_roles[-60:]))
 if missing:
-    print("mangler:", missing)
+    print("missing:", missing)
     sys.exit(1)
-print(f"alle {len(EXPECTED)} navn blir lest opp")
+print(f"all {len(EXPECTED)} names are read out")

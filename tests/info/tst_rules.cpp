@@ -65,7 +65,6 @@ private Q_SLOTS:
         QCOMPARE(f.started.size(), 1);
         QCOMPARE(f.started[0].program, info::rulesPlaces().helpViewer);
         QCOMPARE(f.started[0].arguments, QStringList{QStringLiteral("regler.hlp")});
-        QCOMPARE(f.started[0].windowStyle, 1);
         QCOMPARE(f.main.reportedMessage(), QString());
     }
 
@@ -91,7 +90,6 @@ private Q_SLOTS:
         // The program's own copy, named whole, so the viewer needs no working directory.
         QCOMPARE(f.started[0].arguments, QStringList{shippedDocument()});
         QVERIFY(QFileInfo(shippedDocument()).isFile());
-        QCOMPARE(f.started[0].windowStyle, 1);
     }
 
 #ifndef Q_OS_WIN
@@ -192,7 +190,7 @@ private Q_SLOTS:
         QFile copy(shippedDocument());
         QVERIFY(copy.open(QIODevice::ReadOnly));
         const QByteArray bytes = copy.readAll();
-        QFile source(QDir::cleanPath(QStringLiteral(PARTIVAKT_TEST_DATA "/../../../resources/regler.html")));
+        QFile source(QDir::cleanPath(QStringLiteral(PARTIVAKT_SOURCE_DIR "/resources/regler.html")));
         QVERIFY(source.open(QIODevice::ReadOnly));
         QCOMPARE(bytes, source.readAll());
 
