@@ -1,7 +1,9 @@
 #include "app/wiring.h"
 #include "clock/frmhoved.h"
+#include "platform/singleinstance.h"
 
 #include <QApplication>
+#include <QDir>
 
 int main(int argc, char *argv[])
 {
@@ -12,8 +14,14 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral("2.0"));
     QApplication::setDesktopFileName(QStringLiteral(PARTIVAKT_APP_ID));
 
+    // One clock per working directory: its backup and settings files are shared by every start there.
+    platform::SingleInstance instance(QDir::currentPath());
+    if (instance.claim() == platform::SingleInstance::Claim::HandedOver)
+        return 0;
+
     gameclock::frmhoved frmhoved;
     app::connectWindows(frmhoved);
+    app::answerLaterStarts(frmhoved, instance);
     frmhoved.show();
     return QApplication::exec();
 }

@@ -7,6 +7,7 @@
 #include "info/frmom.h"
 #include "info/rules.h"
 #include "platform/screensaver.h"
+#include "platform/singleinstance.h"
 #include "settings/frmalt.h"
 
 #include <QAction>
@@ -33,6 +34,16 @@ void connectWindows(gameclock::frmhoved &main)
     });
     // Nobody touches the screen during a long think: keep it from blanking while a clock runs.
     platform::keepScreenAwakeWhileRunning(&main, {main.tida, main.tidb});
+}
+
+void answerLaterStarts(gameclock::frmhoved &main, platform::SingleInstance &instance)
+{
+    QObject::connect(&instance, &platform::SingleInstance::raiseRequested, &main,
+                     [&main] { platform::bringToFront(&main); });
+    if (!instance.isGuarded()) {
+        qWarning("partivakt: %s", qUtf8Printable(instance.failure()));
+        main.setLasting(gameclock::frmhoved::Lasting::Instance, platform::SingleInstance::unguardedMessage());
+    }
 }
 
 } // namespace app
