@@ -40,7 +40,7 @@ void answerLaterStarts(gameclock::frmhoved &main, platform::SingleInstance &inst
 {
     QObject::connect(&instance, &platform::SingleInstance::raiseRequested, &main,
                      [&main] { platform::bringToFront(&main); });
-    if (!instance.isGuarded()) {
+    if (!instance.listen()) {
         qWarning("partivakt: %s", qUtf8Printable(instance.failure()));
         main.setLasting(gameclock::frmhoved::Lasting::Instance, platform::SingleInstance::unguardedMessage());
     }

@@ -12,8 +12,8 @@ namespace app {
 // Connects the main window's commands to the windows that answer them.
 void connectWindows(gameclock::frmhoved &main);
 
-// Brings the main window to the front when the program is started again in the same directory, and
-// says so on the main window for as long as that cannot be guarded.
+// Makes the program its directory's clock: the main window comes to the front when the program is
+// started there again. Where that cannot be guarded, the main window says so for as long as it runs.
 void answerLaterStarts(gameclock::frmhoved &main, platform::SingleInstance &instance);
 
 } // namespace app

@@ -79,7 +79,7 @@ int child(int argc, char **argv, const QString &kind, bool memory, int idleMs)
     std::unique_ptr<platform::SingleInstance> instance;
     if (kind == QLatin1String("clock")) {
         instance = std::make_unique<platform::SingleInstance>(QDir::currentPath());
-        instance->claim();
+        instance->handOver();
         auto clock = std::make_unique<gameclock::frmhoved>();
         app::connectWindows(*clock);
         app::answerLaterStarts(*clock, *instance);

@@ -23,8 +23,9 @@ constexpr qint64 kMaxLine = 64;
 // than an idle one.
 constexpr int kConnectMs = 500;
 constexpr int kAnswerMs = 2000;
-// Check and listen take milliseconds; a lock held longer belongs to a start that hangs.
-constexpr int kLockWaitMs = 3000;
+// A start holds the lock while it builds its application object, a fraction of a second; one held
+// much longer belongs to a start that hangs.
+constexpr int kLockWaitMs = 5000;
 // A peer that connects and says nothing is not kept.
 constexpr int kPeerLifetimeMs = 5000;
 
@@ -60,26 +61,32 @@ QString SingleInstance::unguardedMessage()
                           "mappen.");
 }
 
-SingleInstance::Claim SingleInstance::claim()
+bool SingleInstance::handOver()
 {
-    // Two starts at the same moment must not both find no clock and both listen.
-    QLockFile lock(m_path + QStringLiteral(".lock"));
-    const bool locked = lock.tryLock(kLockWaitMs);
-    if (!locked && lock.error() == QLockFile::LockFailedError) {
-        // Another start holds the lock and hangs: ask whether a clock answers all the same.
-        if (askRunning() == Answer::Raised)
-            return Claim::HandedOver;
-        m_failure = QStringLiteral("another start holds %1.lock").arg(m_path);
-        return Claim::Unguarded;
+    // Two starts at the same moment must not both find no clock and both listen: the lock is held
+    // from the question until this start listens.
+    m_lock = std::make_unique<QLockFile>(m_path + QStringLiteral(".lock"));
+    if (!m_lock->tryLock(kLockWaitMs)) {
+        const bool held = m_lock->error() == QLockFile::LockFailedError;
+        m_lock.reset();
+        if (held) {
+            // Another start holds it and hangs: ask whether a clock answers all the same.
+            if (askRunning() == Answer::Raised)
+                return true;
+            m_failure = QStringLiteral("another start holds %1.lock").arg(m_path);
+            return false;
+        }
+        // A lock that cannot be made at all still leaves the question and the listening.
     }
-    // A lock that cannot be made at all still leaves the check and the listening below.
 
     switch (askRunning()) {
     case Answer::Raised:
-        return Claim::HandedOver;
+        m_lock.reset();
+        return true;
     case Answer::Silent:
         m_failure = QStringLiteral("the clock at %1 does not answer").arg(m_path);
-        return Claim::Unguarded;
+        m_lock.reset();
+        return false;
     case Answer::Stale:
         // Left behind by a clock that was killed: nobody listens on it any more.
         QLocalServer::removeServer(m_path);
@@ -88,7 +95,7 @@ SingleInstance::Claim SingleInstance::claim()
     case Answer::Unreachable:
         break;
     }
-    return listen() ? Claim::First : Claim::Unguarded;
+    return false;
 }
 
 SingleInstance::Answer SingleInstance::askRunning() const
@@ -120,9 +127,15 @@ SingleInstance::Answer SingleInstance::askRunning() const
 
 bool SingleInstance::listen()
 {
+    if (m_server)
+        return true;
+    if (!m_failure.isEmpty())
+        return false;
     auto *server = new QLocalServer(this);
     server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server->listen(m_path)) {
+    const bool listening = server->listen(m_path);
+    m_lock.reset();
+    if (!listening) {
         m_failure = QStringLiteral("%1: %2").arg(m_path, server->errorString());
         delete server;
         return false;

@@ -3,8 +3,11 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
 class QLocalServer;
 class QLocalSocket;
+class QLockFile;
 class QWidget;
 
 namespace platform {
@@ -20,23 +23,24 @@ QString instanceServerName(const QString &workingDir);
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
-    enum class Claim {
-        First,      // this program is the clock of the directory and answers later starts
-        HandedOver, // the clock already running here has come to the front; end now
-        Unguarded,  // neither answer nor guard is possible: run, but say so
-    };
-
     // runtimeDir holds the socket and its lock; empty means the user's runtime directory.
     explicit SingleInstance(const QString &workingDir, const QString &runtimeDir = {}, QObject *parent = nullptr);
     ~SingleInstance() override;
 
-    Claim claim();
+    // Asks the clock running in the directory, if any, to come to the front; true when it did, and
+    // this start is to end. Needs no application object, so a start that hands over ends before it
+    // so much as connects to the display. Otherwise the directory stays locked until listen().
+    bool handOver();
+    // Becomes the directory's clock and answers later starts from the event loop. False where that
+    // is impossible (no socket can be made, or a clock is there but does not answer): the program
+    // then runs unguarded.
+    bool listen();
 
     // The socket's full path.
     QString serverPath() const { return m_path; }
     // Whether this program is the directory's clock and answers later starts.
     bool isGuarded() const { return m_server != nullptr; }
-    // Why the directory could not be guarded, in the system's words; empty while guarded.
+    // Why the directory could not be guarded, in the system's words; empty while it can be.
     QString failure() const { return m_failure; }
 
     // What the user is told when a second clock might be running in the same directory.
@@ -49,11 +53,11 @@ Q_SIGNALS:
 private:
     enum class Answer { Raised, NoServer, Stale, Silent, Unreachable };
     Answer askRunning() const;
-    bool listen();
     void serve(QLocalSocket *peer);
 
     QString m_path;
     QString m_failure;
+    std::unique_ptr<QLockFile> m_lock;
     QLocalServer *m_server = nullptr;
 };
 

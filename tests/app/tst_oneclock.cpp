@@ -35,6 +35,7 @@ private Q_SLOTS:
         }
         m_clocks.clear();
         m_display.clear();
+        m_runtimePath.clear();
     }
 
     void cleanupTestCase()
@@ -149,6 +150,21 @@ private Q_SLOTS:
         QCOMPARE(mainWindowPids().size(), 2);
     }
 
+    // Where no socket can be made, every start runs as a clock of its own rather than none at all.
+    void unguardedStartsRun()
+    {
+        m_runtime = std::make_unique<QTemporaryDir>();
+        const QString deep = m_runtime->filePath(QString(108, QLatin1Char('d')));
+        QVERIFY(QDir().mkpath(deep));
+        QVERIFY(QFile::setPermissions(deep, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        m_runtimePath = deep;
+        QProcess *first = start(m_first->path());
+        QProcess *second = start(m_first->path());
+        QVERIFY(!second->waitForFinished(1500));
+        QCOMPARE(first->state(), QProcess::Running);
+        QCOMPARE(second->state(), QProcess::Running);
+    }
+
 private:
     // The processes owning the main windows on the screen, topmost first.
     QList<qint64> mainWindowPids() const
@@ -179,7 +195,7 @@ private:
     {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime->path());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtimePath.isEmpty() ? m_runtime->path() : m_runtimePath);
         if (m_display.isEmpty()) {
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         } else {
@@ -239,6 +255,7 @@ private:
     std::vector<std::unique_ptr<QProcess>> m_clocks;
     QProcess m_xvfb;
     QString m_display;
+    QString m_runtimePath; // a runtime directory other than m_runtime's
 };
 
 QTEST_MAIN(tst_OneClock)

@@ -16,7 +16,6 @@
 #include <unistd.h>
 
 using platform::SingleInstance;
-using Claim = platform::SingleInstance::Claim;
 
 Q_DECLARE_METATYPE(Qt::WindowStates)
 
@@ -121,24 +120,28 @@ private Q_SLOTS:
     void claim_data()
     {
         QTest::addColumn<QString>("leftBehind");
-        QTest::addColumn<Claim>("expected");
-        QTest::newRow("nothing") << "" << Claim::First;
-        QTest::newRow("socket of a killed clock") << "stale" << Claim::First;
-        QTest::newRow("clock that does not answer") << "silent" << Claim::Unguarded;
-        QTest::newRow("lock of a start that hangs") << "lock" << Claim::Unguarded;
-        QTest::newRow("runtime directory is a file") << "file" << Claim::Unguarded;
+        QTest::addColumn<bool>("guarded");
+        QTest::newRow("nothing") << "" << true;
+        QTest::newRow("socket of a killed clock") << "stale" << true;
+        QTest::newRow("clock that does not answer") << "silent" << false;
+        QTest::newRow("lock of a start that hangs") << "lock" << false;
+        QTest::newRow("runtime directory is a file") << "file" << false;
+        QTest::newRow("runtime directory too deep for a socket") << "deep" << false;
     }
 
     // What a start finds in the runtime directory decides whether it may become the directory's clock.
     void claim()
     {
         QFETCH(QString, leftBehind);
-        QFETCH(Claim, expected);
+        QFETCH(bool, guarded);
         QString runtime = m_runtime->path();
         if (leftBehind == QLatin1String("file")) {
             runtime = m_runtime->filePath(QStringLiteral("not-a-directory"));
             QFile file(runtime);
             QVERIFY(file.open(QIODevice::WriteOnly));
+        } else if (leftBehind == QLatin1String("deep")) {
+            runtime = m_runtime->filePath(QString(int(sizeof(sockaddr_un::sun_path)), QLatin1Char('d')));
+            QVERIFY(QDir().mkpath(runtime));
         }
         const QString path = runtime + QLatin1Char('/') + platform::instanceServerName(m_work.path());
 
@@ -153,11 +156,14 @@ private Q_SLOTS:
 
         SingleInstance instance(m_work.path(), runtime);
         QCOMPARE(instance.serverPath(), path);
-        QCOMPARE(instance.claim(), expected);
-        QCOMPARE(instance.isGuarded(), expected == Claim::First);
-        QCOMPARE(instance.failure().isEmpty(), expected == Claim::First);
+        QVERIFY(!instance.handOver());
+        QCOMPARE(instance.listen(), guarded);
+        QCOMPARE(instance.isGuarded(), guarded);
+        QCOMPARE(instance.failure().isEmpty(), guarded);
+        // The lock goes with the question, whatever the answer.
+        QVERIFY(!QFileInfo::exists(path + QStringLiteral(".lock")) || leftBehind == QLatin1String("lock"));
 
-        if (expected == Claim::First) {
+        if (guarded) {
             // Later starts now reach this program, not what was left behind.
             QLocalSocket probe;
             probe.connectToServer(path);
@@ -189,7 +195,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, reply);
         QFETCH(int, raises);
         SingleInstance instance(m_work.path(), m_runtime->path());
-        QCOMPARE(instance.claim(), Claim::First);
+        QVERIFY(!instance.handOver());
+        QVERIFY(instance.listen());
         QSignalSpy raised(&instance, &SingleInstance::raiseRequested);
 
         QLocalSocket peer;
@@ -205,7 +212,8 @@ private Q_SLOTS:
     void silentPeerIsDropped()
     {
         SingleInstance instance(m_work.path(), m_runtime->path());
-        QCOMPARE(instance.claim(), Claim::First);
+        QVERIFY(!instance.handOver());
+        QVERIFY(instance.listen());
         QLocalSocket peer;
         QSignalSpy gone(&peer, &QLocalSocket::disconnected);
         peer.connectToServer(instance.serverPath());
@@ -213,15 +221,20 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(gone.count(), 1, 15000);
     }
 
-    void ownSocketGoesWithTheClock()
+    // The directory stays locked from the question until the answer can come, so that a start at the
+    // same moment waits rather than finding nobody; the socket goes with the clock.
+    void lockAndSocketLifetime()
     {
         QString path;
         {
             SingleInstance instance(m_work.path(), m_runtime->path());
-            QCOMPARE(instance.claim(), Claim::First);
             path = instance.serverPath();
+            QVERIFY(!instance.handOver());
+            QLockFile rival(path + QStringLiteral(".lock"));
+            QVERIFY(!rival.tryLock(0));
+            QVERIFY(instance.listen());
             QVERIFY(QFileInfo::exists(path));
-            QVERIFY(!QFileInfo::exists(path + QStringLiteral(".lock")));
+            QVERIFY(rival.tryLock(0));
         }
         QVERIFY(!QFileInfo::exists(path));
     }
