@@ -3,10 +3,10 @@
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QWidget>
 
@@ -31,8 +31,10 @@ constexpr int kPeerLifetimeMs = 5000;
 
 QString runtimeDirectory()
 {
-    const QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    return dir.isEmpty() ? QDir::tempPath() : dir;
+    // The user's own directory for sockets; without one (no login session), the shared temporary
+    // directory, where the user id in the name keeps users apart.
+    const QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !dir.isEmpty() && QFileInfo(dir).isDir() ? dir : QDir::tempPath();
 }
 
 } // namespace

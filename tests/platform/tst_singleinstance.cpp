@@ -209,18 +209,6 @@ private Q_SLOTS:
         QCOMPARE(raised.count(), raises);
     }
 
-    void silentPeerIsDropped()
-    {
-        SingleInstance instance(m_work.path(), m_runtime->path());
-        QVERIFY(!instance.handOver());
-        QVERIFY(instance.listen());
-        QLocalSocket peer;
-        QSignalSpy gone(&peer, &QLocalSocket::disconnected);
-        peer.connectToServer(instance.serverPath());
-        QTRY_COMPARE(peer.state(), QLocalSocket::ConnectedState);
-        QTRY_COMPARE_WITH_TIMEOUT(gone.count(), 1, 15000);
-    }
-
     // The directory stays locked from the question until the answer can come, so that a start at the
     // same moment waits rather than finding nobody; the socket goes with the clock.
     void lockAndSocketLifetime()
