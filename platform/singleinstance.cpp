@@ -3,13 +3,20 @@
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QLockFile>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
 
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace platform {
@@ -26,7 +33,6 @@ constexpr int kAnswerMs = 2000;
 // A start holds the lock while it builds its application object, a fraction of a second; one held
 // much longer belongs to a start that hangs.
 constexpr int kLockWaitMs = 5000;
-// A peer that connects and says nothing is not kept.
 constexpr int kPeerLifetimeMs = 5000;
 
 QString runtimeDirectory()
@@ -36,6 +42,78 @@ QString runtimeDirectory()
     const QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
     return !dir.isEmpty() && QFileInfo(dir).isDir() ? dir : QDir::tempPath();
 }
+
+bool toAddress(const QString &path, sockaddr_un &address)
+{
+    const QByteArray name = QFile::encodeName(path);
+    if (name.size() >= qsizetype(sizeof address.sun_path))
+        return false;
+    std::memset(&address, 0, sizeof address);
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
+    return true;
+}
+
+int openSocket()
+{
+    return ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+}
+
+struct FdCloser {
+    int fd;
+    ~FdCloser()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+// One later start on the line: it may send one request and is answered once.
+class Peer : public QObject {
+public:
+    Peer(int fd, std::function<void()> onRaise, QObject *parent)
+        : QObject(parent), m_fd(fd), m_onRaise(std::move(onRaise)), m_notifier(fd, QSocketNotifier::Read, this)
+    {
+        connect(&m_notifier, &QSocketNotifier::activated, this, &Peer::readable);
+        // A peer that connects and says nothing is not kept.
+        QTimer::singleShot(kPeerLifetimeMs, this, &Peer::finish);
+    }
+    ~Peer() override { ::close(m_fd); }
+
+private:
+    void readable()
+    {
+        char buffer[kMaxLine];
+        const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            return;
+        if (n <= 0)
+            return finish();
+        m_line.append(buffer, n);
+        if (!m_line.contains('\n')) {
+            if (m_line.size() >= kMaxLine)
+                finish();
+            return;
+        }
+        if (m_line == kRaise) {
+            // Answer first: the later start is waiting for it, and raising may take the window
+            // system a while.
+            ::send(m_fd, kOk.constData(), size_t(kOk.size()), MSG_NOSIGNAL);
+            m_onRaise();
+        }
+        finish();
+    }
+    void finish()
+    {
+        m_notifier.setEnabled(false);
+        deleteLater();
+    }
+
+    int m_fd;
+    std::function<void()> m_onRaise;
+    QSocketNotifier m_notifier;
+    QByteArray m_line;
+};
 
 } // namespace
 
@@ -55,7 +133,14 @@ SingleInstance::SingleInstance(const QString &workingDir, const QString &runtime
 {
 }
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance()
+{
+    if (m_listenFd < 0)
+        return;
+    delete m_acceptor;
+    ::close(m_listenFd);
+    QFile::remove(m_path);
+}
 
 QString SingleInstance::unguardedMessage()
 {
@@ -91,7 +176,7 @@ bool SingleInstance::handOver()
         return false;
     case Answer::Stale:
         // Left behind by a clock that was killed: nobody listens on it any more.
-        QLocalServer::removeServer(m_path);
+        QFile::remove(m_path);
         break;
     case Answer::NoServer:
     case Answer::Unreachable:
@@ -100,76 +185,90 @@ bool SingleInstance::handOver()
     return false;
 }
 
+// Plain sockets rather than Qt's local sockets: the network library alone would add more to every
+// start than all of this costs.
 SingleInstance::Answer SingleInstance::askRunning() const
 {
-    QLocalSocket socket;
-    socket.connectToServer(m_path);
-    if (!socket.waitForConnected(kConnectMs)) {
-        switch (socket.error()) {
-        case QLocalSocket::ServerNotFoundError:
+    sockaddr_un address;
+    if (!toAddress(m_path, address))
+        return Answer::Unreachable;
+    const FdCloser socket{openSocket()};
+    if (socket.fd < 0)
+        return Answer::Unreachable;
+    if (::connect(socket.fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0) {
+        switch (errno) {
+        case ENOENT:
             return Answer::NoServer;
-        case QLocalSocket::ConnectionRefusedError:
+        case ECONNREFUSED:
             return Answer::Stale;
-        case QLocalSocket::SocketTimeoutError:
+        case EAGAIN: // its queue is full: a clock is there but takes no calls
             return Answer::Silent;
         default:
             return Answer::Unreachable;
         }
     }
-    socket.write(kRaise);
+    if (::send(socket.fd, kRaise.constData(), size_t(kRaise.size()), MSG_NOSIGNAL) != kRaise.size())
+        return Answer::Silent;
+
+    QByteArray reply;
     const QDeadlineTimer deadline(kAnswerMs);
-    while (!socket.canReadLine() && !deadline.hasExpired()) {
-        if (!socket.waitForReadyRead(int(deadline.remainingTime())))
+    while (!reply.contains('\n') && reply.size() < kMaxLine) {
+        pollfd readable{socket.fd, POLLIN, 0};
+        const int ready = ::poll(&readable, 1, int(deadline.remainingTime()));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
             break;
+        char buffer[kMaxLine];
+        const ssize_t n = ::read(socket.fd, buffer, sizeof buffer);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            continue;
+        if (n <= 0)
+            break;
+        reply.append(buffer, n);
     }
-    if (socket.canReadLine() && socket.readLine(kMaxLine) == kOk)
-        return Answer::Raised;
-    return Answer::Silent;
+    return reply == kOk ? Answer::Raised : Answer::Silent;
 }
 
 bool SingleInstance::listen()
 {
-    if (m_server)
+    if (m_listenFd >= 0)
         return true;
     if (!m_failure.isEmpty())
         return false;
-    auto *server = new QLocalServer(this);
-    server->setSocketOptions(QLocalServer::UserAccessOption);
-    const bool listening = server->listen(m_path);
+    sockaddr_un address;
+    int error = ENAMETOOLONG;
+    int fd = -1;
+    if (toAddress(m_path, address)) {
+        fd = openSocket();
+        // Only the user may reach the clock, also where the socket lies in the shared temporary directory.
+        const bool ok = fd >= 0 && ::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0 &&
+                        ::chmod(address.sun_path, S_IRUSR | S_IWUSR) == 0 && ::listen(fd, 16) == 0;
+        error = errno;
+        if (!ok && fd >= 0) {
+            ::close(fd);
+            fd = -1;
+        }
+    }
     m_lock.reset();
-    if (!listening) {
-        m_failure = QStringLiteral("%1: %2").arg(m_path, server->errorString());
-        delete server;
+    if (fd < 0) {
+        m_failure = QStringLiteral("%1: %2").arg(m_path, qt_error_string(error));
         return false;
     }
-    m_server = server;
-    connect(m_server, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket *peer = m_server->nextPendingConnection()) {
-            connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
-            connect(peer, &QLocalSocket::readyRead, this, [this, peer] { serve(peer); });
-            QTimer::singleShot(kPeerLifetimeMs, peer, &QObject::deleteLater);
+    m_listenFd = fd;
+    m_acceptor = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(m_acceptor, &QSocketNotifier::activated, this, [this] {
+        for (;;) {
+            const int peer = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+            if (peer < 0 && errno == EINTR)
+                continue;
+            if (peer < 0)
+                return;
+            new Peer(
+                peer, [this] { Q_EMIT raiseRequested(); }, this);
         }
     });
     return true;
-}
-
-void SingleInstance::serve(QLocalSocket *peer)
-{
-    if (!peer->canReadLine()) {
-        if (peer->bytesAvailable() > kMaxLine)
-            peer->abort();
-        return;
-    }
-    const QByteArray line = peer->readLine(kMaxLine);
-    if (line != kRaise) {
-        peer->abort();
-        return;
-    }
-    // Answer first: the later start is waiting for it, and raising may take the window system a while.
-    peer->write(kOk);
-    peer->flush();
-    peer->disconnectFromServer();
-    Q_EMIT raiseRequested();
 }
 
 void bringToFront(QWidget *window)

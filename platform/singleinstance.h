@@ -5,9 +5,8 @@
 
 #include <memory>
 
-class QLocalServer;
-class QLocalSocket;
 class QLockFile;
+class QSocketNotifier;
 class QWidget;
 
 namespace platform {
@@ -39,7 +38,7 @@ public:
     // The socket's full path.
     QString serverPath() const { return m_path; }
     // Whether this program is the directory's clock and answers later starts.
-    bool isGuarded() const { return m_server != nullptr; }
+    bool isGuarded() const { return m_listenFd >= 0; }
     // Why the directory could not be guarded, in the system's words; empty while it can be.
     QString failure() const { return m_failure; }
 
@@ -53,12 +52,12 @@ Q_SIGNALS:
 private:
     enum class Answer { Raised, NoServer, Stale, Silent, Unreachable };
     Answer askRunning() const;
-    void serve(QLocalSocket *peer);
 
     QString m_path;
     QString m_failure;
     std::unique_ptr<QLockFile> m_lock;
-    QLocalServer *m_server = nullptr;
+    int m_listenFd = -1;
+    QSocketNotifier *m_acceptor = nullptr;
 };
 
 // Brings a top-level window to the front and out of a minimised state.
