@@ -26,9 +26,7 @@ namespace {
 const QByteArray kRaise = "raise\n";
 const QByteArray kOk = "ok\n";
 constexpr qint64 kMaxLine = 64;
-// A clock answers from its event loop; one still building its main window needs a moment more
-// than an idle one.
-constexpr int kConnectMs = 500;
+// A clock answers from its event loop, within milliseconds when idle; a busy machine may take longer.
 constexpr int kAnswerMs = 2000;
 // A start holds the lock while it builds its application object, a fraction of a second; one held
 // much longer belongs to a start that hangs.
