@@ -1,11 +1,19 @@
 #include "app/wiring.h"
 #include "clock/frmhoved.h"
 #include "platform/signals.h"
+#include "platform/singleinstance.h"
 
 #include <QApplication>
+#include <QDir>
 
 int main(int argc, char *argv[])
 {
+    // One clock per working directory, whose backup and settings files every start there shares: a
+    // later start brings the running clock forward and ends before it opens anything.
+    platform::SingleInstance instance(QDir::currentPath());
+    if (instance.handOver())
+        return 0;
+
     // The browser engine may be loaded later from its module; it needs shared GL contexts from the start.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
@@ -19,6 +27,7 @@ int main(int argc, char *argv[])
     // the program as "Avslutt" does: the last counted second reaches the disk first.
     platform::EndRequests endRequests;
     QObject::connect(&endRequests, &platform::EndRequests::requested, &frmhoved, &gameclock::frmhoved::Avslutt_Click);
+    app::answerLaterStarts(frmhoved, instance);
     frmhoved.show();
     return QApplication::exec();
 }

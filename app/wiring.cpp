@@ -8,6 +8,7 @@
 #include "info/frmom.h"
 #include "info/rules.h"
 #include "platform/screensaver.h"
+#include "platform/singleinstance.h"
 #include "settings/frmalt.h"
 
 #include <QAction>
@@ -73,6 +74,16 @@ void connectWindows(frmhoved &main)
     // Nobody touches the screen during a long think: keep it from blanking while a clock runs.
     platform::keepScreenAwakeWhileRunning(&main, {main.tida, main.tidb});
     followTheMachine(main);
+}
+
+void answerLaterStarts(gameclock::frmhoved &main, platform::SingleInstance &instance)
+{
+    QObject::connect(&instance, &platform::SingleInstance::raiseRequested, &main,
+                     [&main] { platform::bringToFront(&main); });
+    if (!instance.listen()) {
+        qWarning("partivakt: %s", qUtf8Printable(instance.failure()));
+        main.setLasting(gameclock::frmhoved::Lasting::Instance, platform::SingleInstance::unguardedMessage());
+    }
 }
 
 } // namespace app

@@ -3,6 +3,9 @@
 namespace gameclock {
 class frmhoved;
 }
+namespace platform {
+class SingleInstance;
+}
 
 namespace app {
 
@@ -14,5 +17,9 @@ void connectWindows(gameclock::frmhoved &main);
 void connectFileWindows(gameclock::frmhoved &main);
 void connectOptions(gameclock::frmhoved &main);
 void connectInfo(gameclock::frmhoved &main);
+
+// Makes the program its directory's clock: the main window comes to the front when the program is
+// started there again. Where that cannot be guarded, the main window says so for as long as it runs.
+void answerLaterStarts(gameclock::frmhoved &main, platform::SingleInstance &instance);
 
 } // namespace app

@@ -8,6 +8,7 @@
 #include "app/wiring.h"
 #include "benchstats.h"
 #include "clock/frmhoved.h"
+#include "platform/singleinstance.h"
 
 #include <QApplication>
 #include <QDir>
@@ -75,9 +76,13 @@ int child(int argc, char **argv, const QString &kind, bool memory, int idleMs)
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     std::unique_ptr<QWidget> window;
+    std::unique_ptr<platform::SingleInstance> instance;
     if (kind == QLatin1String("clock")) {
+        instance = std::make_unique<platform::SingleInstance>(QDir::currentPath());
+        instance->handOver();
         auto clock = std::make_unique<gameclock::frmhoved>();
         app::connectWindows(*clock);
+        app::answerLaterStarts(*clock, *instance);
         window = std::move(clock);
     } else {
         window = std::make_unique<QWidget>();
