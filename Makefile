@@ -1,6 +1,8 @@
 # The two everyday commands: `make run` and `make test`. Both install what is missing first.
 BUILD ?= build
-GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
+# Probed when a recipe runs, not when make reads this file: on a fresh machine install-deps
+# installs Ninja only just before the first configure.
+GENERATOR = $$(command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 CMAKE_FLAGS ?=
 ifeq ($(SANITIZE),1)
 BUILD := build-sanitize
@@ -9,17 +11,22 @@ DEPS_FLAGS := --sanitize
 endif
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test bench fuzz format install clean crash-test
+.PHONY: all deps configure build run test bench fuzz format install clean crash-test fresh-check
 
 all: build
 
 deps:
 	@scripts/install-deps $(DEPS_FLAGS)
 
-$(BUILD)/CMakeCache.txt: | deps
-	cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
-
-configure: deps $(BUILD)/CMakeCache.txt
+# A build folder configured for Makefiles before Ninja was there is configured again for Ninja.
+configure: deps
+	@if [ -f $(BUILD)/CMakeCache.txt ] && command -v ninja >/dev/null 2>&1 && \
+	    grep -q '^CMAKE_GENERATOR:INTERNAL=Unix Makefiles$$' $(BUILD)/CMakeCache.txt; then \
+	    echo "Ninja er nå installert: konfigurerer $(BUILD) på nytt"; \
+	    rm -rf $(BUILD)/CMakeCache.txt $(BUILD)/CMakeFiles; \
+	fi
+	@[ -f $(BUILD)/CMakeCache.txt ] || \
+	    cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
 
 build: configure
 	cmake --build $(BUILD) --parallel
@@ -48,6 +55,11 @@ format:
 crash-test: configure
 	cmake --build $(BUILD) --target partivakt --parallel
 	scripts/crash-test $(BUILD)/partivakt $(CRASH_FLAGS)
+
+# Builds, tests and starts the committed program on a freshly made Debian 12 root (as root).
+fresh-check:
+	@scripts/install-deps --fresh-check
+	scripts/fresh-check $(FRESH_FLAGS)
 
 install: build
 	cmake --install $(BUILD) $(if $(PREFIX),--prefix $(PREFIX))

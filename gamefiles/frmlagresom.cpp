@@ -36,8 +36,7 @@ frmlagresom::frmlagresom(std::function<GameValues()> currentGame, QWidget *paren
     platform::setUpWindow(this, 2925, 3990, kClientWidth, kClientHeight);
 
     // First, so that the name box covers its right part.
-    label1 = new QLabel(QStringLiteral("Filnavn"), this);
-    label1->setObjectName(QStringLiteral("label1"));
+    label1 = platform::makeLabel(this, "label1", QStringLiteral("Filnavn"));
     placeTwips(label1, 120, 3960, 1095, 375);
 
     Dir1 = new platform::DirList(this);

@@ -7,7 +7,9 @@
 #include <QAccessibleWidget>
 #include <QPainter>
 #include <QStyleOptionButton>
+#include <QStyleOptionGroupBox>
 #include <QStylePainter>
+#include <QTextLayout>
 
 #include <cmath>
 
@@ -21,18 +23,56 @@ CommandButton::CommandButton(const QString &text, QWidget *parent) : QPushButton
     setAutoDefault(true);
 }
 
+namespace {
+
+constexpr int kButtonFlags = Qt::AlignCenter | Qt::TextWordWrap;
+
+// A shortened text carries its own line breaks.
+int drawFlags(const FittedText &fit, int flags)
+{
+    return fit.whole ? flags : flags & ~int(Qt::TextWordWrap);
+}
+
+bool refitOn(QEvent::Type type)
+{
+    return type == QEvent::ApplicationFontChange || type == QEvent::FontChange || type == QEvent::StyleChange;
+}
+
+} // namespace
+
+QRect CommandButton::captionArea() const
+{
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    return style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).adjusted(1, 0, -1, 0);
+}
+
+const FittedText &CommandButton::fittedText()
+{
+    return m_fitter.fit(this, text(), captionArea().size(), kButtonFlags);
+}
+
+bool CommandButton::event(QEvent *event)
+{
+    if (refitOn(event->type()))
+        m_fitter.forget();
+    else if (event->type() == QEvent::ToolTip)
+        fittedText();
+    return QPushButton::event(event);
+}
+
 void CommandButton::paintEvent(QPaintEvent *)
 {
     QStylePainter p(this);
     QStyleOptionButton option;
     initStyleOption(&option);
-    const QString caption = option.text;
     option.text.clear();
     p.drawControl(QStyle::CE_PushButton, option);
-    const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).adjusted(1, 0, -1, 0);
-    const int flags = Qt::AlignCenter | Qt::TextWordWrap;
-    p.setFont(fittedFont(font(), caption, area.size(), flags));
-    style()->drawItemText(&p, area, flags, palette(), isEnabled(), caption, QPalette::ButtonText);
+    const QRect area = captionArea();
+    const FittedText &fit = fittedText();
+    p.setFont(fit.font);
+    style()->drawItemText(&p, area, drawFlags(fit, kButtonFlags), palette(), isEnabled(), fit.shown,
+                          QPalette::ButtonText);
 }
 
 Shape::Shape(QWidget *parent) : QWidget(parent)
@@ -54,44 +94,199 @@ void Shape::paintEvent(QPaintEvent *)
     p.drawRoundedRect(QRectF(rect()).adjusted(pen / 2, pen / 2, -pen / 2, -pen / 2), radius, radius);
 }
 
-AnnouncedLabel::AnnouncedLabel(const QString &text, QWidget *parent) : QLabel(text, parent) {}
+FitLabel::FitLabel(const QString &text, QWidget *parent) : QLabel(text, parent) {}
+
+QRect FitLabel::textArea() const
+{
+    // A control laid over the label's right part (a text box beside its caption) hides what lies
+    // under it.
+    QRect area = contentsRect();
+    const QWidget *parent = parentWidget();
+    if (!parent || isWindow())
+        return area;
+    const QRect mine = geometry();
+    const QObjectList &siblings = parent->children();
+    for (qsizetype i = siblings.indexOf(const_cast<FitLabel *>(this)) + 1; i < siblings.size(); ++i) {
+        const auto *other = qobject_cast<const QWidget *>(siblings.at(i));
+        if (!other || other->isWindow() || other->isHidden())
+            continue;
+        const QRect over = other->geometry();
+        if (over.left() > mine.left() && over.intersects(mine))
+            area.setRight(qMin(area.right(), over.left() - mine.left() - 1));
+    }
+    return area;
+}
+
+const FittedText &FitLabel::fittedText()
+{
+    const int flags = int(alignment()) | (wordWrap() ? int(Qt::TextWordWrap) : 0);
+    return m_fitter.fit(this, text(), textArea().size(), flags);
+}
+
+bool FitLabel::event(QEvent *event)
+{
+    if (refitOn(event->type()))
+        m_fitter.forget();
+    else if (event->type() == QEvent::ToolTip)
+        fittedText();
+    return QLabel::event(event);
+}
+
+void FitLabel::paintEvent(QPaintEvent *event)
+{
+    if (!pixmap().isNull() || textFormat() == Qt::RichText) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    const FittedText &fit = fittedText();
+    if (fit.whole && fit.font == font() && textArea() == contentsRect()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter p(this);
+    drawFrame(&p);
+    const int flags = int(alignment()) | (wordWrap() ? int(Qt::TextWordWrap) : 0);
+    p.setFont(fit.font);
+    style()->drawItemText(&p, textArea(), drawFlags(fit, flags), palette(), isEnabled(), fit.shown, foregroundRole());
+}
+
+FitFrame::FitFrame(const QString &caption, QWidget *parent) : QGroupBox(caption, parent) {}
+
+QSize FitFrame::captionArea() const
+{
+    // The style indents the caption from the frame's left edge; the same room is kept on the right.
+    QStyleOptionGroupBox option;
+    initStyleOption(&option);
+    option.text = QStringLiteral("x");
+    const QRect label = style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, this);
+    const int indent = qMax(0, label.left());
+    return QSize(width() - 2 * indent - 2, height());
+}
+
+const FittedText &FitFrame::fittedText()
+{
+    return m_fitter.fit(this, title(), captionArea(), int(Qt::AlignLeft | Qt::AlignTop));
+}
+
+bool FitFrame::event(QEvent *event)
+{
+    if (refitOn(event->type()))
+        m_fitter.forget();
+    else if (event->type() == QEvent::ToolTip)
+        fittedText();
+    return QGroupBox::event(event);
+}
+
+void FitFrame::paintEvent(QPaintEvent *event)
+{
+    const FittedText &fit = fittedText();
+    if (fit.whole && fit.font == font()) {
+        QGroupBox::paintEvent(event);
+        return;
+    }
+    QStylePainter p(this);
+    QStyleOptionGroupBox option;
+    initStyleOption(&option);
+    option.text = fit.shown;
+    option.fontMetrics = QFontMetrics(fit.font);
+    p.setFont(fit.font);
+    p.drawComplexControl(QStyle::CC_GroupBox, option);
+}
+
+AnnouncedLabel::AnnouncedLabel(const QString &text, QWidget *parent) : FitLabel(text, parent) {}
 
 void AnnouncedLabel::setAnnouncePrefix(const QString &prefix)
 {
     m_prefix = prefix;
 }
 
-void AnnouncedLabel::paintEvent(QPaintEvent *event)
+const FittedText &TextFitter::fit(QWidget *control, const QString &text, const QSize &area, int flags)
 {
-    const QRect area = contentsRect();
-    const QFont fitted = fittedFont(font(), text(), area.size(), int(alignment()));
-    if (fitted == font()) {
-        QLabel::paintEvent(event);
-        return;
+    const QFont font = control->font();
+    if (m_valid && m_text == text && m_area == area && m_flags == flags && m_font == font)
+        return m_fit;
+    m_text = text;
+    m_area = area;
+    m_flags = flags;
+    m_font = font;
+    m_valid = true;
+    m_fit = fitText(font, text, area, flags);
+    if (!m_fit.whole && (m_ownToolTip || control->toolTip().isEmpty())) {
+        control->setToolTip(text);
+        m_ownToolTip = true;
+    } else if (m_fit.whole && m_ownToolTip) {
+        control->setToolTip(QString());
+        m_ownToolTip = false;
     }
-    QPainter p(this);
-    p.setFont(fitted);
-    style()->drawItemText(&p, area, int(alignment()), palette(), isEnabled(), text(), foregroundRole());
+    return m_fit;
+}
+
+namespace {
+
+bool fitsIn(const QFont &font, const QString &text, const QSize &area, int flags)
+{
+    const QRect needed = QFontMetrics(font).boundingRect(QRect(QPoint(0, 0), area), flags, text);
+    return needed.width() <= area.width() && needed.height() <= area.height();
+}
+
+// The text cut to the area with an ellipsis: on one line, or wrapped (anywhere if a word is
+// longer than a line) with as many lines as the height holds, the last one shortened.
+QString shortened(const QFont &font, const QString &text, const QSize &area, int flags)
+{
+    const QFontMetrics metrics(font);
+    const int width = qMax(1, area.width());
+    if (!(flags & Qt::TextWordWrap))
+        return metrics.elidedText(QString(text).replace(u'\n', u' '), Qt::ElideRight, width);
+    const int lines = qMax(1, area.height() / qMax(1, metrics.height()));
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList shown;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        if (shown.size() == lines - 1) {
+            shown << metrics.elidedText(text.mid(line.textStart()).simplified(), Qt::ElideRight, width);
+            break;
+        }
+        shown << text.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    return shown.join(u'\n');
+}
+
+} // namespace
+
+FittedText fitText(const QFont &font, const QString &text, const QSize &area, int flags)
+{
+    if (text.isEmpty() || fitsIn(font, text, area, flags))
+        return {font, text, true};
+    QFont fitted = font;
+    const int start = QFontInfo(font).pixelSize();
+    for (int size = start - 1; size >= kMinimumTextPixels; --size) {
+        fitted.setPixelSize(size);
+        if (fitsIn(fitted, text, area, flags))
+            return {fitted, text, true};
+    }
+    fitted.setPixelSize(qMin(start, kMinimumTextPixels));
+    return {fitted, shortened(fitted, text, area, flags), false};
 }
 
 QFont fittedFont(const QFont &font, const QString &text, const QSize &area, int flags)
 {
-    QFont fitted = font;
-    const bool pixels = font.pixelSize() > 0;
-    qreal size = pixels ? font.pixelSize() : font.pointSizeF();
-    const auto fits = [&] {
-        const QRect needed = QFontMetrics(fitted).boundingRect(QRect(QPoint(0, 0), area), flags, text);
-        return needed.width() <= area.width() && needed.height() <= area.height();
-    };
-    // Below about 6 pixels nothing is readable anyway.
-    while (!fits() && size > 6) {
-        size -= 1;
-        if (pixels)
-            fitted.setPixelSize(int(size));
-        else
-            fitted.setPointSizeF(size);
-    }
-    return fitted;
+    return fitText(font, text, area, flags).font;
+}
+
+std::optional<FittedText> fittedTextOf(QWidget *control)
+{
+    if (auto *label = qobject_cast<FitLabel *>(control))
+        return label->fittedText();
+    if (auto *frame = qobject_cast<FitFrame *>(control))
+        return frame->fittedText();
+    if (auto *button = qobject_cast<CommandButton *>(control))
+        return button->fittedText();
+    return std::nullopt;
 }
 
 namespace {
@@ -121,16 +316,16 @@ QAccessibleInterface *announcedLabelFactory(const QString &className, QObject *o
 
 } // namespace
 
-QGroupBox *makeFrame(QWidget *parent, const char *name, const QString &caption)
+FitFrame *makeFrame(QWidget *parent, const char *name, const QString &caption)
 {
-    auto *frame = new QGroupBox(caption, parent);
+    auto *frame = new FitFrame(caption, parent);
     frame->setObjectName(QLatin1String(name));
     return frame;
 }
 
-QLabel *makeLabel(QWidget *parent, const char *name, const QString &text)
+FitLabel *makeLabel(QWidget *parent, const char *name, const QString &text)
 {
-    auto *label = new QLabel(text, parent);
+    auto *label = new FitLabel(text, parent);
     label->setObjectName(QLatin1String(name));
     return label;
 }

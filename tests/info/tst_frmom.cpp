@@ -1,6 +1,7 @@
 #include "app/wiring.h"
 #include "info/frmom.h"
 
+#include "platform/controls.h"
 #include "platform/twips.h"
 #include "tests/clock/clockfixture.h"
 
@@ -129,10 +130,13 @@ private Q_SLOTS:
         auto *label = w->findChild<QLabel *>(name);
         QVERIFY(label);
         QVERIFY(!label->text().isEmpty());
-        const int needed = label->fontMetrics().horizontalAdvance(label->text());
-        QVERIFY2(
-            needed <= label->contentsRect().width(),
-            qPrintable(QStringLiteral("«%1» needs %2 px of %3").arg(label->text()).arg(needed).arg(label->width())));
+        // Drawn whole, in a smaller size of the face if the face is wider than the layout's.
+        const std::optional<platform::FittedText> fit = platform::fittedTextOf(label);
+        QVERIFY(fit);
+        const int needed = QFontMetrics(fit->font).horizontalAdvance(fit->shown);
+        QVERIFY2(fit->whole && needed <= label->contentsRect().width(),
+                 qPrintable(QStringLiteral("«%1» needs %2 px of %3").arg(fit->shown).arg(needed).arg(label->width())));
+        QCOMPARE(fit->shown, label->text());
     }
 
     void chessboard_data()

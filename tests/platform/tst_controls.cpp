@@ -6,6 +6,10 @@
 #include "platform/windows.h"
 
 #include <QAccessible>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -70,8 +74,197 @@ private Q_SLOTS:
         const QFont fitted = platform::fittedFont(font, text, area, flags);
         QCOMPARE(fitted.pixelSize() < font.pixelSize(), smaller);
         const QRect needed = QFontMetrics(fitted).boundingRect(QRect(QPoint(0, 0), area), flags, text);
-        if (fitted.pixelSize() > 6)
+        if (platform::fitText(font, text, area, flags).whole)
             QVERIFY(needed.width() <= area.width() && needed.height() <= area.height());
+    }
+
+    // Every text in every area and font: drawn whole in the largest font that holds it, never
+    // below the minimum, or else shortened so that what is drawn still lies inside the area.
+    void textFitsItsArea_data()
+    {
+        QTest::addColumn<QFont>("font");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QSize>("area");
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<bool>("whole");
+        const QSize readout(17, 17);
+        const QSize button(71, 29);
+        const QSize caption(73, 17); // "Tid per spiller:"
+        const int right = Qt::AlignRight | Qt::AlignVCenter;
+        const int left = Qt::AlignLeft | Qt::AlignVCenter;
+        const int wrap = Qt::AlignCenter | Qt::TextWordWrap;
+        const QString longest = QStringLiteral("Kari Nordmann ").repeated(72).left(1000);
+        const QString oneWord = QString(1000, u'W');
+        const struct {
+            const char *name;
+            QString family;
+            int pixels;
+        } fonts[] = {{"condensed", QStringLiteral("DejaVu Sans Condensed"), 11},
+                     {"sans", QStringLiteral("DejaVu Sans"), 11},
+                     {"sans +25%", QStringLiteral("DejaVu Sans"), 14}};
+        for (const auto &f : fonts) {
+            QFont font(f.family);
+            font.setPixelSize(f.pixels);
+            const auto row = [&](const char *what) -> QTestData & { return QTest::addRow("%s, %s", f.name, what); };
+            row("unit") << font << "Min" << readout << left << true;
+            row("limit caption") << font << "Tid per spiller:" << caption << left << true;
+            row("two digits") << font << "59" << readout << right << true;
+            row("three digits") << font << "599" << readout << right << true;
+            row("read-out of a file") << font << "1234567" << readout << right << false;
+            row("start button") << font << "Spiller A begynner" << button << wrap << true;
+            row("longer name") << font << "Kari Nordmann begynner" << button << wrap << true;
+            row("longest name") << font << longest + " begynner" << button << wrap << false;
+            row("one long word") << font << oneWord << button << wrap << false;
+            row("flag") << font << "Klaffen har falt for " + longest << QSize(160, 17) << left << false;
+        }
+    }
+    void textFitsItsArea()
+    {
+        QFETCH(QFont, font);
+        QFETCH(QString, text);
+        QFETCH(QSize, area);
+        QFETCH(int, flags);
+        QFETCH(bool, whole);
+        const platform::FittedText fit = platform::fitText(font, text, area, flags);
+        QCOMPARE(fit.whole, whole);
+        const int size = QFontInfo(fit.font).pixelSize();
+        QVERIFY2(size >= platform::kMinimumTextPixels, qPrintable(QString::number(size)));
+        QVERIFY(size <= font.pixelSize());
+        QCOMPARE(QFontInfo(fit.font).family(), QFontInfo(font).family());
+        const int drawn = whole ? flags : flags & ~int(Qt::TextWordWrap);
+        const QRect needed = QFontMetrics(fit.font).boundingRect(QRect(QPoint(0, 0), area), drawn, fit.shown);
+        QVERIFY2(needed.width() <= area.width() && needed.height() <= area.height(),
+                 qPrintable(QStringLiteral("%1 px: %2x%3 in %4x%5")
+                                .arg(size)
+                                .arg(needed.width())
+                                .arg(needed.height())
+                                .arg(area.width())
+                                .arg(area.height())));
+        if (whole) {
+            QCOMPARE(fit.shown, text);
+            // The largest size that holds it: one pixel more does not.
+            if (size < font.pixelSize()) {
+                QFont larger = fit.font;
+                larger.setPixelSize(size + 1);
+                const QRect more = QFontMetrics(larger).boundingRect(QRect(QPoint(0, 0), area), flags, text);
+                QVERIFY(more.width() > area.width() || more.height() > area.height());
+            }
+        } else {
+            QCOMPARE(size, platform::kMinimumTextPixels);
+            QVERIFY(fit.shown.endsWith(QChar(0x2026)));
+            // The shortened text begins as the text does, wherever its lines were broken.
+            const auto letters = [](QString t) { return t.remove(QRegularExpression(QStringLiteral("\\s"))); };
+            const QString kept = letters(fit.shown.chopped(1));
+            QVERIFY2(!kept.isEmpty() && letters(text).startsWith(kept), qPrintable(fit.shown));
+        }
+    }
+
+    // A shortened caption is whole in the tooltip and for assistive technology; a name or
+    // tooltip given on purpose stays.
+    void shortenedCaptionStaysWholeElsewhere_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("ownName");
+        QTest::addColumn<QString>("ownToolTip");
+        for (const char *kind : {"label", "frame", "button"}) {
+            QTest::addRow("%s", kind) << kind << QString() << QString();
+            QTest::addRow("%s with a name of its own", kind) << kind << "Klaff for spiller A" << QString();
+            QTest::addRow("%s with a tooltip of its own", kind) << kind << QString() << "Trykk her";
+        }
+    }
+    void shortenedCaptionStaysWholeElsewhere()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, ownName);
+        QFETCH(QString, ownToolTip);
+        QWidget window;
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(11);
+        window.setFont(font);
+        QWidget *control = nullptr;
+        if (kind == QLatin1String("label"))
+            control = platform::makeLabel(&window, "c", QString());
+        else if (kind == QLatin1String("frame"))
+            control = platform::makeFrame(&window, "c", QString());
+        else
+            control = platform::makeButton(&window, "c", QString());
+        control->setGeometry(10, 10, 100, 20);
+        if (!ownName.isEmpty())
+            control->setAccessibleName(ownName);
+        control->setToolTip(ownToolTip);
+        const auto setText = [&](const QString &text) {
+            if (auto *label = qobject_cast<QLabel *>(control))
+                label->setText(text);
+            else if (auto *frame = qobject_cast<QGroupBox *>(control))
+                frame->setTitle(text);
+            else
+                static_cast<QPushButton *>(control)->setText(text);
+        };
+        const QString full = QStringLiteral("Klaffen har falt for ") + QString(980, u'x');
+        setText(full);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const std::optional<platform::FittedText> fit = platform::fittedTextOf(control);
+        QVERIFY(fit);
+        QVERIFY(!fit->whole);
+        QCOMPARE(control->toolTip(), ownToolTip.isEmpty() ? full : ownToolTip);
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(control);
+        QVERIFY(iface);
+        QCOMPARE(iface->text(QAccessible::Name), ownName.isEmpty() ? full : ownName);
+
+        // Short again: the tooltip that only repeated the text goes.
+        setText(QStringLiteral("Pause"));
+        QTRY_VERIFY(platform::fittedTextOf(control)->whole);
+        QCOMPARE(control->toolTip(), ownToolTip);
+        QCOMPARE(iface->text(QAccessible::Name), ownName.isEmpty() ? QStringLiteral("Pause") : ownName);
+    }
+
+    // The fit follows the text and the font the control is given after it was made.
+    void fitFollowsTextAndFont()
+    {
+        QWidget window;
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(11);
+        window.setFont(font);
+        platform::FitLabel *unit = platform::makeLabel(&window, "mina2", QStringLiteral("Mi"));
+        unit->setGeometry(0, 0, 17, 17);
+        QVERIFY(unit->fittedText().whole);
+        const int two = QFontInfo(unit->fittedText().font).pixelSize();
+        unit->setText(QStringLiteral("Min"));
+        const int three = QFontInfo(unit->fittedText().font).pixelSize();
+        QVERIFY2(three < two, qPrintable(QStringLiteral("%1 then %2").arg(two).arg(three)));
+        QCOMPARE(unit->fittedText().shown, QStringLiteral("Min"));
+
+        // A larger face given to the window reaches the label and is fitted too.
+        font.setPixelSize(20);
+        window.setFont(font);
+        QCOMPARE(unit->font().pixelSize(), 20);
+        QCOMPARE(QFontInfo(unit->fittedText().font).pixelSize(), three);
+        // A narrower face needs less shrinking.
+        font.setFamily(QStringLiteral("DejaVu Sans Condensed"));
+        window.setFont(font);
+        if (QFontInfo(font).family() == QLatin1String("DejaVu Sans Condensed"))
+            QVERIFY(QFontInfo(unit->fittedText().font).pixelSize() >= three);
+    }
+
+    // A control laid over a label's right part narrows the room for its caption.
+    void coveredPartOfLabelIsNotUsed()
+    {
+        QWidget window;
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(11);
+        window.setFont(font);
+        platform::FitLabel *label = platform::makeLabel(&window, "label1", QStringLiteral("Filnavn"));
+        label->setGeometry(8, 0, 73, 25);
+        QCOMPARE(label->fittedText().font.pixelSize(), 11);
+        auto *box = new QLineEdit(&window);
+        box->setGeometry(48, 0, 145, 25);
+        const platform::FittedText fit = label->fittedText();
+        QVERIFY(fit.whole);
+        QVERIFY(QFontMetrics(fit.font).horizontalAdvance(fit.shown) <= 40);
+        // Hidden, it covers nothing.
+        box->hide();
+        QCOMPARE(label->fittedText().font.pixelSize(), 11);
     }
 
     void textBoxReportsOnlyUserFocus()
