@@ -690,7 +690,7 @@ void frmhoved::fitLasting()
         natural = std::max(natural, m_lasting->fontMetrics().horizontalAdvance(line));
     const int wide = std::min(natural + 2 * m_lasting->margin() + 4, share);
     m_lasting->setFixedWidth(wide);
-    m_lasting->setMinimumHeight(m_lasting->heightForWidth(wide));
+    m_lasting->setMinimumHeight(std::max(0, m_lasting->heightForWidth(wide)));
 }
 
 void frmhoved::zoomChanged(qreal zoom)

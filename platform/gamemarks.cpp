@@ -41,7 +41,13 @@ void PlayerFrame::paintEvent(QPaintEvent *event)
     p.drawRoundedRect(QRectF(rect()).adjusted(inset, inset, -inset, -inset), radius, radius);
 }
 
-FlagStrip::FlagStrip(QWidget *parent) : QGroupBox(parent) {}
+FlagStrip::FlagStrip(QWidget *parent) : FitFrame(QString(), parent)
+{
+    // Only the weight is set: face and size still come from the window, at any zoom.
+    QFont bold;
+    bold.setBold(true);
+    setFont(bold);
+}
 
 void FlagStrip::showFall(const QString &caption)
 {
@@ -55,17 +61,16 @@ void FlagStrip::showFall(const QString &caption)
 void FlagStrip::paintEvent(QPaintEvent *event)
 {
     if (!hasFallen()) {
-        QGroupBox::paintEvent(event);
+        FitFrame::paintEvent(event);
         return;
     }
+    // The caption as the frame fits it (smaller, or shortened with the whole as tooltip), centred on red.
+    const FittedText &fit = fittedText();
     QPainter p(this);
     p.fillRect(rect(), fallenBackground());
-    QFont bold = font();
-    bold.setBold(true);
-    const int flags = Qt::AlignCenter | Qt::TextWordWrap;
-    p.setFont(fittedFont(bold, title(), rect().size(), flags));
+    p.setFont(fit.font);
     p.setPen(fallenText());
-    p.drawText(rect(), flags, title());
+    p.drawText(rect(), Qt::AlignCenter, fit.shown);
 }
 
 } // namespace platform

@@ -28,7 +28,7 @@ private:
 
 // A player's flag strip: a frame whose caption is empty while the flag stands. A fallen flag
 // fills the whole strip, white on red, so it is seen at any size; a screen reader hears it once.
-class FlagStrip : public QGroupBox {
+class FlagStrip : public FitFrame {
     Q_OBJECT
 public:
     explicit FlagStrip(QWidget *parent = nullptr);
