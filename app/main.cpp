@@ -5,8 +5,6 @@
 
 int main(int argc, char *argv[])
 {
-    // The browser engine may be loaded later from its module; it needs shared GL contexts from the start.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Partivakt"));
     QApplication::setApplicationVersion(QStringLiteral("2.0"));
