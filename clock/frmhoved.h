@@ -122,6 +122,14 @@ private:
     QLabel *m_lasting; // the permanent part of the status bar
     std::map<Lasting, QString> m_lastingStates;
     QString m_backupFailure; // the message shown while the backup cannot be written
+    // What each face (A, B) was last drawn from, and its canvas's count right after.
+    struct FaceDrawn {
+        std::optional<double> minutes, seconds;
+        QColor fill, fore;
+        quint64 drawCount = 0;
+        bool operator==(const FaceDrawn &) const = default;
+    };
+    FaceDrawn m_faceDrawn[2];
 };
 
 } // namespace gameclock

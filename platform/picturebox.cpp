@@ -21,6 +21,7 @@ void PictureBox::ensureCanvas()
     const QSize wanted = (QSizeF(size()) * dpr).toSize().expandedTo(QSize(1, 1));
     if (!m_canvas.isNull() && m_canvas.size() == wanted && qFuzzyCompare(m_canvas.devicePixelRatio(), dpr))
         return;
+    ++m_drawCount;
     QImage fresh(wanted, QImage::Format_ARGB32_Premultiplied);
     fresh.setDevicePixelRatio(dpr);
     fresh.fill(palette().color(QPalette::Window));
@@ -71,6 +72,7 @@ void PictureBox::line(float x1, float y1, float x2, float y2)
 
 void PictureBox::changed()
 {
+    ++m_drawCount;
     Q_EMIT drawnOn();
     if (m_flushPending)
         return;

@@ -38,6 +38,9 @@ public:
     // The canvas as drawn, at the device pixel ratio; pixelAt reads it in logical pixels.
     const QImage &canvas() const { return m_canvas; }
     QColor pixelAt(int x, int y) const;
+    // Counts every change of the canvas (each drawing, a new canvas for a new size or scale), so
+    // that a caller can tell whether it still holds what the caller last drew.
+    quint64 drawCount() const { return m_drawCount; }
 
 Q_SIGNALS:
     // Something was drawn onto the canvas.
@@ -56,6 +59,7 @@ private:
     QImage m_canvas;
     QImage m_shown; // the canvas as last handed to the screen
     bool m_flushPending = false;
+    quint64 m_drawCount = 0;
     FillStyle m_fillStyle = FillStyle::Transparent;
     QColor m_fillColor = Qt::black;
     int m_drawWidth = 1;

@@ -62,6 +62,7 @@ private Q_SLOTS:
         main.show();
         QCOMPARE(main.Nettleser->text(), QStringLiteral("&Nettleser"));
         // The clock runs throughout.
+        QVERIFY(QTest::qWaitFor([&] { return !main.Timer1->isEnabled(); })); // the start-up has run
         main.starta->click();
         QVERIFY(main.tida->isActive() || main.tidb->isActive());
 
