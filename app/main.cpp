@@ -13,9 +13,6 @@ int main(int argc, char *argv[])
     platform::SingleInstance instance(QDir::currentPath());
     if (instance.handOver())
         return 0;
-
-    // The browser engine may be loaded later from its module; it needs shared GL contexts from the start.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Partivakt"));
     QApplication::setApplicationVersion(QStringLiteral(PARTIVAKT_VERSION));

@@ -4,7 +4,7 @@
 #include "clock/frmhoved.h"
 #include "gamefiles/frmlagresom.h"
 #include "gamefiles/frmopne.h"
-#include "info/browser/browserloader.h"
+#include "info/browser/browserlauncher.h"
 #include "info/frmom.h"
 #include "info/rules.h"
 #include "platform/screensaver.h"
@@ -61,14 +61,25 @@ void connectWindows(frmhoved &main)
     connectFileWindows(main);
     connectOptions(main);
     connectInfo(main);
-    // The browser engine loads only now, on the first open; where it cannot, the menu says why.
-    if (const QString why = info::browserUnavailableReason(); !why.isEmpty()) {
+    // The browser runs in a program of its own, started on the first open; where it cannot, the menu
+    // says why. Its troubles stay in the status bar and never reach the clocks.
+    auto *browser = new info::BrowserLauncher(&main);
+    const auto showAvailability = [&main, browser] {
+        const QString why = browser->unavailableReason();
+        if (why.isEmpty())
+            return;
         main.Nettleser->setText(QStringLiteral("&Nettleser (ikke tilgjengelig)"));
         main.Nettleser->setStatusTip(why);
         main.Nettleser->setToolTip(why);
-    }
-    QObject::connect(&main, &frmhoved::browserRequested, &main, [&main] {
-        if (const QString why = info::showBrowserWindow(); !why.isEmpty())
+    };
+    showAvailability();
+    QObject::connect(browser, &info::BrowserLauncher::becameUnavailable, &main, showAvailability);
+    QObject::connect(browser, &info::BrowserLauncher::stopped, &main,
+                     [&main](const QString &why) { main.setLasting(gameclock::frmhoved::Lasting::Browser, why); });
+    QObject::connect(&main, &frmhoved::browserRequested, &main, [&main, browser] {
+        const QString why = browser->show();
+        main.setLasting(frmhoved::Lasting::Browser, {});
+        if (!why.isEmpty())
             main.report(why);
     });
     // Nobody touches the screen during a long think: keep it from blanking while a clock runs.

@@ -366,10 +366,25 @@ void frmhoved::refreshFace(bool playerA, bool setFillColour)
     const auto hand = [this, playerA](double x, double y, std::optional<double> v, double l) {
         playerA ? drawhanda(x, y, v, l) : drawhandb(x, y, v, l);
     };
+    platform::PictureBox &box = playerA ? *ura : *urb;
     QLabel *minutes = playerA ? mina : minb;
     QLabel *seconds = playerA ? seka : sekb;
-    display::faceRefresh(playerA ? *ura : *urb, strictNumber(minutes->text()), strictNumber(seconds->text()), hand,
-                         setFillColour);
+    if (setFillColour)
+        box.setFillColor(display::kDiscColour);
+    // Nine refreshes in ten find the read-outs as they were: a canvas that still holds the drawing
+    // of the same values would come out the same again.
+    const FaceDrawn wanted{strictNumber(minutes->text()), strictNumber(seconds->text()), box.fillColor(),
+                           box.foreColor(), box.drawCount()};
+    FaceDrawn &last = m_faceDrawn[playerA ? 0 : 1];
+    if (wanted == last) {
+        // The properties a drawing leaves behind.
+        box.setFillStyle(platform::PictureBox::FillStyle::Transparent);
+        box.setDrawWidth(1);
+        return;
+    }
+    display::faceRefresh(box, wanted.minutes, wanted.seconds, hand, false);
+    last = wanted;
+    last.drawCount = box.drawCount();
 }
 
 // ---- game start and switching ------------------------------------------------------------------

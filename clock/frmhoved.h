@@ -169,6 +169,14 @@ private:
     platform::PlayerKeys *m_keys;
     QLabel *m_lasting; // the permanent part of the status bar
     std::map<Lasting, QString> m_lastingStates;
+    // What each face (A, B) was last drawn from, and its canvas's count right after.
+    struct FaceDrawn {
+        std::optional<double> minutes, seconds;
+        QColor fill, fore;
+        quint64 drawCount = 0;
+        bool operator==(const FaceDrawn &) const = default;
+    };
+    FaceDrawn m_faceDrawn[2];
 };
 
 } // namespace gameclock

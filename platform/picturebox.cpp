@@ -34,6 +34,7 @@ void PictureBox::ensureCanvas()
     const QSize wanted = (QSizeF(size()) * devicePixelRatioF()).toSize().expandedTo(QSize(1, 1));
     if (!m_canvas.isNull() && m_canvas.size() == wanted && qFuzzyCompare(m_canvas.devicePixelRatio(), dpr))
         return;
+    ++m_drawCount;
     QImage fresh(wanted, QImage::Format_ARGB32_Premultiplied);
     fresh.setDevicePixelRatio(dpr);
     fresh.fill(palette().color(QPalette::Window));
@@ -84,6 +85,7 @@ void PictureBox::line(float x1, float y1, float x2, float y2)
 
 void PictureBox::changed()
 {
+    ++m_drawCount;
     Q_EMIT drawnOn();
     if (m_flushPending)
         return;

@@ -43,6 +43,9 @@ public:
     // The canvas as drawn, at the device pixel ratio times the zoom; pixelAt reads it in the box's units.
     const QImage &canvas() const { return m_canvas; }
     QColor pixelAt(int x, int y) const;
+    // Counts every change of the canvas (each drawing, a new canvas for a new size or scale), so
+    // that a caller can tell whether it still holds what the caller last drew.
+    quint64 drawCount() const { return m_drawCount; }
 
 Q_SIGNALS:
     // Something was drawn onto the canvas.
@@ -63,6 +66,7 @@ private:
     QImage m_canvas;
     QImage m_shown; // the canvas as last handed to the screen
     bool m_flushPending = false;
+    quint64 m_drawCount = 0;
     FillStyle m_fillStyle = FillStyle::Transparent;
     QColor m_fillColor = Qt::black;
     int m_drawWidth = 1;

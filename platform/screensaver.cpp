@@ -49,6 +49,15 @@ void sendUnInhibit(const QString &path, uint cookie)
 
 ScreenSaverInhibitor::ScreenSaverInhibitor(QObject *parent) : QObject(parent)
 {
+    // The bus is first needed when a clock starts; an idle clock keeps no connection (nor the
+    // thread that serves it).
+}
+
+void ScreenSaverInhibitor::connectBus()
+{
+    if (m_connecting)
+        return;
+    m_connecting = true;
     // Connecting says hello to the bus and waits for its answer; a bus that hangs must not hang
     // the clock, so the connection is made on a thread of its own.
     QThread *connector = QThread::create([] { QDBusConnection::sessionBus(); });
@@ -83,6 +92,8 @@ void ScreenSaverInhibitor::setInhibited(bool on)
     m_wanted = on;
     if (!on)
         m_attempted = false;
+    if (on)
+        connectBus();
     scheduleSync();
 }
 

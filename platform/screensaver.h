@@ -34,6 +34,7 @@ Q_SIGNALS:
     void heldChanged(bool held);
 
 private:
+    void connectBus();
     void busReady();
     void scheduleSync();
     void sync();
@@ -43,6 +44,7 @@ private:
 
     bool m_wanted = false;
     bool m_busReady = false;
+    bool m_connecting = false;
     bool m_syncQueued = false;
     // An Inhibit for the current request has been sent; a refused one is not repeated until the
     // next request.

@@ -1,5 +1,6 @@
 #include "clockfixture.h"
 
+#include "display/face.h"
 #include "platform/picturebox.h"
 #include "platform/twips.h"
 
@@ -14,6 +15,63 @@ using gameclock::frmhoved;
 class tst_frmhoved : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // A refresh draws a face only when its picture would differ, and then as a whole redraw would.
+    void refreshDrawsOnlyWhatChanged_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("aRedrawn");
+        QTest::addColumn<bool>("bRedrawn");
+        QTest::newRow("nothing") << "nothing" << false << false;
+        QTest::newRow("A's seconds") << "A's seconds" << true << false;
+        QTest::newRow("B's minutes") << "B's minutes" << false << true;
+        QTest::newRow("A's canvas drawn on") << "A's canvas drawn on" << true << false;
+        QTest::newRow("B's fill colour") << "B's fill colour" << false << true;
+        QTest::newRow("A's read-out not a number") << "A's read-out not a number" << true << false;
+    }
+    void refreshDrawsOnlyWhatChanged()
+    {
+        QFETCH(QString, change);
+        QFETCH(bool, aRedrawn);
+        QFETCH(bool, bRedrawn);
+        ClockFixture f;
+        frmhoved &w = f.start();
+        w.Timer2_Timer();
+        if (change == QLatin1String("A's seconds"))
+            w.seka->setText(QStringLiteral("7"));
+        else if (change == QLatin1String("B's minutes"))
+            w.minb->setText(QStringLiteral("3"));
+        else if (change == QLatin1String("A's canvas drawn on"))
+            w.drawhanda(display::kCentreX, display::kCentreY, 15.0, display::kRadius / 2.0);
+        else if (change == QLatin1String("B's fill colour"))
+            w.urb->setFillColor(Qt::blue);
+        else if (change == QLatin1String("A's read-out not a number"))
+            w.mina->setText(QStringLiteral("x"));
+        const quint64 a = w.ura->drawCount(), b = w.urb->drawCount();
+        w.Timer2_Timer();
+        QCOMPARE(w.ura->drawCount() != a, aRedrawn);
+        QCOMPARE(w.urb->drawCount() != b, bRedrawn);
+
+        // Either way each face shows what a face drawn afresh from its read-outs shows.
+        for (bool playerA : {true, false}) {
+            platform::PictureBox *shown = playerA ? w.ura : w.urb;
+            platform::PictureBox fresh;
+            fresh.resize(shown->size());
+            fresh.setFillColor(playerA ? display::kDiscColour : shown->fillColor());
+            const auto number = [](QLabel *l) {
+                bool ok = false;
+                const double v = l->text().toDouble(&ok);
+                return ok ? std::optional<double>(v) : std::nullopt;
+            };
+            display::faceRefresh(
+                fresh, number(playerA ? w.mina : w.minb), number(playerA ? w.seka : w.sekb),
+                [&fresh](double x, double y, std::optional<double> v, double l) {
+                    display::drawHand(fresh, x, y, v, l);
+                },
+                false);
+            QVERIFY2(fresh.canvas() == shown->canvas(), playerA ? "face A" : "face B");
+        }
+    }
+
     void stateWhenCreated()
     {
         ClockFixture f;

@@ -417,6 +417,9 @@ private Q_SLOTS:
         const QColor other(0, 0, 200);
         w.ura->setFillColor(other);
         w.urb->setFillColor(other);
+        // Both read-outs move, so that both faces have something new to show.
+        w.mina->setText(QStringLiteral("1"));
+        w.minb->setText(QStringLiteral("1"));
         DrawOrder order({w.ura, w.urb});
         f.clock.advance(100);
         QCOMPARE(order.finish(), (QStringList{QStringLiteral("urb"), QStringLiteral("ura")}));
