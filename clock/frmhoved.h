@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/controls.h"
+#include "platform/controltable.h"
 #include "platform/gamemarks.h"
 #include "platform/picturebox.h"
 #include "platform/textbox.h"
@@ -37,6 +38,9 @@ class frmhoved : public QMainWindow {
 public:
     explicit frmhoved(QWidget *parent = nullptr);
     ~frmhoved() override;
+
+    // The controls as the window was drawn.
+    static platform::ControlTable controlTable();
 
     // ---- controls, named as the game knows them ----
     QLabel *mina, *seka, *minb, *sekb;

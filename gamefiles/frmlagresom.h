@@ -2,6 +2,7 @@
 
 #include "gamefiles/linefiles.h"
 #include "platform/controls.h"
+#include "platform/controltable.h"
 #include "platform/dirlist.h"
 #include "platform/windows.h"
 
@@ -28,6 +29,9 @@ public:
     // currentGame gives the game as it stands at the moment "Lagre" is pressed.
     explicit frmlagresom(std::function<GameValues()> currentGame, QWidget *parent = nullptr);
     ~frmlagresom() override;
+
+    // The controls as the window was drawn.
+    static platform::ControlTable controlTable();
 
     // ---- controls, named as the game knows them ----
     platform::DirList *Dir1;

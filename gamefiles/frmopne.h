@@ -2,6 +2,7 @@
 
 #include "gamefiles/linefiles.h"
 #include "platform/controls.h"
+#include "platform/controltable.h"
 #include "platform/dirlist.h"
 #include "platform/filelist.h"
 #include "platform/windows.h"
@@ -30,6 +31,9 @@ class frmopne : public QWidget {
 public:
     explicit frmopne(QWidget *parent = nullptr);
     ~frmopne() override;
+
+    // The controls as the window was drawn.
+    static platform::ControlTable controlTable();
 
     // ---- controls, named as the game knows them ----
     platform::DirList *Dir1;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/controls.h"
+#include "platform/controltable.h"
 
 #include <QGroupBox>
 #include <QImage>
@@ -16,6 +17,9 @@ class frmom : public QWidget {
 public:
     explicit frmom(QWidget *parent = nullptr);
     ~frmom() override;
+
+    // The controls as the window was drawn.
+    static platform::ControlTable controlTable();
 
     // ---- controls, named as the game knows them ----
     QLabel *Image1, *Image2;

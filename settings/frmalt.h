@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/controls.h"
+#include "platform/controltable.h"
 #include "platform/textbox.h"
 #include "platform/windows.h"
 
@@ -19,6 +20,9 @@ class frmalt : public QWidget {
 public:
     explicit frmalt(QWidget *parent = nullptr);
     ~frmalt() override;
+
+    // The controls as the window was drawn.
+    static platform::ControlTable controlTable();
 
     // ---- controls, named as the game knows them ----
     QGroupBox *Frame1, *Frame2, *Frame3;
