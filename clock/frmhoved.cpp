@@ -13,7 +13,6 @@
 #include "platform/process.h"
 #include "platform/textbox.h"
 #include "platform/timer.h"
-#include "platform/twips.h"
 #include "platform/windows.h"
 #include "platform/zoom.h"
 

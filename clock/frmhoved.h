@@ -39,9 +39,6 @@ public:
     explicit frmhoved(QWidget *parent = nullptr);
     ~frmhoved() override;
 
-    // The controls as the window was drawn.
-    static platform::ControlTable controlTable();
-
     // ---- controls, named as the game knows them ----
     QLabel *mina, *seka, *minb, *sekb;
     platform::TextBox *spillera, *spillerb, *stans;
@@ -53,6 +50,8 @@ public:
     QLabel *Label2, *mina2, *seka2, *minb2, *sekb2;
     platform::Shape *Shape4, *Shape2, *Shape3;
     platform::PlayerFrame *Shape1_0, *Shape1_1; // A's and B's frame: thick in the accent while that clock runs
+    // The controls on the window's face (not its timers) as the window was drawn.
+    static platform::ControlTable controlTable();
 
     // ---- menus ----
     QMenu *Spill, *Vis, *hjelp1;

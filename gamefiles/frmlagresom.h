@@ -30,9 +30,6 @@ public:
     explicit frmlagresom(std::function<GameValues()> currentGame, QWidget *parent = nullptr);
     ~frmlagresom() override;
 
-    // The controls as the window was drawn.
-    static platform::ControlTable controlTable();
-
     // ---- controls, named as the game knows them ----
     platform::DirList *Dir1;
     QLineEdit *filnavn;
@@ -41,6 +38,8 @@ public:
     QLabel *filbane, *label1;
     // Why the game could not be saved; hidden while there is nothing to say.
     platform::ReasonLabel *melding;
+    // Those controls as the window was drawn.
+    static platform::ControlTable controlTable();
 
     // ---- handlers ----
     void Form_Load();

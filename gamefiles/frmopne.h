@@ -32,9 +32,6 @@ public:
     explicit frmopne(QWidget *parent = nullptr);
     ~frmopne() override;
 
-    // The controls as the window was drawn.
-    static platform::ControlTable controlTable();
-
     // ---- controls, named as the game knows them ----
     platform::DirList *Dir1;
     QGroupBox *Frame1;
@@ -43,6 +40,8 @@ public:
     platform::FileList *File1;
     // Why the game could not be opened; hidden while there is nothing to say.
     platform::ReasonLabel *melding;
+    // Those controls as the window was drawn.
+    static platform::ControlTable controlTable();
 
     // ---- handlers ----
     void Form_Load();

@@ -18,14 +18,13 @@ public:
     explicit frmom(QWidget *parent = nullptr);
     ~frmom() override;
 
-    // The controls as the window was drawn.
-    static platform::ControlTable controlTable();
-
     // ---- controls, named as the game knows them ----
     QLabel *Image1, *Image2;
     QGroupBox *Frame1, *Frame2, *Frame3, *Frame4, *Frame5;
     QLabel *Label1, *Label2, *Label3, *Label4, *Label5;
     platform::CommandButton *Command1;
+    // Those controls as the window was drawn.
+    static platform::ControlTable controlTable();
 
     // ---- handlers ----
     void Command1_Click();

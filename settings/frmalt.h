@@ -21,15 +21,14 @@ public:
     explicit frmalt(QWidget *parent = nullptr);
     ~frmalt() override;
 
-    // The controls as the window was drawn.
-    static platform::ControlTable controlTable();
-
     // ---- controls, named as the game knows them ----
     QGroupBox *Frame1, *Frame2, *Frame3;
     platform::TextBox *spillera, *spillerb, *stans;
     platform::CommandButton *standar, *ok, *Avbryt;
     // Why the settings could not be read or saved; hidden while there is nothing to say.
     platform::ReasonLabel *melding;
+    // Those controls as the window was drawn.
+    static platform::ControlTable controlTable();
 
     // ---- handlers ----
     void Form_Load();
