@@ -7,12 +7,12 @@
 #include "limits.h"
 #include "numbers.h"
 #include "platform/controls.h"
+#include "platform/controltable.h"
 #include "platform/picturebox.h"
 #include "platform/playerkeys.h"
 #include "platform/process.h"
 #include "platform/textbox.h"
 #include "platform/timer.h"
-#include "platform/twips.h"
 #include "platform/windows.h"
 #include "platform/zoom.h"
 
@@ -33,10 +33,6 @@
 
 namespace gameclock {
 
-using platform::makeButton;
-using platform::makeLabel;
-using platform::placeTwips;
-
 namespace {
 
 const QString kBegynner = QStringLiteral(" begynner");
@@ -46,44 +42,66 @@ const QString kByttSpiller = QStringLiteral("Bytt spiller");
 // Names and limit of a new window and of an empty box, as the settings file has them.
 const gamefiles::SettingsValues kDefaults;
 
-platform::AnnouncedLabel *makeReadout(QWidget *parent, const char *name, const QString &prefix)
+using platform::ControlKind;
+using platform::ControlState;
+using platform::kNoTab;
+
+// The main window as it was drawn. The name boxes and the limit box get their text from the
+// settings' defaults.
+constexpr platform::ControlRow kControls[] = {
+    // Shapes first, so they lie behind everything else.
+    {"Shape4", ControlKind::Shape, "", 600, 840, 8775, 3255},
+    {"Shape1_0", ControlKind::PlayerFrame, "", 720, 960, 3495, 3015},
+    {"Shape1_1", ControlKind::PlayerFrame, "", 5760, 960, 3495, 3015},
+    {"Shape2", ControlKind::Shape, "", 1560, 4200, 1815, 375},
+    {"Shape3", ControlKind::Shape, "", 6600, 4200, 1815, 375},
+    {"starta", ControlKind::CommandButton, "Command2", 4440, 1680, 1095, 495, nullptr, 0},
+    {"startb", ControlKind::CommandButton, "Command3", 4440, 2280, 1095, 495, nullptr, 1},
+    {"stans", ControlKind::TextBox, "", 4560, 1320, 855, 285, nullptr, 2},
+    {"Command1", ControlKind::CommandButton, "Begynn spillet!", 4440, 1800, 1095, 975, nullptr, 3,
+     ControlState::Hidden},
+    {"ura", ControlKind::PictureBox, "", 960, 1080, 3100, 2775, nullptr, 4},
+    {"urb", ControlKind::PictureBox, "", 6000, 1080, 3100, 2775, nullptr, 5},
+    {"pause", ControlKind::CommandButton, "Pause", 4440, 3000, 1095, 615, nullptr, 6, ControlState::Disabled},
+    {"pausea", ControlKind::CommandButton, "Spiller A sitt trekk", 4440, 2880, 1095, 495, nullptr, 7,
+     ControlState::Hidden},
+    {"pauseb", ControlKind::CommandButton, "Spiller B sitt trekk", 4440, 3480, 1095, 495, nullptr, 8,
+     ControlState::Hidden},
+    {"spillera", ControlKind::TextBox, "", 1680, 480, 1455, 285, nullptr, 9},
+    {"spillerb", ControlKind::TextBox, "", 6720, 480, 1455, 285, nullptr, 10},
+    // A flag lies on its face.
+    {"klaffa", ControlKind::FlagStrip, "", 240, 0, 2535, 255, "ura"},
+    {"klaffb", ControlKind::FlagStrip, "", 240, 0, 2535, 255, "urb"},
+    {"Label2", ControlKind::Label, "Tid per spiller:", 4560, 1080, 1095, 255},
+    {"mina", ControlKind::AnnouncedLabel, "0", 1680, 4320, 255, 255},
+    {"mina2", ControlKind::Label, "Min", 2040, 4320, 255, 255},
+    {"seka", ControlKind::AnnouncedLabel, "0", 2520, 4320, 255, 255},
+    {"seka2", ControlKind::Label, "Sek", 2880, 4320, 375, 255},
+    {"minb", ControlKind::AnnouncedLabel, "0", 6720, 4320, 255, 255},
+    {"minb2", ControlKind::Label, "Min", 7080, 4320, 255, 255},
+    {"sekb", ControlKind::AnnouncedLabel, "0", 7560, 4320, 255, 255},
+    {"sekb2", ControlKind::Label, "Sek", 7920, 4320, 375, 255},
+    {"Label1", ControlKind::Label, "1", 4920, 4200, 255, 255, nullptr, kNoTab, ControlState::Hidden},
+};
+static_assert(platform::tableFault(kControls) == platform::TableFault::None);
+
+platform::AnnouncedLabel *readout(const platform::BuiltControls &built, const char *name, const QString &prefix)
 {
-    auto *label = new platform::AnnouncedLabel(QStringLiteral("0"), parent);
-    label->setObjectName(QLatin1String(name));
+    auto *label = built.get<platform::AnnouncedLabel>(name);
     label->setAnnouncePrefix(prefix);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return label;
 }
 
 // Whatever is typed must fit the files it is saved in.
-platform::TextBox *makeTextBox(QWidget *parent, const char *name, const QString &text, const QString &role)
+platform::TextBox *textBox(const platform::BuiltControls &built, const char *name, const QString &text,
+                           const QString &role)
 {
-    return platform::makeTextBox(parent, name, text, role, gamefiles::kMaxValueLength);
-}
-
-platform::PictureBox *makeFace(QWidget *parent, const char *name, const QString &role)
-{
-    auto *face = new platform::PictureBox(parent);
-    face->setObjectName(QLatin1String(name));
-    face->setAccessibleName(role);
-    return face;
-}
-
-// A flag lies on its face and shows its fall in its title.
-platform::FlagStrip *makeFlag(QWidget *face, const char *name, const QString &role)
-{
-    auto *flag = new platform::FlagStrip(face);
-    flag->setObjectName(QLatin1String(name));
-    // The title itself is the name: a fallen flag is announced as it reads.
-    flag->setAccessibleDescription(role);
-    return flag;
-}
-
-template <typename S = platform::Shape> S *makeShape(QWidget *parent, const char *name)
-{
-    auto *shape = new S(parent);
-    shape->setObjectName(QLatin1String(name));
-    return shape;
+    auto *box = built.get<platform::TextBox>(name);
+    box->setText(text);
+    box->setAccessibleName(role);
+    box->setMaxLength(gamefiles::kMaxValueLength);
+    return box;
 }
 
 } // namespace
@@ -138,87 +156,55 @@ frmhoved::frmhoved(QWidget *parent) : QMainWindow(parent)
 
 frmhoved::~frmhoved() = default;
 
+platform::ControlTable frmhoved::controlTable()
+{
+    return kControls;
+}
+
 void frmhoved::buildControls(QWidget *client)
 {
-    // Shapes first, so they lie behind everything else.
-    Shape4 = makeShape(client, "Shape4");
-    placeTwips(Shape4, 600, 840, 8775, 3255);
-    Shape1_0 = makeShape<platform::PlayerFrame>(client, "Shape1_0");
-    placeTwips(Shape1_0, 720, 960, 3495, 3015);
-    Shape1_1 = makeShape<platform::PlayerFrame>(client, "Shape1_1");
-    placeTwips(Shape1_1, 5760, 960, 3495, 3015);
-    Shape2 = makeShape(client, "Shape2");
-    placeTwips(Shape2, 1560, 4200, 1815, 375);
-    Shape3 = makeShape(client, "Shape3");
-    placeTwips(Shape3, 6600, 4200, 1815, 375);
+    const platform::BuiltControls built = platform::buildControls(client, kControls);
+    Shape4 = built.get<platform::Shape>("Shape4");
+    Shape1_0 = built.get<platform::PlayerFrame>("Shape1_0");
+    Shape1_1 = built.get<platform::PlayerFrame>("Shape1_1");
+    Shape2 = built.get<platform::Shape>("Shape2");
+    Shape3 = built.get<platform::Shape>("Shape3");
+    starta = built.get<platform::CommandButton>("starta");
+    startb = built.get<platform::CommandButton>("startb");
+    Command1 = built.get<platform::CommandButton>("Command1");
+    pause = built.get<platform::CommandButton>("pause");
+    pausea = built.get<platform::CommandButton>("pausea");
+    pauseb = built.get<platform::CommandButton>("pauseb");
+    stans = textBox(built, "stans", kDefaults.stans, QStringLiteral("Tid per spiller i minutter"));
+    spillera = textBox(built, "spillera", kDefaults.spillera, QStringLiteral("Navn på spiller A"));
+    spillerb = textBox(built, "spillerb", kDefaults.spillerb, QStringLiteral("Navn på spiller B"));
 
-    starta = makeButton(client, "starta", QStringLiteral("Command2"));
-    placeTwips(starta, 4440, 1680, 1095, 495);
-    startb = makeButton(client, "startb", QStringLiteral("Command3"));
-    placeTwips(startb, 4440, 2280, 1095, 495);
-    stans = makeTextBox(client, "stans", kDefaults.stans, QStringLiteral("Tid per spiller i minutter"));
-    placeTwips(stans, 4560, 1320, 855, 285);
-    Command1 = makeButton(client, "Command1", QStringLiteral("Begynn spillet!"));
-    placeTwips(Command1, 4440, 1800, 1095, 975);
-    Command1->setHidden(true);
+    ura = built.get<platform::PictureBox>("ura");
+    urb = built.get<platform::PictureBox>("urb");
+    ura->setAccessibleName(QStringLiteral("Klokke for spiller A"));
+    urb->setAccessibleName(QStringLiteral("Klokke for spiller B"));
+    ura->setFocusPolicy(Qt::TabFocus);
+    urb->setFocusPolicy(Qt::TabFocus);
+    klaffa = built.get<platform::FlagStrip>("klaffa");
+    klaffb = built.get<platform::FlagStrip>("klaffb");
+    // The title itself is the name: a fallen flag is announced as it reads.
+    klaffa->setAccessibleDescription(QStringLiteral("Klaff for spiller A"));
+    klaffb->setAccessibleDescription(QStringLiteral("Klaff for spiller B"));
 
-    ura = makeFace(client, "ura", QStringLiteral("Klokke for spiller A"));
-    placeTwips(ura, 960, 1080, 3100, 2775);
-    urb = makeFace(client, "urb", QStringLiteral("Klokke for spiller B"));
-    placeTwips(urb, 6000, 1080, 3100, 2775);
-
-    pause = makeButton(client, "pause", QStringLiteral("Pause"));
-    placeTwips(pause, 4440, 3000, 1095, 615);
-    pause->setEnabled(false);
-    pausea = makeButton(client, "pausea", QStringLiteral("Spiller A sitt trekk"));
-    placeTwips(pausea, 4440, 2880, 1095, 495);
-    pausea->setHidden(true);
-    pauseb = makeButton(client, "pauseb", QStringLiteral("Spiller B sitt trekk"));
-    placeTwips(pauseb, 4440, 3480, 1095, 495);
-    pauseb->setHidden(true);
-
-    spillera = makeTextBox(client, "spillera", kDefaults.spillera, QStringLiteral("Navn på spiller A"));
-    placeTwips(spillera, 1680, 480, 1455, 285);
-    spillerb = makeTextBox(client, "spillerb", kDefaults.spillerb, QStringLiteral("Navn på spiller B"));
-    placeTwips(spillerb, 6720, 480, 1455, 285);
-
-    klaffa = makeFlag(ura, "klaffa", QStringLiteral("Klaff for spiller A"));
-    placeTwips(klaffa, 240, 0, 2535, 255);
-    klaffb = makeFlag(urb, "klaffb", QStringLiteral("Klaff for spiller B"));
-    placeTwips(klaffb, 240, 0, 2535, 255);
-
-    Label2 = makeLabel(client, "Label2", QStringLiteral("Tid per spiller:"));
-    placeTwips(Label2, 4560, 1080, 1095, 255);
+    Label2 = built.get<QLabel>("Label2");
     Label2->setBuddy(stans);
-
-    mina = makeReadout(client, "mina", QStringLiteral("Spiller A, minutter: "));
-    placeTwips(mina, 1680, 4320, 255, 255);
-    mina2 = makeLabel(client, "mina2", QStringLiteral("Min"));
-    placeTwips(mina2, 2040, 4320, 255, 255);
-    seka = makeReadout(client, "seka", QStringLiteral("Spiller A, sekunder: "));
-    placeTwips(seka, 2520, 4320, 255, 255);
-    seka2 = makeLabel(client, "seka2", QStringLiteral("Sek"));
-    placeTwips(seka2, 2880, 4320, 375, 255);
-    minb = makeReadout(client, "minb", QStringLiteral("Spiller B, minutter: "));
-    placeTwips(minb, 6720, 4320, 255, 255);
-    minb2 = makeLabel(client, "minb2", QStringLiteral("Min"));
-    placeTwips(minb2, 7080, 4320, 255, 255);
-    sekb = makeReadout(client, "sekb", QStringLiteral("Spiller B, sekunder: "));
-    placeTwips(sekb, 7560, 4320, 255, 255);
-    sekb2 = makeLabel(client, "sekb2", QStringLiteral("Sek"));
-    placeTwips(sekb2, 7920, 4320, 375, 255);
+    mina = readout(built, "mina", QStringLiteral("Spiller A, minutter: "));
+    seka = readout(built, "seka", QStringLiteral("Spiller A, sekunder: "));
+    minb = readout(built, "minb", QStringLiteral("Spiller B, minutter: "));
+    sekb = readout(built, "sekb", QStringLiteral("Spiller B, sekunder: "));
+    mina2 = built.get<QLabel>("mina2");
+    seka2 = built.get<QLabel>("seka2");
+    minb2 = built.get<QLabel>("minb2");
+    sekb2 = built.get<QLabel>("sekb2");
     // The unit labels only repeat what the read-outs announce.
     for (QLabel *unit : {mina2, seka2, minb2, sekb2})
         unit->setAccessibleName(QStringLiteral(" "));
-
-    Label1 = makeLabel(client, "Label1", QStringLiteral("1"));
-    placeTwips(Label1, 4920, 4200, 255, 255);
-    Label1->setHidden(true);
-
-    ura->setFocusPolicy(Qt::TabFocus);
-    urb->setFocusPolicy(Qt::TabFocus);
-
-    platform::setTabChain({starta, startb, stans, Command1, ura, urb, pause, pausea, pauseb, spillera, spillerb});
+    Label1 = built.get<QLabel>("Label1");
 
     connect(starta, &QPushButton::clicked, this, &frmhoved::starta_Click);
     connect(startb, &QPushButton::clicked, this, &frmhoved::startb_Click);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/controls.h"
+#include "platform/controltable.h"
 #include "platform/gamemarks.h"
 #include "platform/picturebox.h"
 #include "platform/textbox.h"
@@ -49,6 +50,8 @@ public:
     QLabel *Label2, *mina2, *seka2, *minb2, *sekb2;
     platform::Shape *Shape4, *Shape2, *Shape3;
     platform::PlayerFrame *Shape1_0, *Shape1_1; // A's and B's frame: thick in the accent while that clock runs
+    // The controls on the window's face (not its timers) as the window was drawn.
+    static platform::ControlTable controlTable();
 
     // ---- menus ----
     QMenu *Spill, *Vis, *hjelp1;

@@ -1,7 +1,7 @@
 #include "frmlagresom.h"
 
 #include "gamefiles/linefiles.h"
-#include "platform/twips.h"
+#include "platform/controltable.h"
 #include "platform/windows.h"
 #include "windowparts_p.h"
 
@@ -9,12 +9,24 @@
 
 namespace gamefiles {
 
-using platform::placeTwips;
-
 namespace {
 
 constexpr int kClientWidth = 4980;
 constexpr int kClientHeight = 4860;
+
+using platform::ControlKind;
+
+constexpr platform::ControlRow kControls[] = {
+    // First, so that the name box covers its right part.
+    {"label1", ControlKind::Label, "Filnavn", 120, 3960, 1095, 375},
+    {"Dir1", ControlKind::DirList, "", 120, 960, 4695, 2565, nullptr, 0},
+    {"filnavn", ControlKind::LineEdit, "Spill", 720, 3960, 2175, 375, nullptr, 1},
+    {"Lagre", ControlKind::CommandButton, "Lagre", 3360, 3720, 1455, 375, nullptr, 2},
+    {"Avbryt", ControlKind::CommandButton, "Avbryt", 3360, 4200, 1455, 375, nullptr, 3},
+    {"Frame1", ControlKind::Frame, "Filbane:", 120, 120, 4695, 615},
+    {"filbane", ControlKind::Label, "", 120, 240, 4455, 255, "Frame1"},
+};
+static_assert(platform::tableFault(kControls) == platform::TableFault::None);
 
 } // namespace
 
@@ -35,30 +47,18 @@ frmlagresom::frmlagresom(std::function<GameValues()> currentGame, QWidget *paren
     setWindowTitle(QStringLiteral("Lagre som"));
     platform::setUpWindow(this, 2925, 3990, kClientWidth, kClientHeight);
 
-    // First, so that the name box covers its right part.
-    label1 = platform::makeLabel(this, "label1", QStringLiteral("Filnavn"));
-    placeTwips(label1, 120, 3960, 1095, 375);
-
-    Dir1 = new platform::DirList(this);
-    Dir1->setObjectName(QStringLiteral("Dir1"));
+    const platform::BuiltControls built = platform::buildControls(this, kControls);
+    label1 = built.get<QLabel>("label1");
+    Dir1 = built.get<platform::DirList>("Dir1");
     Dir1->setAccessibleName(QStringLiteral("Mapper"));
-    placeTwips(Dir1, 120, 960, 4695, 2565);
-    filnavn = new QLineEdit(QStringLiteral("Spill"), this);
-    filnavn->setObjectName(QStringLiteral("filnavn"));
-    placeTwips(filnavn, 720, 3960, 2175, 375);
+    filnavn = built.get<QLineEdit>("filnavn");
     label1->setBuddy(filnavn);
-    Lagre = platform::makeButton(this, "Lagre", QStringLiteral("Lagre"));
-    placeTwips(Lagre, 3360, 3720, 1455, 375);
-    Avbryt = platform::makeButton(this, "Avbryt", QStringLiteral("Avbryt"));
-    placeTwips(Avbryt, 3360, 4200, 1455, 375);
-    Frame1 = platform::makeFrame(this, "Frame1", QStringLiteral("Filbane:"));
-    placeTwips(Frame1, 120, 120, 4695, 615);
-    filbane = new QLabel(Frame1);
-    filbane->setObjectName(QStringLiteral("filbane"));
-    placeTwips(filbane, 120, 240, 4455, 255);
+    Lagre = built.get<platform::CommandButton>("Lagre");
+    Avbryt = built.get<platform::CommandButton>("Avbryt");
+    Frame1 = built.get<QGroupBox>("Frame1");
+    filbane = built.get<QLabel>("filbane");
     melding = new platform::ReasonLabel(this, kClientWidth, kClientHeight);
 
-    platform::setTabChain({Dir1, filnavn, Lagre, Avbryt});
     Dir1->setFocus(Qt::OtherFocusReason);
 
     connect(Dir1, &platform::DirList::changed, this, &frmlagresom::Dir1_Change);
@@ -69,6 +69,11 @@ frmlagresom::frmlagresom(std::function<GameValues()> currentGame, QWidget *paren
 }
 
 frmlagresom::~frmlagresom() = default;
+
+platform::ControlTable frmlagresom::controlTable()
+{
+    return kControls;
+}
 
 void frmlagresom::Form_Load()
 {

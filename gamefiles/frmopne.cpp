@@ -1,6 +1,6 @@
 #include "frmopne.h"
 
-#include "platform/twips.h"
+#include "platform/controltable.h"
 #include "platform/windows.h"
 #include "windowparts_p.h"
 
@@ -11,14 +11,24 @@
 
 namespace gamefiles {
 
-using platform::placeTwips;
-
 namespace {
 
 constexpr int kClientWidth = 5745;
 constexpr int kClientHeight = 4515;
 constexpr qsizetype kMaxDigits = 9;
 constexpr qsizetype kMaxShown = 20;
+
+using platform::ControlKind;
+
+constexpr platform::ControlRow kControls[] = {
+    {"Dir1", ControlKind::DirList, "", 120, 840, 2655, 3465, nullptr, 0},
+    {"Frame1", ControlKind::Frame, "Filbane:", 120, 0, 5535, 615},
+    {"filbane", ControlKind::Label, "", 120, 240, 5295, 255, "Frame1"},
+    {"Avbryt", ControlKind::CommandButton, "Avbryt", 3480, 4080, 1455, 375, nullptr, 1},
+    {"opne", ControlKind::CommandButton, "Åpne", 3480, 3600, 1455, 375, nullptr, 2},
+    {"File1", ControlKind::FileList, "", 2880, 840, 2775, 2625, nullptr, 3},
+};
+static_assert(platform::tableFault(kControls) == platform::TableFault::None);
 
 bool isReadout(const QString &text)
 {
@@ -79,27 +89,18 @@ frmopne::frmopne(QWidget *parent) : QWidget(parent, Qt::Dialog)
     setWindowTitle(QStringLiteral("Åpne"));
     platform::setUpWindow(this, 2925, 3780, kClientWidth, kClientHeight);
 
-    Dir1 = new platform::DirList(this);
-    Dir1->setObjectName(QStringLiteral("Dir1"));
+    const platform::BuiltControls built = platform::buildControls(this, kControls);
+    Dir1 = built.get<platform::DirList>("Dir1");
     Dir1->setAccessibleName(QStringLiteral("Mapper"));
-    placeTwips(Dir1, 120, 840, 2655, 3465);
-    Frame1 = platform::makeFrame(this, "Frame1", QStringLiteral("Filbane:"));
-    placeTwips(Frame1, 120, 0, 5535, 615);
-    filbane = new QLabel(Frame1);
-    filbane->setObjectName(QStringLiteral("filbane"));
-    placeTwips(filbane, 120, 240, 5295, 255);
-    Avbryt = platform::makeButton(this, "Avbryt", QStringLiteral("Avbryt"));
-    placeTwips(Avbryt, 3480, 4080, 1455, 375);
-    opne = platform::makeButton(this, "opne", QStringLiteral("Åpne"));
-    placeTwips(opne, 3480, 3600, 1455, 375);
-    File1 = new platform::FileList(this);
-    File1->setObjectName(QStringLiteral("File1"));
+    Frame1 = built.get<QGroupBox>("Frame1");
+    filbane = built.get<QLabel>("filbane");
+    Avbryt = built.get<platform::CommandButton>("Avbryt");
+    opne = built.get<platform::CommandButton>("opne");
+    File1 = built.get<platform::FileList>("File1");
     File1->setAccessibleName(QStringLiteral("Lagrede partier"));
     File1->setPattern(QStringLiteral("*") + kGameSuffix);
-    placeTwips(File1, 2880, 840, 2775, 2625);
     melding = new platform::ReasonLabel(this, kClientWidth, kClientHeight);
 
-    platform::setTabChain({Dir1, Avbryt, opne, File1});
     Dir1->setFocus(Qt::OtherFocusReason);
 
     connect(Dir1, &platform::DirList::changed, this, &frmopne::Dir1_Change);
@@ -111,6 +112,11 @@ frmopne::frmopne(QWidget *parent) : QWidget(parent, Qt::Dialog)
 }
 
 frmopne::~frmopne() = default;
+
+platform::ControlTable frmopne::controlTable()
+{
+    return kControls;
+}
 
 void frmopne::Form_Load()
 {

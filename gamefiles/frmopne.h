@@ -2,6 +2,7 @@
 
 #include "gamefiles/linefiles.h"
 #include "platform/controls.h"
+#include "platform/controltable.h"
 #include "platform/dirlist.h"
 #include "platform/filelist.h"
 #include "platform/windows.h"
@@ -39,6 +40,8 @@ public:
     platform::FileList *File1;
     // Why the game could not be opened; hidden while there is nothing to say.
     platform::ReasonLabel *melding;
+    // Those controls as the window was drawn.
+    static platform::ControlTable controlTable();
 
     // ---- handlers ----
     void Form_Load();

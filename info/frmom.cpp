@@ -2,7 +2,7 @@
 
 #include "homepage.h"
 
-#include "platform/twips.h"
+#include "platform/controltable.h"
 #include "platform/windows.h"
 
 #include <QFontMetricsF>
@@ -11,17 +11,32 @@
 
 namespace info {
 
-using platform::makeFrame;
-using platform::makeLabel;
-using platform::placeTwips;
-
 namespace {
 
+using platform::ControlKind;
+
+// The home page's address is the one the browser opens; the window writes it in by hand.
+constexpr platform::ControlRow kControls[] = {
+    {"Image2", ControlKind::Label, "", 120, 120, 1500, 1500},
+    {"Image1", ControlKind::Label, "", 1800, 240, 2310, 1185},
+    {"Frame1", ControlKind::Frame, "Partivakt-prosjektet", 120, 1800, 4215, 3495},
+    {"Frame2", ControlKind::Frame, "Adresse", 360, 360, 1695, 855, "Frame1"},
+    {"Label1", ControlKind::Label, "Postboks 0", 120, 240, 1095, 255, "Frame2"},
+    {"Label2", ControlKind::Label, "0000 Eksempelby", 120, 480, 1455, 255, "Frame2"},
+    {"Frame4", ControlKind::Frame, "Telefon", 2400, 360, 1455, 855, "Frame1"},
+    {"Label4", ControlKind::Label, "000 00 000", 120, 240, 855, 255, "Frame4"},
+    {"Frame5", ControlKind::Frame, "Hjemmeside", 360, 1440, 3495, 735, "Frame1"},
+    {"Label5", ControlKind::Label, "", 120, 240, 2175, 255, "Frame5"},
+    {"Frame3", ControlKind::Frame, "E-post", 360, 2400, 1695, 735, "Frame1"},
+    {"Label3", ControlKind::Label, "post@pv.example", 120, 240, 1335, 255, "Frame3"},
+    {"Command1", ControlKind::CommandButton, "OK", 2400, 2520, 1455, 615, "Frame1"},
+};
+static_assert(platform::tableFault(kControls) == platform::TableFault::None);
+
 // A picture at its natural size inside a single-line border, two pixels from the picture all round.
-QLabel *makePicture(QWidget *parent, const char *name, const QImage &picture, const QString &role)
+QLabel *picture(const platform::BuiltControls &built, const char *name, const QImage &picture, const QString &role)
 {
-    auto *label = new QLabel(parent);
-    label->setObjectName(QLatin1String(name));
+    auto *label = built.get<QLabel>(name);
     label->setFrameStyle(QFrame::Box | QFrame::Plain);
     label->setLineWidth(1);
     label->setAlignment(Qt::AlignCenter);
@@ -87,39 +102,31 @@ frmom::frmom(QWidget *parent) : QWidget(parent, Qt::Dialog)
     platform::setUpWindow(this, 3120, 3975, 4455, 5460);
     const qreal ratio = devicePixelRatioF();
 
-    Image2 = makePicture(this, "Image2", chessboardPicture(ratio), QStringLiteral("Sjakkbrett"));
-    placeTwips(Image2, 120, 120, 1500, 1500);
-    Image1 = makePicture(this, "Image1", namePicture(ratio), QStringLiteral("Partivakt"));
-    placeTwips(Image1, 1800, 240, 2310, 1185);
-
-    Frame1 = makeFrame(this, "Frame1", QStringLiteral("Partivakt-prosjektet"));
-    placeTwips(Frame1, 120, 1800, 4215, 3495);
-    Frame2 = makeFrame(Frame1, "Frame2", QStringLiteral("Adresse"));
-    placeTwips(Frame2, 360, 360, 1695, 855);
-    Label1 = makeLabel(Frame2, "Label1", QStringLiteral("Postboks 0"));
-    placeTwips(Label1, 120, 240, 1095, 255);
-    Label2 = makeLabel(Frame2, "Label2", QStringLiteral("0000 Eksempelby"));
-    placeTwips(Label2, 120, 480, 1455, 255);
-    Frame4 = makeFrame(Frame1, "Frame4", QStringLiteral("Telefon"));
-    placeTwips(Frame4, 2400, 360, 1455, 855);
-    Label4 = makeLabel(Frame4, "Label4", QStringLiteral("000 00 000"));
-    placeTwips(Label4, 120, 240, 855, 255);
-    Frame5 = makeFrame(Frame1, "Frame5", QStringLiteral("Hjemmeside"));
-    placeTwips(Frame5, 360, 1440, 3495, 735);
-    Label5 = makeLabel(Frame5, "Label5", kMakerHomePage);
-    placeTwips(Label5, 120, 240, 2175, 255);
-    Frame3 = makeFrame(Frame1, "Frame3", QStringLiteral("E-post"));
-    placeTwips(Frame3, 360, 2400, 1695, 735);
-    Label3 = makeLabel(Frame3, "Label3", QStringLiteral("post@pv.example"));
-    placeTwips(Label3, 120, 240, 1335, 255);
-
-    Command1 = platform::makeButton(Frame1, "Command1", QStringLiteral("OK"));
-    placeTwips(Command1, 2400, 2520, 1455, 615);
+    const platform::BuiltControls built = platform::buildControls(this, kControls);
+    Image2 = picture(built, "Image2", chessboardPicture(ratio), QStringLiteral("Sjakkbrett"));
+    Image1 = picture(built, "Image1", namePicture(ratio), QStringLiteral("Partivakt"));
+    Frame1 = built.get<QGroupBox>("Frame1");
+    Frame2 = built.get<QGroupBox>("Frame2");
+    Frame3 = built.get<QGroupBox>("Frame3");
+    Frame4 = built.get<QGroupBox>("Frame4");
+    Frame5 = built.get<QGroupBox>("Frame5");
+    Label1 = built.get<QLabel>("Label1");
+    Label2 = built.get<QLabel>("Label2");
+    Label3 = built.get<QLabel>("Label3");
+    Label4 = built.get<QLabel>("Label4");
+    Label5 = built.get<QLabel>("Label5");
+    Label5->setText(kMakerHomePage);
+    Command1 = built.get<platform::CommandButton>("Command1");
     Command1->setFocus(Qt::OtherFocusReason);
     connect(Command1, &QPushButton::clicked, this, &frmom::Command1_Click);
 }
 
 frmom::~frmom() = default;
+
+platform::ControlTable frmom::controlTable()
+{
+    return kControls;
+}
 
 void frmom::Command1_Click()
 {

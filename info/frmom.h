@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/controls.h"
+#include "platform/controltable.h"
 
 #include <QGroupBox>
 #include <QImage>
@@ -22,6 +23,8 @@ public:
     QGroupBox *Frame1, *Frame2, *Frame3, *Frame4, *Frame5;
     QLabel *Label1, *Label2, *Label3, *Label4, *Label5;
     platform::CommandButton *Command1;
+    // Those controls as the window was drawn.
+    static platform::ControlTable controlTable();
 
     // ---- handlers ----
     void Command1_Click();

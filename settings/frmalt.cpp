@@ -3,25 +3,39 @@
 #include "clock/limits.h"
 #include "clock/numbers.h"
 #include "gamefiles/linefiles.h"
+#include "platform/controltable.h"
 #include "platform/timer.h"
-#include "platform/twips.h"
 #include "platform/windows.h"
 
 namespace settings {
-
-using platform::makeButton;
-using platform::makeFrame;
-using platform::placeTwips;
 
 namespace {
 
 constexpr int kClientWidth = 3375;
 constexpr int kClientHeight = 2385;
 
+using platform::ControlKind;
+
+constexpr platform::ControlRow kControls[] = {
+    {"Frame1", ControlKind::Frame, "Navn på spiller A:", 120, 240, 1695, 615},
+    {"spillera", ControlKind::TextBox, "Text1", 120, 240, 1455, 285, "Frame1", 1},
+    {"Frame2", ControlKind::Frame, "Navn på spiler B:", 120, 960, 1695, 615},
+    {"spillerb", ControlKind::TextBox, "Text2", 120, 240, 1455, 285, "Frame2", 2},
+    {"Frame3", ControlKind::Frame, "Standar tid:", 120, 1680, 1695, 615},
+    {"stans", ControlKind::TextBox, "Text3", 120, 240, 1455, 285, "Frame3", 3},
+    {"standar", ControlKind::CommandButton, "Standar Inst.", 2040, 360, 1215, 495, nullptr, 5},
+    {"ok", ControlKind::CommandButton, "OK", 2040, 1080, 1215, 495, nullptr, 0},
+    {"Avbryt", ControlKind::CommandButton, "Avbryt", 2040, 1800, 1215, 495, nullptr, 4},
+};
+static_assert(platform::tableFault(kControls) == platform::TableFault::None);
+
 // Whatever is typed must fit the settings file.
-platform::TextBox *makeTextBox(QWidget *parent, const char *name, const QString &text, const QString &role)
+platform::TextBox *textBox(const platform::BuiltControls &built, const char *name, const QString &role)
 {
-    return platform::makeTextBox(parent, name, text, role, gamefiles::kMaxValueLength);
+    auto *box = built.get<platform::TextBox>(name);
+    box->setAccessibleName(role);
+    box->setMaxLength(gamefiles::kMaxValueLength);
+    return box;
 }
 
 } // namespace
@@ -32,30 +46,18 @@ frmalt::frmalt(QWidget *parent) : QWidget(parent, Qt::Dialog)
     setWindowTitle(QStringLiteral("Alternativer"));
     platform::setUpWindow(this, 2715, 3990, kClientWidth, kClientHeight);
 
-    Frame1 = makeFrame(this, "Frame1", QStringLiteral("Navn på spiller A:"));
-    placeTwips(Frame1, 120, 240, 1695, 615);
-    spillera = makeTextBox(Frame1, "spillera", QStringLiteral("Text1"), QStringLiteral("Navn på spiller A"));
-    placeTwips(spillera, 120, 240, 1455, 285);
-    Frame2 = makeFrame(this, "Frame2", QStringLiteral("Navn på spiler B:"));
-    placeTwips(Frame2, 120, 960, 1695, 615);
-    spillerb = makeTextBox(Frame2, "spillerb", QStringLiteral("Text2"), QStringLiteral("Navn på spiller B"));
-    placeTwips(spillerb, 120, 240, 1455, 285);
-    Frame3 = makeFrame(this, "Frame3", QStringLiteral("Standar tid:"));
-    placeTwips(Frame3, 120, 1680, 1695, 615);
-    stans =
-        makeTextBox(Frame3, "stans", QStringLiteral("Text3"), QStringLiteral("Standard tid per spiller i minutter"));
-    placeTwips(stans, 120, 240, 1455, 285);
-
-    standar = makeButton(this, "standar", QStringLiteral("Standar Inst."));
-    placeTwips(standar, 2040, 360, 1215, 495);
-    ok = makeButton(this, "ok", QStringLiteral("OK"));
-    placeTwips(ok, 2040, 1080, 1215, 495);
-    Avbryt = makeButton(this, "Avbryt", QStringLiteral("Avbryt"));
-    placeTwips(Avbryt, 2040, 1800, 1215, 495);
-
+    const platform::BuiltControls built = platform::buildControls(this, kControls);
+    Frame1 = built.get<QGroupBox>("Frame1");
+    Frame2 = built.get<QGroupBox>("Frame2");
+    Frame3 = built.get<QGroupBox>("Frame3");
+    spillera = textBox(built, "spillera", QStringLiteral("Navn på spiller A"));
+    spillerb = textBox(built, "spillerb", QStringLiteral("Navn på spiller B"));
+    stans = textBox(built, "stans", QStringLiteral("Standard tid per spiller i minutter"));
+    standar = built.get<platform::CommandButton>("standar");
+    ok = built.get<platform::CommandButton>("ok");
+    Avbryt = built.get<platform::CommandButton>("Avbryt");
     melding = new platform::ReasonLabel(this, kClientWidth, kClientHeight);
 
-    platform::setTabChain({ok, spillera, spillerb, stans, Avbryt, standar});
     ok->setFocus(Qt::OtherFocusReason);
 
     connect(standar, &QPushButton::clicked, this, &frmalt::standar_Click);
@@ -69,6 +71,11 @@ frmalt::frmalt(QWidget *parent) : QWidget(parent, Qt::Dialog)
 }
 
 frmalt::~frmalt() = default;
+
+platform::ControlTable frmalt::controlTable()
+{
+    return kControls;
+}
 
 void frmalt::Form_Load()
 {

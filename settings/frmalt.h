@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/controls.h"
+#include "platform/controltable.h"
 #include "platform/textbox.h"
 #include "platform/windows.h"
 
@@ -26,6 +27,8 @@ public:
     platform::CommandButton *standar, *ok, *Avbryt;
     // Why the settings could not be read or saved; hidden while there is nothing to say.
     platform::ReasonLabel *melding;
+    // Those controls as the window was drawn.
+    static platform::ControlTable controlTable();
 
     // ---- handlers ----
     void Form_Load();

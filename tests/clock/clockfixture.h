@@ -115,12 +115,3 @@ inline void flushDeletes()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
-
-// Checks that the control of the given name lies in its container at the given place in twips.
-inline void checkPlaceInTwips(const QWidget *window, const QString &name, const QString &container, const QRect &twips)
-{
-    auto *c = window->findChild<QWidget *>(name);
-    QVERIFY2(c, qPrintable(name));
-    QCOMPARE(c->parentWidget()->objectName(), container);
-    QCOMPARE(c->geometry(), platform::twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
-}
