@@ -22,7 +22,7 @@ deps:
 configure: deps
 	@if [ -f $(BUILD)/CMakeCache.txt ] && command -v ninja >/dev/null 2>&1 && \
 	    grep -q '^CMAKE_GENERATOR:INTERNAL=Unix Makefiles$$' $(BUILD)/CMakeCache.txt; then \
-	    echo "Ninja er nå installert: konfigurerer $(BUILD) på nytt"; \
+	    echo "Ninja is installed now: configuring $(BUILD) again"; \
 	    rm -rf $(BUILD)/CMakeCache.txt $(BUILD)/CMakeFiles; \
 	fi
 	@[ -f $(BUILD)/CMakeCache.txt ] || \
