@@ -7,7 +7,6 @@
 
 #include <array>
 #include <cmath>
-#include <functional>
 
 namespace info {
 
@@ -115,36 +114,34 @@ void drawSearch(QPainter &p)
 
 } // namespace
 
+const std::array<BrowserCommand, 6> kBrowserCommands{{
+    {"Back", "Tilbake", "go-previous", [](QPainter &p) { drawArrow(p, true); }},
+    {"Forward", "Fram", "go-next", [](QPainter &p) { drawArrow(p, false); }},
+    {"Stop", "Stopp", "process-stop", drawStop},
+    {"Refresh", "Oppdater", "view-refresh", drawRefresh},
+    {"Home", "Hjem", "go-home", drawHome},
+    {"Search", "Søk", "system-search", drawSearch},
+}};
+
 QList<QImage> browserPictures()
 {
-    const std::array<std::function<void(QPainter &)>, 6> painters{[](QPainter &p) { drawArrow(p, true); },
-                                                                  [](QPainter &p) { drawArrow(p, false); },
-                                                                  drawStop,
-                                                                  drawRefresh,
-                                                                  drawHome,
-                                                                  drawSearch};
     QList<QImage> pictures;
-    for (const auto &paint : painters) {
+    for (const BrowserCommand &command : kBrowserCommands) {
         QImage image = canvas();
         QPainter p(&image);
         p.setRenderHint(QPainter::Antialiasing);
-        paint(p);
+        command.paint(p);
         p.end();
         pictures.append(image);
     }
     return pictures;
 }
 
-QIcon browserCommandIcon(int index)
+QIcon browserCommandIcon(const BrowserCommand &command, const QImage &ownPicture)
 {
-    static const std::array<const char *, 6> themeNames{"go-previous",  "go-next", "process-stop",
-                                                        "view-refresh", "go-home", "system-search"};
-    static const QList<QImage> pictures = browserPictures();
-    if (index < 0 || index >= pictures.size())
-        return {};
-    QPixmap own = QPixmap::fromImage(pictures.at(index));
+    QPixmap own = QPixmap::fromImage(ownPicture);
     own.setMask(own.createMaskFromColor(kPictureGround, Qt::MaskInColor));
-    return QIcon::fromTheme(QString::fromLatin1(themeNames[index]), QIcon(own));
+    return QIcon::fromTheme(QString::fromLatin1(command.themeIcon), QIcon(own));
 }
 
 } // namespace info

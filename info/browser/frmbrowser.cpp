@@ -25,21 +25,6 @@ public:
     QSize sizeHint() const override { return QSize(platform::twips(11175), platform::twips(8055)); }
 };
 
-struct Command {
-    const char *key;
-    const char *text; // what the user reads
-};
-
-// In the order of the pictures in imlIcons.
-constexpr std::array<Command, 6> kCommands{{
-    {"Back", "Tilbake"},
-    {"Forward", "Fram"},
-    {"Stop", "Stopp"},
-    {"Refresh", "Oppdater"},
-    {"Home", "Hjem"},
-    {"Search", "Søk"},
-}};
-
 } // namespace
 
 AddressBox::AddressBox(QWidget *parent) : QComboBox(parent)
@@ -91,9 +76,10 @@ frmbrowser::frmbrowser(const QString &homeAddress, QWidget *parent) : QMainWindo
     tbToolBar->setMovable(false);
     tbToolBar->setIconSize(QSize(kBrowserPictureSize, kBrowserPictureSize));
     addToolBar(Qt::TopToolBarArea, tbToolBar);
-    for (int i = 0; i < int(kCommands.size()); ++i) {
-        const Command &c = kCommands[i];
-        auto *action = tbToolBar->addAction(browserCommandIcon(i), QString::fromUtf8(c.text));
+    for (std::size_t i = 0; i < kBrowserCommands.size(); ++i) {
+        const info::BrowserCommand &c = kBrowserCommands[i];
+        auto *action =
+            tbToolBar->addAction(browserCommandIcon(c, imlIcons.at(qsizetype(i))), QString::fromUtf8(c.text));
         const QString key = QString::fromLatin1(c.key);
         action->setObjectName(key);
         connect(action, &QAction::triggered, this, [this, key] { BrowserCommand(key); });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "info/homepage.h"
 #include "platform/timer.h"
 
 #include <QComboBox>
@@ -36,9 +37,7 @@ class frmbrowser : public QMainWindow {
     Q_OBJECT
 public:
     // The maker's home page, where the window opens.
-    static constexpr auto kHomeAddress = "https://partivakt.github.io/";
-
-    explicit frmbrowser(const QString &homeAddress = QString::fromLatin1(kHomeAddress), QWidget *parent = nullptr);
+    explicit frmbrowser(const QString &homeAddress = kMakerHomePage, QWidget *parent = nullptr);
     ~frmbrowser() override;
 
     // ---- controls ----
