@@ -45,7 +45,7 @@ fuzz:
 	@scripts/install-deps --fuzz
 	cmake -S . -B build-fuzz $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DPARTIVAKT_FUZZ=ON -DPARTIVAKT_BROWSER=OFF -DBUILD_TESTING=OFF
 	cmake --build build-fuzz --target fuzz_linefiles --parallel
-	mkdir -p fuzz-out && cp -n tests/gamefiles/fuzz-corpus/* fuzz-out/ 2>/dev/null || true
+	mkdir -p fuzz-out && cp -n tests/gamefiles/fuzz/corpus/* fuzz-out/ 2>/dev/null || true
 	./build-fuzz/fuzz_linefiles -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 fuzz-out
 
 format:

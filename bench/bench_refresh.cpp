@@ -4,6 +4,7 @@
 #include "benchstats.h"
 #include "clock/frmhoved.h"
 #include "platform/timer.h"
+#include "tests/support/manualclock.h"
 #include "platform/zoom.h"
 
 #include <QApplication>
@@ -35,7 +36,7 @@ int main(int argc, char **argv)
     const int runs = quick ? 1000 : 10000;
 
     // Virtual time: no timer fires on its own, so only the measured ticks run.
-    platform::ManualClock clock;
+    support::ManualClock clock;
     platform::TimeSource::setCurrent(&clock);
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());

@@ -2,15 +2,12 @@
 
 #include <QObject>
 
-#include <cstdint>
-#include <vector>
-
 namespace platform {
 
 class Timer;
 
-// Where timers take their ticks from. Production uses real precise timers; tests install a
-// ManualClock so that an hour of play runs in milliseconds, deterministically.
+// Where timers take their ticks from. Production uses real precise timers; tests install a manual
+// clock of their own so that an hour of play runs in milliseconds, deterministically.
 class TimeSource {
 public:
     virtual ~TimeSource() = default;
@@ -27,39 +24,6 @@ class RealTimeSource final : public TimeSource {
 public:
     void arm(Timer *timer, int intervalMs) override;
     void disarm(Timer *timer) override;
-};
-
-// Virtual time. Ticks are delivered synchronously, in the order they fall due, from advance().
-class ManualClock final : public TimeSource {
-public:
-    ManualClock();
-    ~ManualClock() override;
-
-    void arm(Timer *timer, int intervalMs) override;
-    void disarm(Timer *timer) override;
-
-    qint64 now() const { return m_now; }
-    // Moves time on by ms, delivering every tick that falls due on the way.
-    void advance(qint64 ms);
-    // Moves time on by ms as if the event loop had been blocked: every overdue timer ticks once
-    // at the end, and its next period starts then.
-    void stall(qint64 ms);
-    // How many timers are running.
-    int armedCount() const { return int(m_entries.size()); }
-
-private:
-    struct Entry {
-        Timer *timer;
-        int interval;
-        qint64 due;
-        std::uint64_t order;
-    };
-    Entry *find(Timer *timer);
-    bool fireNext(qint64 limit);
-
-    std::vector<Entry> m_entries;
-    qint64 m_now = 0;
-    std::uint64_t m_order = 0;
 };
 
 // A timer with the effects the program relies on: interval and enabled flag set separately,

@@ -1,4 +1,5 @@
-#include "../platform/privatebus.h"
+#include "tests/support/files.h"
+#include "tests/support/privatebus.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -16,12 +17,6 @@
 namespace {
 
 const QString kBackup = QStringLiteral("Sikkerhetskopi.sur");
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // A's seconds in a whole backup file of a game that A began, or -1.
 int secondsOfA(const QByteArray &backup)
@@ -101,11 +96,11 @@ class tst_endsignal : public QObject {
     // Waits until A's seconds in the backup change to a value of at least two; returns it.
     static int nextSecond(const QString &backup)
     {
-        const int first = secondsOfA(readAll(backup));
+        const int first = secondsOfA(readRaw(backup));
         QElapsedTimer waited;
         waited.start();
         while (waited.elapsed() < 5000) {
-            const int now = secondsOfA(readAll(backup));
+            const int now = secondsOfA(readRaw(backup));
             if (now != first && now >= 2)
                 return now;
             QThread::msleep(2);
@@ -192,7 +187,7 @@ private Q_SLOTS:
         QVERIFY2(why.isEmpty(), qPrintable(why));
         // Just after a tick was written, so that the moment of the signal is well away from the next.
         const int seconds = nextSecond(backup);
-        QVERIFY2(seconds >= 2 && seconds < 59, qPrintable(readAll(backup)));
+        QVERIFY2(seconds >= 2 && seconds < 59, qPrintable(readRaw(backup)));
         const pid_t pid = pid_t(program.processId());
         if (stoppedAcrossATick) {
             QThread::msleep(300);
@@ -209,7 +204,7 @@ private Q_SLOTS:
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);
 
-        const QByteArray left = readAll(backup);
+        const QByteArray left = readRaw(backup);
         if (stoppedAcrossATick) {
             // Whether the due tick or the signal came first, the file holds the second counted last
             // and is whole.

@@ -1,6 +1,6 @@
-#include "../clock/clockfixture.h"
-#include "../platform/fakeservices.h"
-#include "../platform/privatebus.h"
+#include "tests/support/clockfixture.h"
+#include "tests/support/fakeservices.h"
+#include "tests/support/privatebus.h"
 
 #include "app/laptop.h"
 #include "platform/battery.h"

@@ -1,4 +1,5 @@
 #include "platform/singleinstance.h"
+#include "tests/support/files.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -51,7 +52,7 @@ private Q_SLOTS:
         // A game under way, saved by the backup; no clock runs before a game starts, so nothing but
         // a second clock could write it.
         const QByteArray backup = "12\r\n34\r\n5\r\n6\r\nAnne\r\nBj\xf8rn\r\n30\r\n";
-        writeFile(m_first->filePath(QStringLiteral("Sikkerhetskopi.sur")), backup);
+        QVERIFY(writeRaw(m_first->filePath(QStringLiteral("Sikkerhetskopi.sur")), backup));
 
         QProcess *first = start(m_first->path());
         QVERIFY(waitAnswering(m_first->path()));
@@ -61,7 +62,7 @@ private Q_SLOTS:
         QCOMPARE(second->exitStatus(), QProcess::NormalExit);
         QCOMPARE(second->exitCode(), 0);
         QCOMPARE(first->state(), QProcess::Running);
-        QCOMPARE(readFile(m_first->filePath(QStringLiteral("Sikkerhetskopi.sur"))), backup);
+        QCOMPARE(readRaw(m_first->filePath(QStringLiteral("Sikkerhetskopi.sur"))), backup);
 
         // The first is still the directory's clock: the next start hands over too.
         QProcess *third = start(m_first->path());
@@ -236,19 +237,6 @@ private:
             QTest::qWait(20);
         }
         return false;
-    }
-
-    static void writeFile(const QString &path, const QByteArray &bytes)
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QCOMPARE(file.write(bytes), bytes.size());
-    }
-
-    static QByteArray readFile(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
     }
 
     std::unique_ptr<QTemporaryDir> m_runtime, m_first, m_second;

@@ -1,5 +1,5 @@
 #include "clock/backupwriter.h"
-#include "clockfixture.h"
+#include "tests/support/clockfixture.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -24,12 +24,6 @@ QByteArray bytesOf(const GameValues &v)
     return out;
 }
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 } // namespace
 
 // The backup writer off the clock's thread: the newest values always reach the file, failures come
@@ -49,7 +43,7 @@ private Q_SLOTS:
         for (int s = 1; s <= 200; ++s)
             writer.write(valuesAt(s));
         QVERIFY(writer.waitForIdle(10'000));
-        QCOMPARE(fileBytes(file()), bytesOf(valuesAt(200)));
+        QCOMPARE(readRaw(file()), bytesOf(valuesAt(200)));
         QTRY_VERIFY(spy.count() >= 1);
         QVERIFY(spy.count() <= 200); // writes still waiting are replaced, never queued up
         QVERIFY(!spy.last().at(0).value<std::optional<gamefiles::FileError>>());
@@ -80,7 +74,7 @@ private Q_SLOTS:
             writer.write(valuesAt(1));
             writer.write(valuesAt(2));
         }
-        QCOMPARE(fileBytes(file()), bytesOf(valuesAt(2)));
+        QCOMPARE(readRaw(file()), bytesOf(valuesAt(2)));
     }
 
     void immediateModeWritesBeforeReturning()
@@ -89,26 +83,24 @@ private Q_SLOTS:
         QSignalSpy spy(&writer, &BackupWriter::written);
         writer.write(valuesAt(7));
         QCOMPARE(spy.count(), 1);
-        QCOMPARE(fileBytes(file()), bytesOf(valuesAt(7)));
+        QCOMPARE(readRaw(file()), bytesOf(valuesAt(7)));
         QVERIFY(writer.waitForIdle(0));
     }
 
     void clockInBackgroundModeKeepsTheBackupAndReportsFailure()
     {
         ClockFixture f;
-        BackupWriter::setDefaultMode(BackupWriter::Mode::Background);
-        gameclock::frmhoved &w = f.start();
+        gameclock::frmhoved &w = startInBackground(f);
         w.starta->click();
         f.clock.advance(3000);
         QVERIFY(w.finishBackup());
-        QCOMPARE(fileBytes(f.file(gamefiles::kBackupFile)), bytesOf(valuesAt(3)));
+        QCOMPARE(readRaw(f.file(gamefiles::kBackupFile)), bytesOf(valuesAt(3)));
         QVERIFY(QFile::remove(f.file(gamefiles::kBackupFile)));
         QVERIFY(QDir(f.dir.path()).mkdir(gamefiles::kBackupFile));
         f.clock.advance(1000);
         QVERIFY(w.finishBackup());
         QTRY_VERIFY(w.lastingMessage(gameclock::frmhoved::Lasting::Backup).contains(gamefiles::kBackupFile));
         QCOMPARE(readouts(w), QStringLiteral("0:4 0:0"));
-        BackupWriter::setDefaultMode(BackupWriter::Mode::Immediate);
     }
 };
 

@@ -1,7 +1,7 @@
 // The main window at the board: its scale, a key for each player, the running side and a fallen
 // flag plain to see, and where the focus goes after a pause.
 
-#include "clockfixture.h"
+#include "tests/support/clockfixture.h"
 
 #include "display/face.h"
 #include "platform/gamemarks.h"

@@ -1,5 +1,5 @@
-#include "clockfixture.h"
-#include "tests/platform/controltablecheck.h"
+#include "tests/support/clockfixture.h"
+#include "tests/support/controltablecheck.h"
 
 #include "display/face.h"
 #include "platform/picturebox.h"

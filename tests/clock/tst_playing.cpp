@@ -1,4 +1,4 @@
-#include "clockfixture.h"
+#include "tests/support/clockfixture.h"
 
 #include "gamefiles/linefiles.h"
 #include "platform/process.h"
@@ -14,27 +14,6 @@ using gameclock::frmhoved;
 
 namespace {
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-QByteArray lines(std::initializer_list<const char *> values)
-{
-    QByteArray out;
-    for (const char *v : values)
-        out += QByteArray(v) + "\r\n";
-    return out;
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
 } // namespace
 
 // A game as two people play it: counting, flag fall, backup, pause, resume, new game.
@@ -48,13 +27,13 @@ private Q_SLOTS:
         w.starta->click();
         QVERIFY(!QFile::exists(f.file(gamefiles::kBackupFile)));
         f.clock.advance(1000);
-        QCOMPARE(fileBytes(f.file(gamefiles::kBackupFile)),
-                 lines({"0", "1", "0", "0", "Spiller A", "Spiller B", "60"}));
+        QCOMPARE(readRaw(f.file(gamefiles::kBackupFile)),
+                 crlfLines({"0", "1", "0", "0", "Spiller A", "Spiller B", "60"}));
         // B's ticks write the same seven values, A's first.
         w.Command1->click();
         f.clock.advance(2000);
-        QCOMPARE(fileBytes(f.file(gamefiles::kBackupFile)),
-                 lines({"0", "1", "0", "2", "Spiller A", "Spiller B", "60"}));
+        QCOMPARE(readRaw(f.file(gamefiles::kBackupFile)),
+                 crlfLines({"0", "1", "0", "2", "Spiller A", "Spiller B", "60"}));
     }
 
     void counting_data()
@@ -131,9 +110,7 @@ private Q_SLOTS:
     {
         ClockFixture f;
         // As in the program: backups go to the writer's thread, which keeps only the newest.
-        gameclock::BackupWriter::setDefaultMode(gameclock::BackupWriter::Mode::Background);
-        frmhoved &w = f.start();
-        gameclock::BackupWriter::setDefaultMode(gameclock::BackupWriter::Mode::Immediate);
+        frmhoved &w = startInBackground(f);
         // 37,000 face refreshes are not what this test is about.
         w.Timer2->setEnabled(false);
         w.spillera->setText(QStringLiteral("Kari"));
@@ -150,7 +127,7 @@ private Q_SLOTS:
         QCOMPARE(readouts(w), QStringLiteral("61:30 0:0"));
         QCOMPARE(phaseOf(w), QStringLiteral("running"));
         QVERIFY(w.finishBackup());
-        QCOMPARE(fileBytes(f.file(gamefiles::kBackupFile)), lines({"61", "30", "0", "0", "Kari", "Spiller B", "60"}));
+        QCOMPARE(readRaw(f.file(gamefiles::kBackupFile)), crlfLines({"61", "30", "0", "0", "Kari", "Spiller B", "60"}));
     }
 
     void pauseAndResume()
@@ -160,7 +137,7 @@ private Q_SLOTS:
         w.spillerb->setText(QStringLiteral("Ola"));
         w.starta->click();
         f.clock.advance(3000);
-        const QByteArray backup = fileBytes(f.file(gamefiles::kBackupFile));
+        const QByteArray backup = readRaw(f.file(gamefiles::kBackupFile));
         f.clock.advance(700); // part of a second, not counted
         w.pause->click();
         QCOMPARE(phaseOf(w), QStringLiteral("paused"));
@@ -169,7 +146,7 @@ private Q_SLOTS:
         QCOMPARE(w.Label1->text(), QStringLiteral("1"));
         f.clock.advance(60'000);
         QCOMPARE(readouts(w), QStringLiteral("0:3 0:0"));
-        QCOMPARE(fileBytes(f.file(gamefiles::kBackupFile)), backup);
+        QCOMPARE(readRaw(f.file(gamefiles::kBackupFile)), backup);
         // Resume with the other player: B runs, and the next switch starts A.
         w.pauseb->click();
         QCOMPARE(phaseOf(w), QStringLiteral("running"));
@@ -204,7 +181,7 @@ private Q_SLOTS:
     void newGameResetsEverything()
     {
         ClockFixture f;
-        writeFile(f.file(gamefiles::kSettingsFile), lines({"Kari", "Ola", "5"}));
+        QVERIFY(writeRaw(f.file(gamefiles::kSettingsFile), crlfLines({"Kari", "Ola", "5"})));
         frmhoved &w = f.start();
         w.spillera->setText(QStringLiteral("Typed"));
         w.stans->setText(QStringLiteral("1"));
@@ -213,7 +190,7 @@ private Q_SLOTS:
         QVERIFY(!w.klaffa->title().isEmpty());
         w.Command1->click();
         f.clock.advance(2000);
-        const QByteArray lastTick = fileBytes(f.file(gamefiles::kBackupFile));
+        const QByteArray lastTick = readRaw(f.file(gamefiles::kBackupFile));
         w.Nytt->trigger();
         QCOMPARE(phaseOf(w), QStringLiteral("running")); // nothing happens until Timer1 ticks
         f.clock.advance(1);
@@ -226,7 +203,7 @@ private Q_SLOTS:
         QCOMPARE(w.stans->text(), QStringLiteral("5"));
         QVERIFY(!w.Timer1->isEnabled());
         f.clock.advance(10'000);
-        QCOMPARE(fileBytes(f.file(gamefiles::kBackupFile)), lastTick);
+        QCOMPARE(readRaw(f.file(gamefiles::kBackupFile)), lastTick);
         // Running the start-up twice gives the same state as once.
         const QString once = phaseOf(w) + readouts(w) + w.spillera->text() + w.stans->text();
         w.Timer1_Timer();
@@ -240,16 +217,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("b");
         QTest::addColumn<QString>("limit");
         QTest::addColumn<bool>("note");
-        QTest::newRow("limit 90 kept until a start") << lines({"A", "B", "90"}) << "A"
+        QTest::newRow("limit 90 kept until a start") << crlfLines({"A", "B", "90"}) << "A"
                                                      << "B"
                                                      << "90" << false;
-        QTest::newRow("empty first line") << lines({"", "B", "30"}) << ""
+        QTest::newRow("empty first line") << crlfLines({"", "B", "30"}) << ""
                                           << "B"
                                           << "30" << false;
         QTest::newRow("missing file") << QByteArray() << "Spiller A"
                                       << "Spiller B"
                                       << "60" << true;
-        QTest::newRow("one line") << lines({"Kari"}) << "Kari"
+        QTest::newRow("one line") << crlfLines({"Kari"}) << "Kari"
                                   << "Spiller B"
                                   << "60" << true;
         QTest::newRow("empty file") << QByteArray("") << "Spiller A"
@@ -274,7 +251,7 @@ private Q_SLOTS:
         QFETCH(bool, note);
         ClockFixture f;
         if (!content.isNull())
-            writeFile(f.file(gamefiles::kSettingsFile), content);
+            QVERIFY(writeRaw(f.file(gamefiles::kSettingsFile), content));
         frmhoved &w = f.start();
         if (QTest::currentDataTag() == QLatin1String("binary")) {
             // Garbage is taken as text, as any settings file is; the clock still works.
@@ -304,7 +281,7 @@ private Q_SLOTS:
         w.Nytt->trigger();
         f.clock.advance(1);
         QCOMPARE(w.lastingMessage(frmhoved::Lasting::Settings), said);
-        writeFile(f.file(gamefiles::kSettingsFile), lines({"Ola", "Kari", "30"}));
+        QVERIFY(writeRaw(f.file(gamefiles::kSettingsFile), crlfLines({"Ola", "Kari", "30"})));
         w.Nytt->trigger();
         f.clock.advance(1);
         QCOMPARE(w.lastingMessage(frmhoved::Lasting::Settings), QString());
@@ -315,7 +292,7 @@ private Q_SLOTS:
     void unwritableBackupIsReportedOnceAndClears()
     {
         ClockFixture f;
-        QVERIFY(writeRaw(f.file(gamefiles::kSettingsFile), lines({"Spiller A", "Spiller B", "60"})));
+        QVERIFY(writeRaw(f.file(gamefiles::kSettingsFile), crlfLines({"Spiller A", "Spiller B", "60"})));
         frmhoved &w = f.start();
         QVERIFY(QDir(f.dir.path()).mkdir(gamefiles::kBackupFile)); // a directory in the file's place
         w.starta->click();
@@ -332,8 +309,8 @@ private Q_SLOTS:
         f.clock.advance(1000);
         QCOMPARE(shown, (QStringList{shown.first(), QString()}));
         QCOMPARE(w.lastingMessage(frmhoved::Lasting::Backup), QString());
-        QCOMPARE(fileBytes(f.file(gamefiles::kBackupFile)),
-                 lines({"0", "6", "0", "0", "Spiller A", "Spiller B", "60"}));
+        QCOMPARE(readRaw(f.file(gamefiles::kBackupFile)),
+                 crlfLines({"0", "6", "0", "0", "Spiller A", "Spiller B", "60"}));
     }
 
     // What passes over the status bar (a menu entry's empty status tip under the mouse, a saved
@@ -371,7 +348,7 @@ private Q_SLOTS:
     void lastingStatesAreAnnounced()
     {
         ClockFixture f;
-        QVERIFY(writeRaw(f.file(gamefiles::kSettingsFile), lines({"Ola", "Kari", "30"})));
+        QVERIFY(writeRaw(f.file(gamefiles::kSettingsFile), crlfLines({"Ola", "Kari", "30"})));
         frmhoved &w = f.start();
         auto *label = w.findChild<QLabel *>(QStringLiteral("lasting"));
         QVERIFY(label);
@@ -433,7 +410,7 @@ private Q_SLOTS:
         QFETCH(QString, how);
         QFETCH(bool, playerA);
         ClockFixture f;
-        QVERIFY(writeRaw(f.file(gamefiles::kSettingsFile), lines({"Ola", "Kari", "30"})));
+        QVERIFY(writeRaw(f.file(gamefiles::kSettingsFile), crlfLines({"Ola", "Kari", "30"})));
         frmhoved &w = f.start();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         w.starta->click();
@@ -471,7 +448,7 @@ private Q_SLOTS:
         QCOMPARE(w.spillera->text(), QStringLiteral("Ola"));
         QCOMPARE(w.spillerb->text(), QStringLiteral("Kari"));
         f.clock.advance(1000);
-        const QList<QByteArray> saved = fileBytes(f.file(gamefiles::kBackupFile)).split('\n');
+        const QList<QByteArray> saved = readRaw(f.file(gamefiles::kBackupFile)).split('\n');
         QCOMPARE(saved.value(4), QByteArray("Ola\r"));
         QCOMPARE(saved.value(5), QByteArray("Kari\r"));
     }
@@ -481,9 +458,11 @@ private Q_SLOTS:
         ClockFixture f;
         frmhoved &w = f.start();
         QList<int> ended;
-        platform::setProgramEnder([&](int code) { ended << code; });
-        w.Avslutt->trigger();
-        platform::setProgramEnder({});
+        {
+            const support::Replaced ender{platform::setProgramEnder, [&](int code) { ended << code; },
+                                          platform::ProgramEnder{}};
+            w.Avslutt->trigger();
+        }
         QCOMPARE(ended, QList<int>{0});
     }
 

@@ -3,7 +3,7 @@
 // larger. Each caption must be drawn whole; only captions that carry a player's name may be
 // shortened, and only for names too long for any font.
 
-#include "clockfixture.h"
+#include "tests/support/clockfixture.h"
 
 #include "gamefiles/frmlagresom.h"
 #include "gamefiles/frmopne.h"

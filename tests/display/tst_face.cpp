@@ -1,4 +1,4 @@
-#include "../clock/clockfixture.h"
+#include "tests/support/clockfixture.h"
 
 #include "display/face.h"
 #include "platform/picturebox.h"

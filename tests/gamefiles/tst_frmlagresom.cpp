@@ -2,8 +2,8 @@
 
 #include "gamefiles/linefiles.h"
 #include "platform/twips.h"
-#include "tests/gamefiles/filewindowfixture.h"
-#include "tests/platform/controltablecheck.h"
+#include "tests/support/filewindowfixture.h"
+#include "tests/support/controltablecheck.h"
 
 #include <QDirIterator>
 #include <QUuid>

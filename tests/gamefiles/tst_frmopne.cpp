@@ -2,8 +2,8 @@
 
 #include "gamefiles/linefiles.h"
 #include "platform/twips.h"
-#include "tests/gamefiles/filewindowfixture.h"
-#include "tests/platform/controltablecheck.h"
+#include "tests/support/controltablecheck.h"
+#include "tests/support/filewindowfixture.h"
 
 using gamefiles::frmopne;
 
@@ -422,9 +422,7 @@ private Q_SLOTS:
     void backupOpenedRightAfterATickHoldsThatTick()
     {
         ClockFixture f;
-        gameclock::BackupWriter::setDefaultMode(gameclock::BackupWriter::Mode::Background);
-        gameclock::frmhoved &w = f.start();
-        gameclock::BackupWriter::setDefaultMode(gameclock::BackupWriter::Mode::Immediate);
+        gameclock::frmhoved &w = startInBackground(f);
         app::connectFileWindows(w);
         // The window lists the file once it exists, as it does from the first second of a game on.
         QVERIFY(writeRaw(gamefiles::kBackupFile, kDefaultGame));

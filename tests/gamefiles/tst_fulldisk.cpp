@@ -2,10 +2,10 @@
 // a small tmpfs), and each writer must keep the old file whole, say why, change nothing else, and
 // write once there is room again. Needs root to mount; skips with the reason elsewhere.
 
-#include "filewindowfixture.h"
+#include "tests/support/filewindowfixture.h"
 #include "gamefiles/linefiles.h"
 #include "settings/frmalt.h"
-#include "smalldisk.h"
+#include "tests/support/smalldisk.h"
 
 #include <QDirIterator>
 #include <QLabel>

@@ -1,6 +1,8 @@
 #include "gamefiles/linefiles.h"
 #include "gamefiles/linefiles_p.h"
-#include "smalldisk.h"
+#include "tests/support/smalldisk.h"
+
+#include "tests/support/files.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -37,20 +39,6 @@ GameValues gameValues(const QStringList &l)
 
 const QStringList kDefaultGame = {"0", "0", "0", "0", "Spiller A", "Spiller B", "60"};
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return file.readAll();
-}
-
-bool putFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
 // Every entry below the current directory with its bytes, so a failed write can be shown to have
 // touched nothing, left no temporary file behind and replaced nothing.
 QMap<QString, QByteArray> snapshot()
@@ -60,7 +48,7 @@ QMap<QString, QByteArray> snapshot()
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        entries.insert(path, it.fileInfo().isDir() ? QByteArray("<dir>") : fileBytes(path));
+        entries.insert(path, it.fileInfo().isDir() ? QByteArray("<dir>") : readRaw(path));
     }
     return entries;
 }
@@ -336,28 +324,28 @@ void TestLineFiles::writtenBytes()
     QStringList readBack;
     if (writer == QLatin1String("game")) {
         file = kBackupFile;
-        QVERIFY(putFile(file, QByteArray(200, 'x')));
+        QVERIFY(writeRaw(file, QByteArray(200, 'x')));
         error = writeGameFile(file, gameValues(lines));
         const GameRead read = gamefiles::readGameFile(file);
         QVERIFY(!read.error);
         readBack = gameList(read.values);
     } else if (writer == QLatin1String("settings")) {
         file = kSettingsFile;
-        QVERIFY(putFile(file, QByteArray(200, 'x')));
+        QVERIFY(writeRaw(file, QByteArray(200, 'x')));
         error = writeSettings({lines[0], lines[1], lines[2]});
         const SettingsRead read = gamefiles::readSettings();
         QVERIFY(!read.defaultsUsed);
         readBack = {read.values.spillera, read.values.spillerb, read.values.stans};
     } else {
         file = kPathFile;
-        QVERIFY(putFile(file, QByteArray(200, 'x')));
+        QVERIFY(writeRaw(file, QByteArray(200, 'x')));
         error = writePathFile(lines[0]);
         const PathRead read = gamefiles::readPathFile();
         QVERIFY(!read.error);
         readBack = {read.path};
     }
     QVERIFY2(!error, qPrintable(error ? error->message() : QString()));
-    QCOMPARE(fileBytes(file), expected);
+    QCOMPARE(readRaw(file), expected);
     QCOMPARE(readBack, lines);
 }
 
@@ -385,7 +373,7 @@ void TestLineFiles::gameRoundTrip()
     QFETCH(QStringList, lines);
     const QString file = QStringLiteral("parti.sur");
     QVERIFY(!writeGameFile(file, gameValues(lines)));
-    QCOMPARE(fileBytes(file), gamefiles::encodeLines(lines));
+    QCOMPARE(readRaw(file), gamefiles::encodeLines(lines));
     const GameRead read = gamefiles::readGameFile(file);
     QVERIFY(!read.error);
     QCOMPARE(gameList(read.values), lines);
@@ -430,7 +418,7 @@ void TestLineFiles::readGameFile()
     QFETCH(int, linesFound);
 
     const QString file = QStringLiteral("parti.sur");
-    QVERIFY(putFile(file, bytes));
+    QVERIFY(writeRaw(file, bytes));
     const GameRead read = gamefiles::readGameFile(file);
     if (expected.isEmpty()) {
         QVERIFY(read.error);
@@ -473,7 +461,7 @@ void TestLineFiles::readSettings()
     QFETCH(int, linesFound);
 
     if (linesFound != -2)
-        QVERIFY(putFile(kSettingsFile, bytes));
+        QVERIFY(writeRaw(kSettingsFile, bytes));
     const SettingsRead read = gamefiles::readSettings();
     QCOMPARE(read.values.spillera, expected.spillera);
     QCOMPARE(read.values.spillerb, expected.spillerb);
@@ -510,7 +498,7 @@ void TestLineFiles::readPathFile()
     QFETCH(QString, expected);
     QFETCH(bool, tooFewLines);
 
-    QVERIFY(putFile(kPathFile, bytes));
+    QVERIFY(writeRaw(kPathFile, bytes));
     const PathRead read = gamefiles::readPathFile();
     QCOMPARE(read.path, expected);
     QCOMPARE(bool(read.error), tooFewLines);
@@ -524,12 +512,12 @@ void TestLineFiles::readPathFile()
 void TestLineFiles::largeFiles()
 {
     const QByteArray junk(17 * 1024 * 1024, 'x');
-    QVERIFY(putFile(QStringLiteral("lang.sur"), QByteArray("0\r\n0\r\n0\r\n0\r\nA\r\nB\r\n60\r\n") + junk));
+    QVERIFY(writeRaw(QStringLiteral("lang.sur"), QByteArray("0\r\n0\r\n0\r\n0\r\nA\r\nB\r\n60\r\n") + junk));
     const GameRead good = gamefiles::readGameFile(QStringLiteral("lang.sur"));
     QVERIFY(!good.error);
     QCOMPARE(good.values.stans, QStringLiteral("60"));
 
-    QVERIFY(putFile(QStringLiteral("uten-linjer.sur"), junk));
+    QVERIFY(writeRaw(QStringLiteral("uten-linjer.sur"), junk));
     const GameRead bad = gamefiles::readGameFile(QStringLiteral("uten-linjer.sur"));
     QVERIFY(bad.error);
     QCOMPARE(bad.error->kind, FileError::Kind::CannotOpen);
@@ -540,7 +528,7 @@ void TestLineFiles::largeFiles()
 
     // A 10 MB line is no name: the settings keep that line's default and take the rest.
     const QByteArray tenMegabytes(10 * 1024 * 1024, 'n');
-    QVERIFY(putFile(QStringLiteral("def.dur"), "Kari\r\n" + tenMegabytes + "\r\n45\r\n"));
+    QVERIFY(writeRaw(QStringLiteral("def.dur"), "Kari\r\n" + tenMegabytes + "\r\n45\r\n"));
     const SettingsRead longLine = gamefiles::readSettings(QStringLiteral("def.dur"));
     QVERIFY(longLine.defaultsUsed);
     QCOMPARE(longLine.values.spillera, QStringLiteral("Kari"));
@@ -550,7 +538,7 @@ void TestLineFiles::largeFiles()
     QCOMPARE(longLine.error->kind, FileError::Kind::TooLong);
     QVERIFY2(longLine.error->message().contains(QStringLiteral("Linje 2")), qPrintable(longLine.error->message()));
     // A game file with such a line is refused whole.
-    QVERIFY(putFile(QStringLiteral("lang-navn.sur"), "0\r\n0\r\n0\r\n0\r\n" + tenMegabytes + "\r\nB\r\n60\r\n"));
+    QVERIFY(writeRaw(QStringLiteral("lang-navn.sur"), "0\r\n0\r\n0\r\n0\r\n" + tenMegabytes + "\r\nB\r\n60\r\n"));
     const GameRead longGame = gamefiles::readGameFile(QStringLiteral("lang-navn.sur"));
     QVERIFY(longGame.error);
     QCOMPARE(longGame.error->kind, FileError::Kind::TooLong);
@@ -558,7 +546,7 @@ void TestLineFiles::largeFiles()
     QCOMPARE(longGame.values, GameValues{});
     // The longest value allowed still reads.
     const QByteArray longest(gamefiles::kMaxValueLength, 'a');
-    QVERIFY(putFile(QStringLiteral("lengst.sur"), "0\r\n0\r\n0\r\n0\r\n" + longest + "\r\nB\r\n60\r\n"));
+    QVERIFY(writeRaw(QStringLiteral("lengst.sur"), "0\r\n0\r\n0\r\n0\r\n" + longest + "\r\nB\r\n60\r\n"));
     QVERIFY(!gamefiles::readGameFile(QStringLiteral("lengst.sur")).error);
 }
 
@@ -633,8 +621,8 @@ void TestLineFiles::failedWriteTouchesNothing()
     QFETCH(QString, reason);
 
     QVERIFY(QDir().mkdir(QStringLiteral("mappe")));
-    QVERIFY(putFile(QStringLiteral("mappe/inni"), "inni\r\n"));
-    QVERIFY(putFile(QStringLiteral("gammel"), "forrige\r\ninnhold\r\n"));
+    QVERIFY(writeRaw(QStringLiteral("mappe/inni"), "inni\r\n"));
+    QVERIFY(writeRaw(QStringLiteral("gammel"), "forrige\r\ninnhold\r\n"));
     const auto before = snapshot();
 
     const std::optional<FileError> error = writeByName(writer, file, lines);
@@ -690,14 +678,14 @@ void TestLineFiles::kernelCutsTheWrite()
     // Longer than the new content, so that the old file alone is over the limit too.
     const QByteArray previous("1\r\n2\r\n3\r\n4\r\nForrige spiller A\r\nForrige spiller B\r\n30\r\nmer\r\n");
     if (oldFile)
-        QVERIFY(putFile(file, previous));
+        QVERIFY(writeRaw(file, previous));
     const auto before = snapshot();
 
     const ChildResult result = writeInLimitedChild(writer, file, linesFor(writer), rlim_t(limit));
     QVERIFY2(result.problem.isEmpty(), qPrintable(result.problem));
     if (fits) {
         QVERIFY2(!result.failed, qPrintable(result.message));
-        QCOMPARE(fileBytes(file), gamefiles::encodeLines(linesFor(writer)));
+        QCOMPARE(readRaw(file), gamefiles::encodeLines(linesFor(writer)));
         QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{file});
         return;
     }
@@ -751,7 +739,7 @@ void TestLineFiles::fullDisk()
     const QString file = QStringLiteral("forrige");
     const QByteArray previous("1\r\n2\r\n3\r\n4\r\nForrige A\r\nForrige B\r\n30\r\n");
     if (oldFile)
-        QVERIFY(putFile(file, previous));
+        QVERIFY(writeRaw(file, previous));
     QVERIFY(refusal == QLatin1String("full") ? disk.fill() : disk.setReadOnly(true));
     const auto before = snapshot();
 
@@ -767,7 +755,7 @@ void TestLineFiles::fullDisk()
         QVERIFY(disk.setReadOnly(false));
     disk.makeRoom();
     QVERIFY(!writeByName(writer, file, linesFor(writer)));
-    QCOMPARE(fileBytes(file), gamefiles::encodeLines(linesFor(writer)));
+    QCOMPARE(readRaw(file), gamefiles::encodeLines(linesFor(writer)));
 }
 
 void TestLineFiles::replacedFileKeepsItsKind_data()
@@ -794,7 +782,7 @@ void TestLineFiles::replacedFileKeepsItsKind()
     const QString file = QStringLiteral("spill.sur");
     const QString real = QStringLiteral("ekte.sur");
     if (oldMode >= 0) {
-        QVERIFY(putFile(how == QLatin1String("link") ? real : file, "gammelt\r\n"));
+        QVERIFY(writeRaw(how == QLatin1String("link") ? real : file, "gammelt\r\n"));
         QCOMPARE(::chmod(qPrintable(how == QLatin1String("link") ? real : file), mode_t(oldMode)), 0);
     }
     if (how == QLatin1String("link"))
@@ -808,7 +796,7 @@ void TestLineFiles::replacedFileKeepsItsKind()
     struct stat st {};
     QCOMPARE(::stat(qPrintable(target), &st), 0);
     QCOMPARE(int(st.st_mode & 07777), newMode);
-    QCOMPARE(fileBytes(target), gamefiles::encodeLines(kDefaultGame));
+    QCOMPARE(readRaw(target), gamefiles::encodeLines(kDefaultGame));
     QCOMPARE(QFileInfo(file).isSymLink(), how == QLatin1String("link"));
 }
 

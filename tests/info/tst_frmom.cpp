@@ -3,8 +3,8 @@
 
 #include "platform/controls.h"
 #include "platform/twips.h"
-#include "tests/clock/clockfixture.h"
-#include "tests/platform/controltablecheck.h"
+#include "tests/support/clockfixture.h"
+#include "tests/support/controltablecheck.h"
 
 #include <QAction>
 #include <QApplication>

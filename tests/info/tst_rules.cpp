@@ -2,7 +2,7 @@
 #include "info/rules.h"
 
 #include "platform/process.h"
-#include "tests/clock/clockfixture.h"
+#include "tests/support/clockfixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,21 +22,19 @@ struct Fixture {
     info::RulesPlaces saved = info::rulesPlaces();
     QList<platform::StartRequest> started;
     QString failure; // what the next start reports
+    support::Replaced starter{platform::setProgramStarter,
+                              [this](const platform::StartRequest &request) {
+                                  started << request;
+                                  return failure;
+                              },
+                              platform::ProgramStarter{}};
 
     Fixture()
     {
         app::connectInfo(main);
-        platform::setProgramStarter([this](const platform::StartRequest &request) {
-            started << request;
-            return failure;
-        });
         main.report(QString());
     }
-    ~Fixture()
-    {
-        platform::setProgramStarter({});
-        info::rulesPlaces() = saved;
-    }
+    ~Fixture() { info::rulesPlaces() = saved; }
     QString makeFile(const QString &name) const
     {
         const QString path = base.file(name);

@@ -4,6 +4,7 @@
 #include "platform/textbox.h"
 #include "platform/twips.h"
 #include "platform/windows.h"
+#include "tests/support/replaced.h"
 
 #include <QAccessible>
 #include <QFontInfo>
@@ -395,14 +396,17 @@ private Q_SLOTS:
     void programStarterIsReplaceableAndReportsFailure()
     {
         QList<platform::StartRequest> seen;
-        platform::setProgramStarter([&](const platform::StartRequest &r) {
-            seen << r;
-            return QString();
-        });
-        QVERIFY(platform::startProgram({QStringLiteral("viewer"), {QStringLiteral("doc")}}).isEmpty());
-        QCOMPARE(seen.size(), 1);
-        QCOMPARE(seen.first().arguments, QStringList{QStringLiteral("doc")});
-        platform::setProgramStarter({});
+        {
+            const support::Replaced starter{platform::setProgramStarter,
+                                            [&](const platform::StartRequest &r) {
+                                                seen << r;
+                                                return QString();
+                                            },
+                                            platform::ProgramStarter{}};
+            QVERIFY(platform::startProgram({QStringLiteral("viewer"), {QStringLiteral("doc")}}).isEmpty());
+            QCOMPARE(seen.size(), 1);
+            QCOMPARE(seen.first().arguments, QStringList{QStringLiteral("doc")});
+        }
         // The real starter says why a program cannot start.
         QVERIFY(!platform::startProgram({QStringLiteral("/nonexistent/partivakt-viewer"), {}}).isEmpty());
     }

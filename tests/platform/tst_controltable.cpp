@@ -1,4 +1,4 @@
-#include "controltablecheck.h"
+#include "tests/support/controltablecheck.h"
 
 #include "platform/controls.h"
 

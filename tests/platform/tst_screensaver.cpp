@@ -1,5 +1,6 @@
 #include "platform/screensaver.h"
 #include "platform/timer.h"
+#include "tests/support/manualclock.h"
 
 #include <QDBusConnection>
 #include <QDBusContext>
@@ -18,7 +19,7 @@
 #include <sys/prctl.h>
 #endif
 
-using platform::ManualClock;
+using support::ManualClock;
 using platform::ScreenSaverInhibitor;
 using platform::Timer;
 using platform::TimeSource;

@@ -1,5 +1,5 @@
-#include "fakeservices.h"
-#include "privatebus.h"
+#include "tests/support/fakeservices.h"
+#include "tests/support/privatebus.h"
 
 #include "platform/sleepwatch.h"
 

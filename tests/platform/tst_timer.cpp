@@ -1,10 +1,11 @@
 #include "platform/timer.h"
+#include "tests/support/manualclock.h"
 
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
-using platform::ManualClock;
+using support::ManualClock;
 using platform::Timer;
 using platform::TimeSource;
 

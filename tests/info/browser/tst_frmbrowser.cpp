@@ -3,6 +3,7 @@
 #include "info/browser/webbrowser.h"
 #include "pageserver.h"
 #include "platform/timer.h"
+#include "tests/support/manualclock.h"
 #include "platform/twips.h"
 
 #include <QAction>
@@ -48,7 +49,7 @@ QRect pixelsOf(const QRect &t)
 class tst_frmbrowser : public QObject {
     Q_OBJECT
 
-    platform::ManualClock clock;
+    support::ManualClock clock;
     QTemporaryDir dir;
     QString oldCwd;
     std::unique_ptr<PageServer> server;

@@ -6,18 +6,10 @@
 #include "app/wiring.h"
 #include "gamefiles/frmlagresom.h"
 #include "gamefiles/frmopne.h"
-#include "tests/clock/clockfixture.h"
+#include "tests/support/clockfixture.h"
+#include "tests/support/mouse.h"
 
 #include <QStatusBar>
-
-// A double-click as the system delivers it: press and release, then the double-click event in
-// place of the second press, then its release. (QTest's own sends the double-click event alone.)
-inline void doubleClickAt(QWidget *widget, QPoint at)
-{
-    QTest::mouseClick(widget, Qt::LeftButton, {}, at);
-    QTest::mouseDClick(widget, Qt::LeftButton, {}, at);
-    QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
-}
 
 // Presses Tab once for each control given, from wherever the focus is, and checks that it reaches them in turn.
 inline void checkTabsReach(const QList<QWidget *> &order)

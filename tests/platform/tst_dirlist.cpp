@@ -1,5 +1,6 @@
 #include "platform/dirlist.h"
 #include "platform/filelist.h"
+#include "tests/support/mouse.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,15 +43,6 @@ QPoint centreOf(const FileList &list, const QString &name)
 {
     const QList<QListWidgetItem *> items = list.findItems(name, Qt::MatchExactly);
     return items.isEmpty() ? QPoint() : list.visualItemRect(items.first()).center();
-}
-
-// A double-click as the system delivers it: press and release, then the double-click event in
-// place of the second press, then its release. (QTest's own sends the double-click event alone.)
-inline void doubleClickAt(QWidget *widget, QPoint at)
-{
-    QTest::mouseClick(widget, Qt::LeftButton, {}, at);
-    QTest::mouseDClick(widget, Qt::LeftButton, {}, at);
-    QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
 }
 
 } // namespace

@@ -8,6 +8,9 @@
 #include "platform/controls.h"
 #include "platform/timer.h"
 #include "platform/twips.h"
+#include "tests/support/files.h"
+#include "tests/support/manualclock.h"
+#include "tests/support/replaced.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,7 +26,11 @@
 #include <memory>
 
 struct ClockFixture {
-    platform::ManualClock clock;
+    support::ManualClock clock;
+    support::Replaced time{platform::TimeSource::setCurrent, &clock, nullptr};
+    // Each tick's backup is on disk when the tick returns, so a test can read it at once.
+    support::Replaced backupMode{gameclock::BackupWriter::setDefaultMode, gameclock::BackupWriter::Mode::Immediate,
+                                 gameclock::BackupWriter::Mode::Background};
     QTemporaryDir dir;
     QString oldCwd = QDir::currentPath();
     std::unique_ptr<gameclock::frmhoved> w;
@@ -31,16 +38,12 @@ struct ClockFixture {
     ClockFixture()
     {
         QStandardPaths::setTestModeEnabled(true);
-        platform::TimeSource::setCurrent(&clock);
-        // Each tick's backup is on disk when the tick returns, so a test can read it at once.
-        gameclock::BackupWriter::setDefaultMode(gameclock::BackupWriter::Mode::Immediate);
         QDir::setCurrent(dir.path());
     }
     ~ClockFixture()
     {
         w.reset();
         QDir::setCurrent(oldCwd);
-        platform::TimeSource::setCurrent(nullptr);
     }
     // Creates the window and lets its start-up run, as the program does.
     gameclock::frmhoved &start()
@@ -52,6 +55,15 @@ struct ClockFixture {
     }
     QString file(const QString &name) const { return dir.filePath(name); }
 };
+
+// Starts the window with its backup written on the writer's thread, as in the program; the windows
+// made later write at once again.
+inline gameclock::frmhoved &startInBackground(ClockFixture &f)
+{
+    const support::Replaced mode{gameclock::BackupWriter::setDefaultMode, gameclock::BackupWriter::Mode::Background,
+                                 gameclock::BackupWriter::Mode::Immediate};
+    return f.start();
+}
 
 // The phase of the main window, read from its controls alone.
 inline QString phaseOf(const gameclock::frmhoved &w)
@@ -79,18 +91,6 @@ inline QString phaseOf(const gameclock::frmhoved &w)
 inline QString readouts(const gameclock::frmhoved &w)
 {
     return QStringLiteral("%1:%2 %3:%4").arg(w.mina->text(), w.seka->text(), w.minb->text(), w.sekb->text());
-}
-
-inline QByteArray readRaw(const QString &name)
-{
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
-}
-
-inline bool writeRaw(const QString &name, const QByteArray &bytes)
-{
-    QFile file(name);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 template <typename W> QList<W *> windowsOf()
