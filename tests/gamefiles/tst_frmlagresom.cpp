@@ -12,19 +12,6 @@ using gamefiles::frmlagresom;
 
 namespace {
 
-// Every entry below a directory with its bytes, so a test can show that nothing was written.
-QMap<QString, QByteArray> snapshot(const QString &dir)
-{
-    QMap<QString, QByteArray> entries;
-    QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        entries.insert(path, it.fileInfo().isDir() ? QByteArray("<dir>") : readRaw(path));
-    }
-    return entries;
-}
-
 QStringList entriesOf(const QString &dir)
 {
     return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);

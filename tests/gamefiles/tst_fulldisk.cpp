@@ -19,18 +19,6 @@ namespace {
 
 const QString kNoRoom = QStringLiteral("Det er ikke mer plass på disken");
 
-QMap<QString, QByteArray> snapshot(const QString &dir)
-{
-    QMap<QString, QByteArray> entries;
-    QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        entries.insert(path, it.fileInfo().isDir() ? QByteArray("<dir>") : readRaw(path));
-    }
-    return entries;
-}
-
 QByteArray gameBytes(const QStringList &values)
 {
     return gamefiles::encodeLines(values);

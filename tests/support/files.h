@@ -3,7 +3,9 @@
 // The tests' one pair of file helpers, and the bytes of a line file.
 
 #include <QByteArray>
+#include <QDirIterator>
 #include <QFile>
+#include <QMap>
 #include <QString>
 
 #include <initializer_list>
@@ -29,4 +31,18 @@ inline QByteArray crlfLines(std::initializer_list<const char *> values)
     for (const char *value : values)
         out += QByteArray(value) + "\r\n";
     return out;
+}
+
+// Every entry below a directory with its bytes, so a test can show that nothing was written, no
+// temporary file was left behind and nothing was replaced.
+inline QMap<QString, QByteArray> snapshot(const QString &dir)
+{
+    QMap<QString, QByteArray> entries;
+    QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        entries.insert(path, it.fileInfo().isDir() ? QByteArray("<dir>") : readRaw(path));
+    }
+    return entries;
 }
