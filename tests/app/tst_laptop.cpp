@@ -168,6 +168,11 @@ private Q_SLOTS:
         publishLogin();
         frmhoved &w = start();
         w.starta->click();
+        // The watch hears logind once it holds its lock: a sleep announced before that is one it
+        // could not have delayed anyway.
+        auto *watch = w.findChild<platform::SleepWatch *>();
+        QVERIFY(watch);
+        QTRY_VERIFY(watch->isHeld());
         m_f->clock.advance(3000);
         QVERIFY(FakeLogin::announceSleep(*m_service, true));
         QTRY_VERIFY(!sleepMessage().isEmpty());
