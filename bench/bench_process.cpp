@@ -340,37 +340,29 @@ int main(int argc, char **argv)
     printRatio("start to mapped window", "ms", start, 1.25, "bare");
 
     const int idleMs = quick ? 1500 : 3000;
-    Series rss;
-    for (int i = 0; i < (quick ? 2 : 5); ++i) {
-        const Run a = bench.start(clockArgs);
-        sleepMs(idleMs);
-        const double ra = residentMiB(a.pid);
-        end(a.pid);
-        const Run b = bench.start(bareArgs);
-        sleepMs(idleMs);
-        const double rb = residentMiB(b.pid);
-        end(b.pid);
-        if (a.window && b.window)
-            rss.add(ra, rb);
-    }
+    // Clock and bare program in turn, each left idle before its memory is read; with the browser,
+    // the clock's browser window is opened and closed first.
+    const auto idleMemory = [&](int pairs, bool withBrowser) {
+        Series rss;
+        for (int i = 0; i < pairs; ++i) {
+            const Run a = bench.start(clockArgs);
+            const bool ready = a.window && (!withBrowser || bench.openAndCloseBrowser(a));
+            sleepMs(idleMs);
+            const double ra = residentMiB(a.pid);
+            end(a.pid);
+            const Run b = bench.start(bareArgs);
+            sleepMs(idleMs);
+            const double rb = residentMiB(b.pid);
+            end(b.pid);
+            if (ready && b.window)
+                rss.add(ra, rb);
+        }
+        return rss;
+    };
     std::printf("(idle %d ms)\n", idleMs);
-    printRatio("resident memory idle", "MiB", rss, 1.3, "bare");
-
-    Series rssBrowser;
-    for (int i = 0; i < (quick ? 1 : 3); ++i) {
-        const Run a = bench.start(clockArgs);
-        bool opened = a.window && bench.openAndCloseBrowser(a);
-        sleepMs(idleMs);
-        const double ra = residentMiB(a.pid);
-        end(a.pid);
-        const Run b = bench.start(bareArgs);
-        sleepMs(idleMs);
-        const double rb = residentMiB(b.pid);
-        end(b.pid);
-        if (opened && b.window)
-            rssBrowser.add(ra, rb);
-    }
-    printRatio("resident memory idle after the browser was opened and closed", "MiB", rssBrowser, 1.3, "bare");
+    printRatio("resident memory idle", "MiB", idleMemory(quick ? 2 : 5, false), 1.3, "bare");
+    printRatio("resident memory idle after the browser was opened and closed", "MiB", idleMemory(quick ? 1 : 3, true),
+               1.3, "bare");
 
     const int spanMs = quick ? 15000 : 60000;
     Series cpu, wakeups;
