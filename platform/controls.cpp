@@ -273,11 +273,6 @@ FittedText fitText(const QFont &font, const QString &text, const QSize &area, in
     return {fitted, shortened(fitted, text, area, flags), false};
 }
 
-QFont fittedFont(const QFont &font, const QString &text, const QSize &area, int flags)
-{
-    return fitText(font, text, area, flags).font;
-}
-
 std::optional<FittedText> fittedTextOf(QWidget *control)
 {
     if (auto *label = qobject_cast<FitLabel *>(control))

@@ -130,9 +130,6 @@ private:
     QString m_prefix;
 };
 
-// The font in which fitText draws the text.
-QFont fittedFont(const QFont &font, const QString &text, const QSize &area, int flags);
-
 // The controls of the windows, each made with the name the program knows it by.
 FitFrame *makeFrame(QWidget *parent, const char *name, const QString &caption);
 FitLabel *makeLabel(QWidget *parent, const char *name, const QString &text);

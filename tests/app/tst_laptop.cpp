@@ -61,11 +61,10 @@ class tst_laptop : public QObject {
     frmhoved &start()
     {
         m_f = std::make_unique<ClockFixture>();
-        // The backup is written on the worker thread as in play, so waiting for it matters.
-        gameclock::BackupWriter::setDefaultMode(gameclock::BackupWriter::Mode::Background);
         // With the settings file in place, the start-up has nothing to report.
         writeRaw(m_f->file(QStringLiteral("def.dur")), "Spiller A\r\nSpiller B\r\n60\r\n");
-        frmhoved &w = m_f->start();
+        // The backup is written on the worker thread as in play, so waiting for it matters.
+        frmhoved &w = startInBackground(*m_f);
         app::followTheMachine(w);
         return w;
     }
@@ -77,11 +76,8 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_busDir.isValid());
-        if (const QString why = m_bus.start(m_busDir.path()); !why.isEmpty())
+        if (const QString why = m_bus.startAsSystemBus(m_busDir.path(), m_service); !why.isEmpty())
             QSKIP(qPrintable(why));
-        qputenv("DBUS_SYSTEM_BUS_ADDRESS", m_bus.address().toUtf8());
-        m_service = std::make_unique<QDBusConnection>(
-            QDBusConnection::connectToBus(m_bus.address(), QStringLiteral("fake-system")));
         QVERIFY(m_service->isConnected());
         QVERIFY(m_service->registerObject(Barrier::path, &m_barrier, QDBusConnection::ExportAllSlots));
     }
@@ -97,7 +93,6 @@ private Q_SLOTS:
         }
         m_login.reset();
         m_battery.reset();
-        gameclock::BackupWriter::setDefaultMode(gameclock::BackupWriter::Mode::Background);
     }
 
     void cleanupTestCase()

@@ -72,10 +72,11 @@ private Q_SLOTS:
         QFETCH(bool, smaller);
         QFont font(QStringLiteral("DejaVu Sans"));
         font.setPixelSize(11);
-        const QFont fitted = platform::fittedFont(font, text, area, flags);
+        const platform::FittedText fit = platform::fitText(font, text, area, flags);
+        const QFont &fitted = fit.font;
         QCOMPARE(fitted.pixelSize() < font.pixelSize(), smaller);
         const QRect needed = QFontMetrics(fitted).boundingRect(QRect(QPoint(0, 0), area), flags, text);
-        if (platform::fitText(font, text, area, flags).whole)
+        if (fit.whole)
             QVERIFY(needed.width() <= area.width() && needed.height() <= area.height());
     }
 

@@ -40,12 +40,9 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        if (const QString why = m_bus.start(m_dir.path()); !why.isEmpty())
-            QSKIP(qPrintable(why));
         // Before anything connects to the system bus.
-        qputenv("DBUS_SYSTEM_BUS_ADDRESS", m_bus.address().toUtf8());
-        m_service = std::make_unique<QDBusConnection>(
-            QDBusConnection::connectToBus(m_bus.address(), QStringLiteral("fake-system")));
+        if (const QString why = m_bus.startAsSystemBus(m_dir.path(), m_service); !why.isEmpty())
+            QSKIP(qPrintable(why));
         QVERIFY(m_service->isConnected());
         QVERIFY(m_service->registerObject(Barrier::path, &m_barrier, QDBusConnection::ExportAllSlots));
     }

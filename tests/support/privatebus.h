@@ -2,10 +2,13 @@
 
 // A dbus-daemon of the test's own, so that fake system services never meet the machine's.
 
+#include <QDBusConnection>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
+
+#include <memory>
 
 #ifdef Q_OS_LINUX
 #include <csignal>
@@ -58,6 +61,19 @@ public:
     QString address() const
     {
         return m_address;
+    }
+
+    // Starts the daemon as the bus the program takes for the system bus (Qt D-Bus reads the
+    // address when it first connects there), and connects the fake services to it. Returns why it
+    // cannot run, or an empty string.
+    QString startAsSystemBus(const QString &dir, std::unique_ptr<QDBusConnection> &fakes)
+    {
+        if (const QString why = start(dir); !why.isEmpty())
+            return why;
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", m_address.toUtf8());
+        fakes =
+            std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(m_address, QStringLiteral("fake-system")));
+        return {};
     }
 
 private:
