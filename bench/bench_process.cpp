@@ -9,7 +9,7 @@
 //     /proc/PID/task/*/schedstat (ns on a CPU); wake-ups the sum of their voluntary and involuntary
 //     context switches (/proc/PID/task/*/status).
 //
-//   bench_process [--quick] [--program PATH] [--reference PATH]
+//   bench_process [--quick] [--only start|memory|cpu] [--program PATH] [--reference PATH]
 //
 // Needs an X display (bench/run-all provides a virtual one) and xdotool to start a game.
 
@@ -301,6 +301,7 @@ int main(int argc, char **argv)
     const fs::path here = fs::canonical("/proc/self/exe").parent_path();
     std::string program = (here / "partivakt").string(), reference = (here / "ref_bare").string();
     bool quick = false;
+    std::string only;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--quick") == 0)
             quick = true;
@@ -308,6 +309,8 @@ int main(int argc, char **argv)
             program = argv[++i];
         else if (std::strcmp(argv[i], "--reference") == 0 && i + 1 < argc)
             reference = argv[++i];
+        else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc)
+            only = argv[++i];
     }
     if (!std::getenv("DISPLAY")) {
         std::printf("needs an X display: skipped\n");
@@ -325,11 +328,14 @@ int main(int argc, char **argv)
     std::printf("program %s\nreference %s\n", program.c_str(), reference.c_str());
     const std::vector<std::string> clockArgs{program}, bareArgs{reference}, timerArgs{reference, "--timers"};
 
+    const auto wanted = [&only](const char *figure) { return only.empty() || only == figure; };
+
     // Start: one warm-up of each for the disk cache, then pairs.
-    for (const auto *args : {&bareArgs, &clockArgs})
-        end(bench.start(*args).pid);
     Series start;
-    for (int i = 0; i < (quick ? 6 : 20); ++i) {
+    for (const auto *args : {&bareArgs, &clockArgs})
+        if (wanted("start"))
+            end(bench.start(*args).pid);
+    for (int i = 0; wanted("start") && i < (quick ? 6 : 20); ++i) {
         const Run a = bench.start(clockArgs);
         end(a.pid);
         const Run b = bench.start(bareArgs);
@@ -337,7 +343,8 @@ int main(int argc, char **argv)
         if (a.startMs > 0 && b.startMs > 0)
             start.add(a.startMs, b.startMs);
     }
-    printRatio("start to mapped window", "ms", start, 1.25, "bare");
+    if (wanted("start"))
+        printRatio("start to mapped window", "ms", start, 1.25, "bare");
 
     const int idleMs = quick ? 1500 : 3000;
     // Clock and bare program in turn, each left idle before its memory is read; with the browser,
@@ -359,14 +366,16 @@ int main(int argc, char **argv)
         }
         return rss;
     };
-    std::printf("(idle %d ms)\n", idleMs);
-    printRatio("resident memory idle", "MiB", idleMemory(quick ? 2 : 5, false), 1.3, "bare");
-    printRatio("resident memory idle after the browser was opened and closed", "MiB", idleMemory(quick ? 1 : 3, true),
-               1.3, "bare");
+    if (wanted("memory")) {
+        std::printf("(idle %d ms)\n", idleMs);
+        printRatio("resident memory idle", "MiB", idleMemory(quick ? 2 : 5, false), 1.3, "bare");
+        printRatio("resident memory idle after the browser was opened and closed", "MiB",
+                   idleMemory(quick ? 1 : 3, true), 1.3, "bare");
+    }
 
     const int spanMs = quick ? 15000 : 60000;
     Series cpu, wakeups;
-    for (int i = 0; i < (quick ? 1 : 3); ++i) {
+    for (int i = 0; wanted("cpu") && i < (quick ? 1 : 3); ++i) {
         const Run a = bench.start(clockArgs);
         const bool running = a.window && bench.startGame(a);
         sleepMs(1000);
@@ -388,9 +397,11 @@ int main(int argc, char **argv)
         cpu.add((a1.cpuNs - a0.cpuNs) / 1e7 / s, (b1.cpuNs - b0.cpuNs) / 1e7 / s);
         wakeups.add((a1.switches - a0.switches) / s, (b1.switches - b0.switches) / s);
     }
-    std::printf("(over %d s with a clock running)\n", spanMs / 1000);
-    printRatio("CPU, % of a core", "%", cpu, 1.5, "bare+timers");
-    printRatio("wake-ups (context switches) per second", "/s", wakeups, 1.5, "bare+timers");
+    if (wanted("cpu")) {
+        std::printf("(over %d s with a clock running)\n", spanMs / 1000);
+        printRatio("CPU, % of a core", "%", cpu, 1.5, "bare+timers");
+        printRatio("wake-ups (context switches) per second", "/s", wakeups, 1.5, "bare+timers");
+    }
     fs::remove_all(work);
     return 0;
 }
