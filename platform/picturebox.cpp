@@ -2,6 +2,9 @@
 
 #include <QPainter>
 
+#include <algorithm>
+#include <cstring>
+
 namespace platform {
 
 PictureBox::PictureBox(QWidget *parent) : QWidget(parent)
@@ -44,6 +47,7 @@ void PictureBox::ensureCanvas()
         p.drawImage(QPoint(0, 0), m_canvas);
     }
     m_canvas = fresh;
+    m_shown = QImage();
 }
 
 void PictureBox::prepare(QPainter &painter, bool smooth) const
@@ -70,7 +74,8 @@ void PictureBox::circle(double cx, double cy, double radius, const QColor &outli
     p.setPen(QPen(outline, m_drawWidth));
     p.setBrush(m_fillStyle == FillStyle::Solid ? QBrush(m_fillColor) : QBrush(Qt::NoBrush));
     p.drawEllipse(QPointF(cx, cy), radius, radius);
-    changed();
+    const double reach = radius + m_drawWidth;
+    changed(p.transform().mapRect(QRectF(cx - reach, cy - reach, 2 * reach, 2 * reach)));
 }
 
 void PictureBox::line(float x1, float y1, float x2, float y2)
@@ -80,12 +85,18 @@ void PictureBox::line(float x1, float y1, float x2, float y2)
     prepare(p, true);
     p.setPen(QPen(foreColor(), m_drawWidth, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(x1, y1), QPointF(x2, y2));
-    changed();
+    const double reach = m_drawWidth + 1.0; // round caps and smoothed edges
+    changed(p.transform().mapRect(
+        QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized().adjusted(-reach, -reach, reach, reach)));
 }
 
-void PictureBox::changed()
+void PictureBox::changed(const QRectF &touched)
 {
     ++m_drawCount;
+    // In canvas pixels; the painter's transform is in logical units.
+    const qreal dpr = m_canvas.devicePixelRatio();
+    const QRectF device(touched.topLeft() * dpr, touched.size() * dpr);
+    m_dirty |= device.toAlignedRect().adjusted(-1, -1, 1, 1) & m_canvas.rect();
     Q_EMIT drawnOn();
     if (m_flushPending)
         return;
@@ -93,15 +104,48 @@ void PictureBox::changed()
     QMetaObject::invokeMethod(this, &PictureBox::flush, Qt::QueuedConnection);
 }
 
+// The smallest rectangle of canvas pixels within area that differ from what the screen shows.
+QRect PictureBox::changedSinceShown(const QRect &area) const
+{
+    if (m_shown.size() != m_canvas.size() || m_shown.format() != m_canvas.format())
+        return m_canvas.rect();
+    QRect found;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const auto *now = reinterpret_cast<const quint32 *>(m_canvas.constScanLine(y));
+        const auto *was = reinterpret_cast<const quint32 *>(m_shown.constScanLine(y));
+        if (std::memcmp(now + area.left(), was + area.left(), size_t(area.width()) * 4) == 0)
+            continue;
+        int first = area.left();
+        while (now[first] == was[first])
+            ++first;
+        int last = area.right();
+        while (now[last] == was[last])
+            --last;
+        found |= QRect(first, y, last - first + 1, 1);
+    }
+    return found;
+}
+
 void PictureBox::flush()
 {
     m_flushPending = false;
-    // A face redrawn ten times a second mostly comes out as it was: only a real change is worth
-    // a repaint.
-    if (m_canvas == m_shown)
+    const QRect area = m_dirty;
+    m_dirty = QRect();
+    // A face redrawn mostly comes out as it was, but for the hand: only the pixels that really
+    // changed are worth a repaint.
+    const QRect changedPixels = changedSinceShown(area);
+    if (changedPixels.isEmpty())
         return;
-    m_shown = m_canvas;
-    update();
+    if (m_shown.size() != m_canvas.size() || m_shown.format() != m_canvas.format()) {
+        m_shown = m_canvas.copy();
+    } else {
+        const qsizetype bytes = qsizetype(changedPixels.width()) * 4;
+        for (int y = changedPixels.top(); y <= changedPixels.bottom(); ++y)
+            std::memcpy(m_shown.scanLine(y) + changedPixels.left() * 4,
+                        m_canvas.constScanLine(y) + changedPixels.left() * 4, size_t(bytes));
+    }
+    const qreal dpr = m_canvas.devicePixelRatio() / m_zoom; // canvas pixels per logical pixel
+    update(QRectF(QPointF(changedPixels.topLeft()) / dpr, QSizeF(changedPixels.size()) / dpr).toAlignedRect());
 }
 
 QColor PictureBox::pixelAt(int x, int y) const

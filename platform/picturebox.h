@@ -60,11 +60,15 @@ protected:
 private:
     void ensureCanvas();
     void prepare(class QPainter &painter, bool smooth) const;
-    void changed();
+    void changed(const QRectF &touched);
     void flush();
+    QRect changedSinceShown(const QRect &area) const;
 
     QImage m_canvas;
-    QImage m_shown; // the canvas as last handed to the screen
+    // The canvas as last handed to the screen: a copy of its own, never shared with the canvas, so
+    // that drawing never has to copy the whole canvas first.
+    QImage m_shown;
+    QRect m_dirty; // canvas pixels drawn on since the last flush
     bool m_flushPending = false;
     quint64 m_drawCount = 0;
     FillStyle m_fillStyle = FillStyle::Transparent;

@@ -7,12 +7,15 @@
 #include "tests/support/replaced.h"
 
 #include <QAccessible>
+#include <QPaintEvent>
+
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
+#include <cmath>
 
 class tst_controls : public QObject {
     Q_OBJECT
@@ -348,6 +351,50 @@ private Q_SLOTS:
         QCOMPARE(paints, 0);
         draw(80);
         QTRY_COMPARE(paints, 1);
+    }
+
+    // A moved hand repaints the pixels around it, not the whole face: what lies on the face away
+    // from the hands (the flag strip at its top) is left alone.
+    void pictureBoxRepaintsOnlyWhatChanged()
+    {
+        QWidget window;
+        auto *box = new platform::PictureBox(&window);
+        box->setGeometry(0, 0, 200, 200);
+        auto *strip = new QWidget(box);
+        strip->setGeometry(5, 2, 190, 14);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const auto draw = [box](double seconds) {
+            box->setFillStyle(platform::PictureBox::FillStyle::Solid);
+            box->setFillColor(QColor(0, 128, 0));
+            box->circle(100, 100, 80, QColor(255, 0, 0));
+            box->setFillStyle(platform::PictureBox::FillStyle::Transparent);
+            box->line(100, 100, float(100 + 80 * std::sin(seconds * M_PI / 30)),
+                      float(100 - 80 * std::cos(seconds * M_PI / 30)));
+        };
+        draw(10);
+        QTest::qWait(50);
+        struct Regions : QObject {
+            QRegion box, strip;
+            QObject *boxObject = nullptr;
+            bool eventFilter(QObject *o, QEvent *e) override
+            {
+                if (e->type() == QEvent::Paint)
+                    (o == boxObject ? box : strip) += static_cast<QPaintEvent *>(e)->region();
+                return false;
+            }
+        } painted;
+        painted.boxObject = box;
+        box->installEventFilter(&painted);
+        strip->installEventFilter(&painted);
+        draw(11); // the hand moves from 2 to a little past 2 o'clock
+        QTRY_VERIFY(!painted.box.isEmpty());
+        QTest::qWait(50);
+        QVERIFY(painted.strip.isEmpty());
+        const QRect where = painted.box.boundingRect();
+        QVERIFY2(where.contains(QPoint(100, 100)) && where.contains(QPoint(172, 63)),
+                 qPrintable(QDebug::toString(where)));
+        QVERIFY2(where.width() < 100 && where.height() < 60, qPrintable(QDebug::toString(where)));
     }
 
     void showOnceCreatesOneWindow()
