@@ -69,9 +69,15 @@ void BackupWriter::run()
         m_busy = true;
         lock.unlock();
         const std::optional<gamefiles::FileError> error = gamefiles::writeGameFile(m_file, values);
-        // Delivered on the owner's thread; dropped if the owner is gone by then.
-        QMetaObject::invokeMethod(
-            this, [this, error] { Q_EMIT written(error); }, Qt::QueuedConnection);
+        // A second good write in a row tells the owner nothing new, and waking its thread every
+        // second costs more than the write: only a change of outcome is delivered, on the owner's
+        // thread, and dropped if the owner is gone by then.
+        const QString outcome = error ? error->message() : QString();
+        if (!m_reported || outcome != *m_reported) {
+            m_reported = outcome;
+            QMetaObject::invokeMethod(
+                this, [this, error] { Q_EMIT written(error); }, Qt::QueuedConnection);
+        }
         lock.lock();
         m_busy = false;
         if (!m_pending)

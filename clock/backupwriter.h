@@ -34,6 +34,8 @@ public:
     static void setDefaultMode(Mode mode);
 
 Q_SIGNALS:
+    // The outcome of a write: in the background mode for the first write and then only when it
+    // differs from the last one delivered (a failure, a different failure, success again).
     void written(const std::optional<gamefiles::FileError> &error);
 
 private:
@@ -45,6 +47,7 @@ private:
     std::condition_variable m_wake;
     std::condition_variable m_idle;
     std::optional<gamefiles::GameValues> m_pending;
+    std::optional<QString> m_reported; // the worker's last delivered outcome, empty for success
     bool m_busy = false;
     bool m_stop = false;
     std::thread m_worker;

@@ -2,6 +2,7 @@
 #include "tests/support/clockfixture.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QThread>
 
@@ -75,6 +76,48 @@ private Q_SLOTS:
             writer.write(valuesAt(2));
         }
         QCOMPARE(readRaw(file()), bytesOf(valuesAt(2)));
+    }
+
+    // The owner hears of the first write and then of changes only: a failure, and the first good
+    // write after it. A good write every second would otherwise wake the clock's thread each time.
+    void reportsChangesOfOutcome_data()
+    {
+        QTest::addColumn<QString>("writes");   // g: the file can be written, b: a directory blocks it
+        QTest::addColumn<QString>("reported"); // the outcomes the owner hears, in order
+        QTest::newRow("all good") << "gggg"
+                                  << "g";
+        QTest::newRow("fails, recovers") << "ggbbgg"
+                                         << "gbg";
+        QTest::newRow("fails from the start") << "bbg"
+                                              << "bg";
+        QTest::newRow("flickers") << "gbgbg"
+                                  << "gbgbg";
+    }
+    void reportsChangesOfOutcome()
+    {
+        QFETCH(QString, writes);
+        QFETCH(QString, reported);
+        BackupWriter writer(file(), BackupWriter::Mode::Background);
+        QString heard;
+        connect(&writer, &BackupWriter::written, this,
+                [&heard](const std::optional<gamefiles::FileError> &e) { heard += e ? u'b' : u'g'; });
+        int second = 0;
+        for (QChar w : writes) {
+            const bool blocked = QFileInfo(file()).isDir();
+            if (w == u'b' && !blocked) {
+                QFile::remove(file());
+                QVERIFY(QDir().mkpath(file()));
+            } else if (w == u'g' && blocked) {
+                QVERIFY(QDir().rmdir(file()));
+            }
+            writer.write(valuesAt(++second));
+            QVERIFY(writer.waitForIdle(10'000));
+            QCoreApplication::processEvents(); // the report arrives queued
+        }
+        QTRY_COMPARE(heard, reported);
+        QTest::qWait(20);
+        QCOMPARE(heard, reported);
+        QDir().rmdir(file());
     }
 
     void immediateModeWritesBeforeReturning()
