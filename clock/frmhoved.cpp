@@ -359,8 +359,7 @@ void frmhoved::refreshFace(bool playerA, bool setFillColour)
         box.setFillColor(display::kDiscColour);
     // Nine refreshes in ten find the read-outs as they were: a canvas that still holds the drawing
     // of the same values would come out the same again.
-    const FaceDrawn wanted{strictNumber(minutes->text()), strictNumber(seconds->text()), box.fillColor(),
-                           box.foreColor(), box.drawCount()};
+    const FaceDrawn wanted{minutes->text(), seconds->text(), box.fillColor(), box.foreColor(), box.drawCount()};
     FaceDrawn &last = m_faceDrawn[playerA ? 0 : 1];
     if (wanted == last) {
         // The properties a drawing leaves behind.
@@ -368,7 +367,7 @@ void frmhoved::refreshFace(bool playerA, bool setFillColour)
         box.setDrawWidth(1);
         return;
     }
-    display::faceRefresh(box, wanted.minutes, wanted.seconds, hand, false);
+    display::faceRefresh(box, strictNumber(wanted.minutes), strictNumber(wanted.seconds), hand, false);
     last = wanted;
     last.drawCount = box.drawCount();
 }
@@ -609,6 +608,12 @@ void frmhoved::followClocks()
     Shape1_0->setRunning(tida->isActive());
     Shape1_1->setRunning(tidb->isActive());
     m_keys->setArmed(tida->isActive() || tidb->isActive());
+    // A clock that starts counting takes the refresh along: every tenth refresh then falls due with
+    // its second, and one wake-up serves both, read-out and face drawn together.
+    if (tida->isActive() || tidb->isActive()) {
+        Timer2->setEnabled(false);
+        Timer2->setEnabled(true);
+    }
 }
 
 void frmhoved::playerKey(bool playerA)

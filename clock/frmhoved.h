@@ -174,7 +174,8 @@ private:
     std::map<Lasting, QString> m_lastingStates;
     // What each face (A, B) was last drawn from, and its canvas's count right after.
     struct FaceDrawn {
-        std::optional<double> minutes, seconds;
+        // The read-outs' texts: comparing them costs far less than reading them as numbers.
+        QString minutes, seconds;
         QColor fill, fore;
         quint64 drawCount = 0;
         bool operator==(const FaceDrawn &) const = default;
