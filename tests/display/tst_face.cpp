@@ -265,6 +265,35 @@ private Q_SLOTS:
         QVERIFY2(difference.isEmpty(), qPrintable(QStringLiteral("after moving on: ") + difference));
     }
 
+    // A face redrawn each second only touches up what moved; after a run of seconds at any zoom it
+    // must hold exactly the picture a face drawn once from scratch holds.
+    void runningFaceMatchesAFreshOne_data()
+    {
+        QTest::addColumn<double>("zoom");
+        QTest::addColumn<int>("from");
+        for (double zoom : {1.0, 1.5, 2.86})
+            for (int from : {0, 55, 3599})
+                QTest::addRow("zoom %g from %d s", zoom, from) << zoom << from;
+    }
+    void runningFaceMatchesAFreshOne()
+    {
+        QFETCH(double, zoom);
+        QFETCH(int, from);
+        const auto drawAt = [zoom](PictureBox &box, int second) {
+            box.resize((QSizeF(faceSize()) * zoom).toSize());
+            box.setZoom(zoom);
+            refresh(box, second / 60, second % 60);
+        };
+        PictureBox running;
+        for (int second = from; second <= from + 70; ++second) {
+            drawAt(running, second);
+            PictureBox fresh;
+            drawAt(fresh, second);
+            const QString difference = firstDifference(running.canvas(), fresh.canvas());
+            QVERIFY2(difference.isEmpty(), qPrintable(QStringLiteral("second %1: ").arg(second) + difference));
+        }
+    }
+
     void valueThatIsNoNumberDrawsNothing_data()
     {
         QTest::addColumn<std::optional<double>>("value");
