@@ -7,16 +7,16 @@
 //     a window whose _NET_WM_PID is the started process), and to its first frame, the first DAMAGE
 //     event on that window. Each new top-level window gets its damage object when it is created,
 //     before it can be mapped, let alone drawn. A Qt window has no background, so the server paints
-//     nothing into it at the map: its first damage is the program's own first flush
-//     (--check-frame shows both);
+//     nothing into it at the map: its first damage is the program's own first flush (the check
+//     "frame", run first, shows both);
 //   - resident memory (VmRSS) after 3 s idle, and after the browser was opened and closed;
 //   - CPU time and wake-ups per second over 60 s with a clock running, against ref_bare with its
 //     100 ms and 1 s precise timers. CPU time is the sum over the process's threads of
 //     /proc/PID/task/*/schedstat (ns on a CPU); wake-ups the sum of their voluntary and involuntary
 //     context switches (/proc/PID/task/*/status).
 //
-//   bench_process [--quick] [--only start|memory|cpu] [--program PATH] [--reference PATH]
-//                 [--text-reference PATH] [--check-frame]
+//   bench_process [--quick] [--only frame|start|memory|cpu] [--program PATH] [--reference PATH]
+//                 [--text-reference PATH]
 //
 // Needs an X display with the DAMAGE extension (bench/run-all provides a virtual one) and xdotool to
 // start a game.
@@ -70,6 +70,7 @@ struct Start {
     double frameMs = -1;     // since fork: the first damage to that window
     bool damageLate = false; // the damage object was made only once the window was mapped
     bool frameWhileHeld = false;
+    bool wholeFrame = false;                 // the first damage covered the whole window
     xcb_rectangle_t frameArea{}, geometry{}; // of the first damage, and of the window then
 };
 
@@ -150,6 +151,8 @@ public:
                         s.frameWhileHeld = resumeAt.has_value();
                         s.frameArea = d->area;
                         s.geometry = d->geometry;
+                        s.wholeFrame = d->area.x <= 0 && d->area.y <= 0 && d->area.width >= d->geometry.width &&
+                                       d->area.height >= d->geometry.height;
                     }
                 }
                 std::free(e);
@@ -514,13 +517,11 @@ int main(int argc, char **argv)
     const fs::path here = fs::canonical("/proc/self/exe").parent_path();
     std::string program = (here / "partivakt").string(), reference = (here / "ref_bare").string(),
                 textReference = (here / "ref_text").string();
-    bool quick = false, check = false;
+    bool quick = false;
     std::string only;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--quick") == 0)
             quick = true;
-        else if (std::strcmp(argv[i], "--check-frame") == 0)
-            check = true;
         else if (std::strcmp(argv[i], "--program") == 0 && i + 1 < argc)
             program = argv[++i];
         else if (std::strcmp(argv[i], "--reference") == 0 && i + 1 < argc)
@@ -546,13 +547,10 @@ int main(int argc, char **argv)
                 textReference.c_str());
     const std::vector<std::string> clockArgs{program}, bareArgs{reference}, timerArgs{reference, "--timers"},
         textArgs{textReference};
-    if (check) {
-        checkFrame(bench, {{"partivakt", clockArgs}, {"bare", bareArgs}, {"text", textArgs}});
-        fs::remove_all(work);
-        return 0;
-    }
-
     const auto wanted = [&only](const char *figure) { return only.empty() || only == figure; };
+
+    if (wanted("frame"))
+        checkFrame(bench, {{"partivakt", clockArgs}, {"bare", bareArgs}, {"text", textArgs}});
 
     // Start: one warm-up of each for the disk cache, then rounds of the three in turn. A start counts
     // only when all three showed a first frame that the damage object was there to see.
@@ -560,7 +558,7 @@ int main(int argc, char **argv)
         for (const auto *args : {&bareArgs, &textArgs, &clockArgs})
             end(bench.start(*args).pid);
         Series mapped, frame;
-        int noWindow = 0, noFrame = 0, late = 0;
+        int noWindow = 0, noFrame = 0, late = 0, whole = 0;
         for (int i = 0; i < (quick ? 6 : 20); ++i) {
             Start shown[3];
             int k = 0;
@@ -579,6 +577,8 @@ int main(int argc, char **argv)
             else {
                 mapped.add(shown[0].mappedMs, shown[1].mappedMs, shown[2].mappedMs);
                 frame.add(shown[0].frameMs, shown[1].frameMs, shown[2].frameMs);
+                whole +=
+                    int(std::count_if(std::begin(shown), std::end(shown), [](const Start &s) { return s.wholeFrame; }));
             }
         }
         if (noWindow + late + noFrame)
@@ -587,6 +587,7 @@ int main(int argc, char **argv)
                         noWindow, late, noFrame);
         printRatio("start to mapped window", "ms", mapped, 0, "bare");
         printRatio("start to first frame", "ms", frame, 1.25, "bare");
+        std::printf("    (%d of %zu first frames covered the whole window)\n", whole, 3 * frame.a.size());
     }
 
     const int idleMs = quick ? 1500 : 3000;
