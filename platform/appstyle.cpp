@@ -50,7 +50,7 @@ public:
         const QColor colour = QGuiApplication::palette().color(group, QPalette::ButtonText);
         // Drawn pointing right in a box 8 by 5, turned to the direction asked for.
         QPainterPath chevrons;
-        for (qreal x : {1.0, 4.0}) {
+        for (qreal x : {1.5, 4.5}) {
             chevrons.moveTo(x, 0.6);
             chevrons.lineTo(x + 2.0, 2.5);
             chevrons.lineTo(x, 4.4);
