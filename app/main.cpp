@@ -1,5 +1,6 @@
 #include "app/wiring.h"
 #include "clock/frmhoved.h"
+#include "platform/appstyle.h"
 #include "platform/signals.h"
 #include "platform/singleinstance.h"
 
@@ -17,6 +18,8 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Partivakt"));
     QApplication::setApplicationVersion(QStringLiteral(PARTIVAKT_VERSION));
     QApplication::setDesktopFileName(QStringLiteral(PARTIVAKT_APP_ID));
+    // Before the first window: the menu bar's constructor asks the style for its arrows.
+    platform::installApplicationStyle();
 
     gameclock::frmhoved frmhoved;
     app::connectWindows(frmhoved);

@@ -157,6 +157,7 @@ QSize FitFrame::captionArea() const
     // The style indents the caption from the frame's left edge; the same room is kept on the right.
     QStyleOptionGroupBox option;
     initStyleOption(&option);
+    option.fontMetrics = QFontMetrics(captionFont());
     option.text = QStringLiteral("x");
     const QRect label = style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, this);
     const int indent = qMax(0, label.left());
@@ -165,7 +166,11 @@ QSize FitFrame::captionArea() const
 
 const FittedText &FitFrame::fittedText()
 {
-    return m_fitter.fit(this, title(), captionArea(), int(Qt::AlignLeft | Qt::AlignTop));
+    // An empty caption needs no room: measuring it would load the caption's font for nothing (a
+    // flag strip's bold face stays unloaded until a flag falls).
+    const QString caption = title();
+    return m_fitter.fit(this, captionFont(), caption, caption.isEmpty() ? QSize() : captionArea(),
+                        int(Qt::AlignLeft | Qt::AlignTop));
 }
 
 bool FitFrame::event(QEvent *event)
@@ -180,7 +185,8 @@ bool FitFrame::event(QEvent *event)
 void FitFrame::paintEvent(QPaintEvent *event)
 {
     const FittedText &fit = fittedText();
-    if (fit.whole && fit.font == font()) {
+    // The group box draws a frame without caption, or a whole caption in its own font, itself.
+    if (fit.shown.isEmpty() || (fit.whole && fit.font == font())) {
         QGroupBox::paintEvent(event);
         return;
     }
@@ -202,7 +208,12 @@ void AnnouncedLabel::setAnnouncePrefix(const QString &prefix)
 
 const FittedText &TextFitter::fit(QWidget *control, const QString &text, const QSize &area, int flags)
 {
-    const QFont font = control->font();
+    return fit(control, control->font(), text, area, flags);
+}
+
+const FittedText &TextFitter::fit(QWidget *control, const QFont &font, const QString &text, const QSize &area,
+                                  int flags)
+{
     if (m_valid && m_text == text && m_area == area && m_flags == flags && m_font == font)
         return m_fit;
     m_text = text;

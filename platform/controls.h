@@ -34,6 +34,8 @@ FittedText fitText(const QFont &font, const QString &text, const QSize &area, in
 class TextFitter {
 public:
     const FittedText &fit(QWidget *control, const QString &text, const QSize &area, int flags);
+    // The same in a font of the caller's rather than the control's own.
+    const FittedText &fit(QWidget *control, const QFont &font, const QString &text, const QSize &area, int flags);
     // The font database changed under an equal font: measure again.
     void forget() { m_valid = false; }
 
@@ -76,6 +78,8 @@ public:
 protected:
     bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    // The font the caption is fitted from: the frame's own unless a kind of frame draws it otherwise.
+    virtual QFont captionFont() const { return font(); }
 
 private:
     QSize captionArea() const;

@@ -41,12 +41,16 @@ void PlayerFrame::paintEvent(QPaintEvent *event)
     p.drawRoundedRect(QRectF(rect()).adjusted(inset, inset, -inset, -inset), radius, radius);
 }
 
-FlagStrip::FlagStrip(QWidget *parent) : FitFrame(QString(), parent)
+FlagStrip::FlagStrip(QWidget *parent) : FitFrame(QString(), parent) {}
+
+QFont FlagStrip::captionFont() const
 {
-    // Only the weight is set: face and size still come from the window, at any zoom.
-    QFont bold;
+    // Only the caption of a fall is bold; face and size still come from the window, at any zoom. The
+    // strip itself keeps the window's font: a standing flag's frame would otherwise load the bold
+    // face at start-up only to measure an empty title.
+    QFont bold = font();
     bold.setBold(true);
-    setFont(bold);
+    return bold;
 }
 
 void FlagStrip::showFall(const QString &caption)

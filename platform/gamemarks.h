@@ -41,6 +41,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    QFont captionFont() const override;
 };
 
 } // namespace platform

@@ -2,6 +2,7 @@
 
 #include "twips.h"
 
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -11,9 +12,24 @@ namespace platform {
 
 QFont layoutFont()
 {
+    // The windows were laid out for a condensed sans: the first of these faces installed here is the
+    // one used. It is named alone, not as the list: for a list Qt works out the fallback fonts (a
+    // fontconfig sort of every font on the system) as soon as the font is first drawn, for a single
+    // face only once a character is missing from it.
+    static const QStringList faces = {QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans Narrow"),
+                                      QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                                      QStringLiteral("DejaVu Sans")};
+    static const QString installed = [] {
+        for (const QString &face : faces)
+            if (QFontDatabase::hasFamily(face))
+                return face;
+        return QString();
+    }();
     QFont font;
-    font.setFamilies({QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans Narrow"),
-                      QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
+    if (installed.isEmpty())
+        font.setFamilies(faces);
+    else
+        font.setFamily(installed);
     font.setPixelSize(11);
     return font;
 }

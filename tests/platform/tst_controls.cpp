@@ -7,11 +7,11 @@
 #include "tests/support/replaced.h"
 
 #include <QAccessible>
-#include <QPaintEvent>
-
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPaintEvent>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
@@ -37,6 +37,18 @@ private Q_SLOTS:
         QFETCH(int, twips);
         QFETCH(int, pixels);
         QCOMPARE(platform::twips(twips), pixels);
+    }
+
+    // The windows' face is named alone (for a list Qt sorts every font on the system for fallbacks
+    // as soon as the font is drawn), installed, and the condensed face wherever that is there.
+    void layoutFontIsOneInstalledFace()
+    {
+        const QFont font = platform::layoutFont();
+        QCOMPARE(font.pixelSize(), 11);
+        QCOMPARE(font.families().size(), 1);
+        QCOMPARE(QFontInfo(font).family(), font.families().first());
+        if (QFontDatabase::hasFamily(QStringLiteral("DejaVu Sans Condensed")))
+            QCOMPARE(font.families().first(), QStringLiteral("DejaVu Sans Condensed"));
     }
 
     void announcedLabelJoinsRoleAndCaption()
