@@ -660,34 +660,32 @@ int main(int argc, char **argv)
     }
 
     const int spanMs = quick ? 15000 : 60000;
+    // Per second over the span, after a second to settle; nullopt when the program showed no window
+    // or the clock's game did not start.
+    struct Rate {
+        double cpuPercent, switches;
+    };
+    const auto rate = [&](const std::vector<std::string> &args, bool game) -> std::optional<Rate> {
+        const Run r = bench.start(args);
+        const bool ready = r.shown.window && (!game || bench.startGame(r));
+        sleepMs(1000);
+        const Usage u0 = usage(r.pid);
+        sleepMs(spanMs);
+        const Usage u1 = usage(r.pid);
+        end(r.pid);
+        const double s = spanMs / 1000.0;
+        return ready ? std::optional(Rate{(u1.cpuNs - u0.cpuNs) / 1e7 / s, (u1.switches - u0.switches) / s})
+                     : std::nullopt;
+    };
     Series cpu, wakeups;
     for (int i = 0; wanted("cpu") && i < (quick ? 1 : 3); ++i) {
-        const Run a = bench.start(clockArgs);
-        const bool running = a.shown.window && bench.startGame(a);
-        sleepMs(1000);
-        const Usage a0 = usage(a.pid);
-        sleepMs(spanMs);
-        const Usage a1 = usage(a.pid);
-        end(a.pid);
-        const Run b = bench.start(timerArgs);
-        sleepMs(1000);
-        const Usage b0 = usage(b.pid);
-        sleepMs(spanMs);
-        const Usage b1 = usage(b.pid);
-        end(b.pid);
-        const Run c = bench.start(backupArgs);
-        sleepMs(1000);
-        const Usage c0 = usage(c.pid);
-        sleepMs(spanMs);
-        const Usage c1 = usage(c.pid);
-        end(c.pid);
-        if (!running || !b.shown.window || !c.shown.window) {
+        const std::optional<Rate> a = rate(clockArgs, true), b = rate(timerArgs, false), c = rate(backupArgs, false);
+        if (!a || !b || !c) {
             std::printf("round %d: the game did not start\n", i);
             continue;
         }
-        const double s = spanMs / 1000.0;
-        cpu.add((a1.cpuNs - a0.cpuNs) / 1e7 / s, (b1.cpuNs - b0.cpuNs) / 1e7 / s, (c1.cpuNs - c0.cpuNs) / 1e7 / s);
-        wakeups.add((a1.switches - a0.switches) / s, (b1.switches - b0.switches) / s, (c1.switches - c0.switches) / s);
+        cpu.add(a->cpuPercent, b->cpuPercent, c->cpuPercent);
+        wakeups.add(a->switches, b->switches, c->switches);
     }
     if (wanted("cpu")) {
         // The floor here is the bare program that also replaces its backup durably every second,
