@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 
@@ -313,14 +314,19 @@ std::atomic<bool> g_unnamedFiles{true};
 std::optional<int> replaceFile(const QString &path, const QByteArray &bytes, bool unnamedFirst = g_unnamedFiles)
 {
     QByteArray target = QFile::encodeName(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
-    // A link stays a link: the file it leads to is replaced.
-    const QFileInfo info(QFile::decodeName(target));
-    if (info.isSymLink() && !info.canonicalFilePath().isEmpty())
-        target = QFile::encodeName(info.canonicalFilePath());
+    // One look at the name serves the common case, every second for the backup. A link stays a
+    // link: the file it leads to is replaced (a dangling one is replaced itself).
+    struct stat old {};
+    bool exists = ::lstat(target.constData(), &old) == 0;
+    if (exists && S_ISLNK(old.st_mode)) {
+        if (char *real = ::realpath(target.constData(), nullptr)) {
+            target = real;
+            std::free(real);
+        }
+        exists = ::stat(target.constData(), &old) == 0;
+    }
     const QByteArray dir = target.left(std::max<qsizetype>(target.lastIndexOf('/'), 1));
 
-    struct stat old {};
-    const bool exists = ::stat(target.constData(), &old) == 0;
     if (exists && S_ISDIR(old.st_mode))
         return EISDIR;
     if (!exists && errno != ENOENT)
