@@ -33,9 +33,15 @@ int drawFlags(const FittedText &fit, int flags)
     return fit.whole ? flags : flags & ~int(Qt::TextWordWrap);
 }
 
-bool refitOn(QEvent::Type type)
+// What every fitted control does with its events: a new font or style makes the fit stale, and a
+// tooltip about to show needs the fit (it holds the whole caption when the caption is shortened).
+template <class Control> void followFit(Control *control, TextFitter &fitter, QEvent *event)
 {
-    return type == QEvent::ApplicationFontChange || type == QEvent::FontChange || type == QEvent::StyleChange;
+    const QEvent::Type type = event->type();
+    if (type == QEvent::ApplicationFontChange || type == QEvent::FontChange || type == QEvent::StyleChange)
+        fitter.forget();
+    else if (type == QEvent::ToolTip)
+        control->fittedText();
 }
 
 } // namespace
@@ -54,10 +60,7 @@ const FittedText &CommandButton::fittedText()
 
 bool CommandButton::event(QEvent *event)
 {
-    if (refitOn(event->type()))
-        m_fitter.forget();
-    else if (event->type() == QEvent::ToolTip)
-        fittedText();
+    followFit(this, m_fitter, event);
     return QPushButton::event(event);
 }
 
@@ -117,18 +120,19 @@ QRect FitLabel::textArea() const
     return area;
 }
 
+int FitLabel::textFlags() const
+{
+    return int(alignment()) | (wordWrap() ? int(Qt::TextWordWrap) : 0);
+}
+
 const FittedText &FitLabel::fittedText()
 {
-    const int flags = int(alignment()) | (wordWrap() ? int(Qt::TextWordWrap) : 0);
-    return m_fitter.fit(this, text(), textArea().size(), flags);
+    return m_fitter.fit(this, text(), textArea().size(), textFlags());
 }
 
 bool FitLabel::event(QEvent *event)
 {
-    if (refitOn(event->type()))
-        m_fitter.forget();
-    else if (event->type() == QEvent::ToolTip)
-        fittedText();
+    followFit(this, m_fitter, event);
     return QLabel::event(event);
 }
 
@@ -145,9 +149,9 @@ void FitLabel::paintEvent(QPaintEvent *event)
     }
     QPainter p(this);
     drawFrame(&p);
-    const int flags = int(alignment()) | (wordWrap() ? int(Qt::TextWordWrap) : 0);
     p.setFont(fit.font);
-    style()->drawItemText(&p, textArea(), drawFlags(fit, flags), palette(), isEnabled(), fit.shown, foregroundRole());
+    style()->drawItemText(&p, textArea(), drawFlags(fit, textFlags()), palette(), isEnabled(), fit.shown,
+                          foregroundRole());
 }
 
 FitFrame::FitFrame(const QString &caption, QWidget *parent) : QGroupBox(caption, parent) {}
@@ -175,10 +179,7 @@ const FittedText &FitFrame::fittedText()
 
 bool FitFrame::event(QEvent *event)
 {
-    if (refitOn(event->type()))
-        m_fitter.forget();
-    else if (event->type() == QEvent::ToolTip)
-        fittedText();
+    followFit(this, m_fitter, event);
     return QGroupBox::event(event);
 }
 

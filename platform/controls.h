@@ -64,6 +64,7 @@ protected:
 
 private:
     QRect textArea() const;
+    int textFlags() const;
     TextFitter m_fitter;
 };
 
