@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include <cstring>
+#include <algorithm>
 
 namespace platform {
 
@@ -46,7 +46,9 @@ void PictureBox::ensureCanvas()
         p.drawImage(QPoint(0, 0), m_canvas);
     }
     m_canvas = fresh;
-    m_shown = QImage();
+    m_shownTiles.clear();
+    m_cover.reset();
+    m_sinceCover = QRect();
 }
 
 void PictureBox::prepare(QPainter &painter, bool smooth) const
@@ -74,7 +76,19 @@ void PictureBox::circle(double cx, double cy, double radius, const QColor &outli
     p.setBrush(m_fillStyle == FillStyle::Solid ? QBrush(m_fillColor) : QBrush(Qt::NoBrush));
     p.drawEllipse(QPointF(cx, cy), radius, radius);
     const double reach = radius + m_drawWidth;
-    changed(p.transform().mapRect(QRectF(cx - reach, cy - reach, 2 * reach, 2 * reach)));
+    const QRect touched = deviceRect(p, QRectF(cx - reach, cy - reach, 2 * reach, 2 * reach));
+    if (m_fillStyle != FillStyle::Solid || outline.alpha() != 255 || m_fillColor.alpha() != 255) {
+        m_sinceCover |= touched;
+        changed(touched);
+        return;
+    }
+    const Cover cover{cx,    cy, radius, outline.rgba(), m_fillColor.rgba(), m_drawWidth, m_canvas.devicePixelRatio(),
+                      m_clip};
+    // The same circle again: only what was drawn on the last one since can differ.
+    const QRect differs = cover == m_cover ? touched & m_sinceCover : touched;
+    m_cover = cover;
+    m_sinceCover = QRect();
+    changed(differs);
 }
 
 void PictureBox::line(float x1, float y1, float x2, float y2)
@@ -85,17 +99,25 @@ void PictureBox::line(float x1, float y1, float x2, float y2)
     p.setPen(QPen(foreColor(), m_drawWidth, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(x1, y1), QPointF(x2, y2));
     const double reach = m_drawWidth + 1.0; // round caps and smoothed edges
-    changed(p.transform().mapRect(
-        QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized().adjusted(-reach, -reach, reach, reach)));
+    const QRect touched =
+        deviceRect(p, QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized().adjusted(-reach, -reach, reach, reach));
+    m_sinceCover |= touched;
+    changed(touched);
 }
 
-void PictureBox::changed(const QRectF &touched)
+// In canvas pixels; the painter's transform is in logical units.
+QRect PictureBox::deviceRect(const QPainter &painter, const QRectF &touched) const
+{
+    const QRectF logical = painter.transform().mapRect(touched);
+    const qreal dpr = m_canvas.devicePixelRatio();
+    const QRectF device(logical.topLeft() * dpr, logical.size() * dpr);
+    return device.toAlignedRect().adjusted(-1, -1, 1, 1) & m_canvas.rect();
+}
+
+void PictureBox::changed(const QRect &device)
 {
     ++m_drawCount;
-    // In canvas pixels; the painter's transform is in logical units.
-    const qreal dpr = m_canvas.devicePixelRatio();
-    const QRectF device(touched.topLeft() * dpr, touched.size() * dpr);
-    m_dirty |= device.toAlignedRect().adjusted(-1, -1, 1, 1) & m_canvas.rect();
+    m_dirty |= device;
     Q_EMIT drawnOn();
     if (m_flushPending)
         return;
@@ -103,26 +125,54 @@ void PictureBox::changed(const QRectF &touched)
     QMetaObject::invokeMethod(this, &PictureBox::flush, Qt::QueuedConnection);
 }
 
-// The smallest rectangle of canvas pixels within area that differ from what the screen shows.
-QRect PictureBox::changedSinceShown(const QRect &area) const
+namespace {
+
+constexpr int kTile = 8; // canvas pixels a side
+
+quint64 tileHash(const QImage &image, int tileX, int tileY)
 {
-    if (m_shown.size() != m_canvas.size() || m_shown.format() != m_canvas.format())
-        return m_canvas.rect();
-    QRect found;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        const auto *now = reinterpret_cast<const quint32 *>(m_canvas.constScanLine(y));
-        const auto *was = reinterpret_cast<const quint32 *>(m_shown.constScanLine(y));
-        if (std::memcmp(now + area.left(), was + area.left(), size_t(area.width()) * 4) == 0)
-            continue;
-        int first = area.left();
-        while (now[first] == was[first])
-            ++first;
-        int last = area.right();
-        while (now[last] == was[last])
-            --last;
-        found |= QRect(first, y, last - first + 1, 1);
+    const int left = tileX * kTile, top = tileY * kTile;
+    const int words = std::min(kTile, image.width() - left);
+    const int bottom = std::min(top + kTile, image.height());
+    quint64 h = 0;
+    for (int y = top; y < bottom; ++y) {
+        const auto *px = reinterpret_cast<const quint32 *>(image.constScanLine(y)) + left;
+        for (int i = 0; i < words; ++i) {
+            h = (h ^ px[i]) * 0x9e3779b97f4a7c15ULL;
+            h ^= h >> 29;
+        }
     }
-    return found;
+    return h;
+}
+
+} // namespace
+
+// The tiles within area whose pixels differ from what the screen shows, as one rectangle of canvas
+// pixels; what it finds becomes what the screen shows.
+QRect PictureBox::changedSinceShown(const QRect &area)
+{
+    const int columns = (m_canvas.width() + kTile - 1) / kTile;
+    const int rows = (m_canvas.height() + kTile - 1) / kTile;
+    QRect tiles(area.left() / kTile, area.top() / kTile, 0, 0);
+    tiles.setRight(area.right() / kTile);
+    tiles.setBottom(area.bottom() / kTile);
+    const bool first = m_shownTiles.size() != size_t(columns) * size_t(rows);
+    if (first) {
+        m_shownTiles.assign(size_t(columns) * size_t(rows), 0);
+        tiles = QRect(0, 0, columns, rows);
+    }
+    QRect found;
+    for (int ty = tiles.top(); ty <= tiles.bottom(); ++ty) {
+        for (int tx = tiles.left(); tx <= tiles.right(); ++tx) {
+            quint64 &shown = m_shownTiles[size_t(ty) * size_t(columns) + size_t(tx)];
+            const quint64 now = tileHash(m_canvas, tx, ty);
+            if (now == shown && !first)
+                continue;
+            shown = now;
+            found |= QRect(tx * kTile, ty * kTile, kTile, kTile);
+        }
+    }
+    return found & m_canvas.rect();
 }
 
 void PictureBox::flush()
@@ -132,17 +182,9 @@ void PictureBox::flush()
     m_dirty = QRect();
     // A face redrawn mostly comes out as it was, but for the hand: only the pixels that really
     // changed are worth a repaint.
-    const QRect changedPixels = changedSinceShown(area);
+    const QRect changedPixels = area.isEmpty() ? QRect() : changedSinceShown(area);
     if (changedPixels.isEmpty())
         return;
-    if (m_shown.size() != m_canvas.size() || m_shown.format() != m_canvas.format()) {
-        m_shown = m_canvas.copy();
-    } else {
-        const qsizetype bytes = qsizetype(changedPixels.width()) * 4;
-        for (int y = changedPixels.top(); y <= changedPixels.bottom(); ++y)
-            std::memcpy(m_shown.scanLine(y) + changedPixels.left() * 4,
-                        m_canvas.constScanLine(y) + changedPixels.left() * 4, size_t(bytes));
-    }
     const qreal dpr = m_canvas.devicePixelRatio() / m_zoom; // canvas pixels per logical pixel
     update(QRectF(QPointF(changedPixels.topLeft()) / dpr, QSizeF(changedPixels.size()) / dpr).toAlignedRect());
 }

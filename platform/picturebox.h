@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <optional>
+#include <vector>
 
 namespace platform {
 
@@ -60,15 +61,30 @@ protected:
 private:
     void ensureCanvas();
     void prepare(class QPainter &painter, bool smooth) const;
-    void changed(const QRectF &touched);
+    void changed(const QRect &device);
+    QRect deviceRect(const QPainter &painter, const QRectF &touched) const;
     void flush();
-    QRect changedSinceShown(const QRect &area) const;
+    QRect changedSinceShown(const QRect &area);
+
+    // What a solid circle of opaque colours paints depends on nothing under it: drawn again the
+    // same, it brings back every pixel it covers as it was right after the last one.
+    struct Cover {
+        double cx = 0, cy = 0;
+        double radius = 0;
+        QRgb outline = 0, fill = 0;
+        int width = 0;
+        qreal scale = 0;
+        std::optional<QRegion> clip;
+        bool operator==(const Cover &) const = default;
+    };
 
     QImage m_canvas;
-    // The canvas as last handed to the screen: a copy of its own, never shared with the canvas, so
-    // that drawing never has to copy the whole canvas first.
-    QImage m_shown;
-    QRect m_dirty; // canvas pixels drawn on since the last flush
+    // A hash of each tile of the canvas as last handed to the screen: a few kilobytes where a copy
+    // of the canvas would cost as much memory as the canvas itself.
+    std::vector<quint64> m_shownTiles;
+    std::optional<Cover> m_cover; // the last such circle on this canvas
+    QRect m_sinceCover;           // canvas pixels drawn on since that circle
+    QRect m_dirty;                // canvas pixels drawn on since the last flush
     bool m_flushPending = false;
     quint64 m_drawCount = 0;
     FillStyle m_fillStyle = FillStyle::Transparent;

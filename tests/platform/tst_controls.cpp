@@ -409,6 +409,83 @@ private Q_SLOTS:
         QVERIFY2(where.width() < 100 && where.height() < 60, qPrintable(QDebug::toString(where)));
     }
 
+    // Whatever was drawn, the screen ends up showing the canvas: a repaint limited to what changed
+    // must never leave an old pixel behind.
+    void pictureBoxScreenFollowsTheCanvas_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<qreal>("zoom");
+        // f<s>: disc and two clipped hands at s seconds; x: a line across the box, unclipped;
+        // r: a smaller disc of another colour; t: a circle outline only; c<s>: the disc under a clip.
+        QTest::newRow("hands move") << "f0 f1 f2 f15 f16 f59 f60" << 1.0;
+        QTest::newRow("hands move, zoomed") << "f0 f1 f2 f15 f16 f59 f60" << 1.5;
+        QTest::newRow("the same picture") << "f5 f5 f5" << 1.0;
+        QTest::newRow("line past the disc") << "f5 x f6 f7" << 1.0;
+        QTest::newRow("another disc between") << "f5 r f6 f7" << 1.0;
+        QTest::newRow("outline between") << "f3 t f4 f4" << 1.0;
+        QTest::newRow("clipped disc between") << "f20 c50 f35 c10" << 1.0;
+    }
+
+    void pictureBoxScreenFollowsTheCanvas()
+    {
+        QFETCH(QString, steps);
+        QFETCH(qreal, zoom);
+        QWidget window;
+        window.resize(int(200 * zoom), int(200 * zoom));
+        auto *box = new platform::PictureBox(&window);
+        box->setZoom(zoom);
+        box->setGeometry(window.rect());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        using Fill = platform::PictureBox::FillStyle;
+        const auto disc = [box](int radius, const QColor &colour) {
+            box->setFillStyle(Fill::Solid);
+            box->setFillColor(colour);
+            box->circle(100, 100, radius, Qt::red);
+            box->setFillStyle(Fill::Transparent);
+        };
+        const auto hands = [box](int seconds) {
+            box->setClipRegion(QRegion(30, 30, 141, 141, QRegion::Ellipse));
+            for (auto [width, length, turns] : {std::tuple(3, 60, 60.0), std::tuple(1, 75, 1.0)}) {
+                const double angle = seconds * 2 * M_PI / 60 / turns;
+                box->setDrawWidth(width);
+                box->line(100, 100, float(100 + length * std::sin(angle)), float(100 - length * std::cos(angle)));
+            }
+            box->setDrawWidth(1);
+            box->clearClip();
+        };
+        for (const QString &step : steps.split(u' ')) {
+            const int seconds = step.mid(1).toInt();
+            switch (step.front().toLatin1()) {
+            case 'f':
+                disc(80, QColor(0, 128, 0));
+                hands(seconds);
+                break;
+            case 'x':
+                box->line(0, 10, 199, 190);
+                break;
+            case 'r':
+                disc(60, Qt::yellow);
+                break;
+            case 't':
+                box->circle(100, 100, 50, Qt::blue);
+                break;
+            case 'c':
+                box->setClipRegion(QRegion(0, 0, 100, 200)); // away from the hands it follows
+                disc(80, QColor(0, 128, 0));
+                box->clearClip();
+                hands(seconds);
+                break;
+            }
+            QTest::qWait(20); // the flush, then the repaint it asks for
+            const QImage screen = window.screen()->grabWindow(window.winId()).toImage().convertToFormat(
+                QImage::Format_ARGB32_Premultiplied);
+            QImage canvas = box->canvas();
+            canvas.setDevicePixelRatio(screen.devicePixelRatio());
+            QVERIFY2(screen.copy(canvas.rect()) == canvas, qPrintable(step));
+        }
+    }
+
     void showOnceCreatesOneWindow()
     {
         QPointer<QWidget> slot;
