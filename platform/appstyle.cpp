@@ -1,9 +1,9 @@
 #include "appstyle.h"
+#include "groupboxframe.h"
 
 #include <QApplication>
 #include <QGroupBox>
 #include <QIconEngine>
-#include <QImageReader>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -114,10 +114,9 @@ void ApplicationStyle::drawPrimitive(PrimitiveElement element, const QStyleOptio
     }
     if (!m_groupBoxFrameRead) {
         m_groupBoxFrameRead = true;
-        // With its format named and detection off, the reader asks no plug-in.
-        QImageReader reader(QStringLiteral(":/qt-project.org/styles/commonstyle/images/fusion_groupbox.png"), "png");
-        reader.setAutoDetectImageFormat(false);
-        m_groupBoxFrame = QPixmap::fromImage(reader.read());
+        if constexpr (frame::kWidth > 0)
+            m_groupBoxFrame = QPixmap::fromImage(
+                QImage(frame::kPixels, frame::kWidth, frame::kHeight, QImage::Format_ARGB32_Premultiplied));
     }
     if (m_groupBoxFrame.isNull()) {
         QProxyStyle::drawPrimitive(element, option, painter, widget);

@@ -8,7 +8,8 @@ namespace platform {
 // first drawn. Qt reads an image file by asking every image-format plug-in on the system whether it
 // wants the file, which loads them all (and libjpeg) into a program that shows no image. So the
 // arrows of a menu bar too narrow for its menus are drawn in code (sharp at any device pixel ratio),
-// and Fusion's frame of a group box comes from its own PNG read by the built-in PNG reader alone.
+// and Fusion's frame of a group box is drawn from its pixels, taken from Qt's PNG at build time:
+// decoding that one picture at start would bring libpng and zlib into memory.
 class ApplicationStyle : public QProxyStyle {
     Q_OBJECT
 public:
@@ -21,7 +22,7 @@ public:
                        const QWidget *widget = nullptr) const override;
 
 private:
-    // Fusion's group-box frame, read once; null until then, and for other styles.
+    // Fusion's group-box frame, made once; null until then, and for other styles.
     mutable QPixmap m_groupBoxFrame;
     mutable bool m_groupBoxFrameRead = false;
 };
