@@ -321,6 +321,37 @@ bool xdotool(const std::string &args)
     return std::system(("xdotool " + args + " >/dev/null 2>&1").c_str()) == 0;
 }
 
+// The first visible window of process pid, or 0.
+xcb_window_t visibleWindowOf(pid_t pid)
+{
+    FILE *out = ::popen(("xdotool search --onlyvisible --pid " + std::to_string(pid) + " 2>/dev/null").c_str(), "r");
+    if (!out)
+        return 0;
+    unsigned long id = 0;
+    if (std::fscanf(out, "%lu", &id) != 1)
+        id = 0;
+    ::pclose(out);
+    return xcb_window_t(id);
+}
+
+// WM_DELETE_WINDOW, as a window manager sends it when the user closes a window.
+void askToClose(xcb_window_t window)
+{
+    xcb_connection_t *c = xcb_connect(nullptr, nullptr);
+    if (!xcb_connection_has_error(c)) {
+        xcb_client_message_event_t event{};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 32;
+        event.window = window;
+        event.type = WindowWatch::atom(c, "WM_PROTOCOLS");
+        event.data.data32[0] = WindowWatch::atom(c, "WM_DELETE_WINDOW");
+        event.data.data32[1] = XCB_CURRENT_TIME;
+        xcb_send_event(c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&event));
+        xcb_flush(c);
+    }
+    xcb_disconnect(c);
+}
+
 // One figure of the clock (a), its reference (b) and, where text matters, ref_text (c), measured
 // in the same rounds.
 struct Series {
@@ -433,7 +464,9 @@ public:
         return false;
     }
 
-    // Opens the browser from the clock's menu, waits for its window, and ends it.
+    // Opens the browser from the clock's menu, waits for its window, and closes that window the way
+    // a window manager does when the user closes it (a stopped helper would leave a message behind
+    // in the clock's window, which then grows).
     bool openAndCloseBrowser(const Run &r)
     {
         xdotool("windowfocus --sync " + std::to_string(r.shown.window) + " key alt+h");
@@ -441,9 +474,19 @@ public:
         xdotool("key n");
         for (int i = 0; i < 600; ++i) {
             const std::vector<pid_t> children = childrenOf(r.pid);
-            if (!children.empty() && xdotool("search --onlyvisible --pid " + std::to_string(children.front()))) {
-                for (pid_t c : children)
+            const xcb_window_t browser = children.empty() ? 0 : visibleWindowOf(children.front());
+            if (browser) {
+                // Asked again each second: a close that reaches the window in its first moments,
+                // while the engine starts, is sometimes lost, and a user would click again.
+                for (int j = 0; j < 300 && !childrenOf(r.pid).empty(); ++j) {
+                    if (j % 20 == 0)
+                        askToClose(browser);
+                    sleepMs(50);
+                }
+                for (pid_t c : childrenOf(r.pid)) {
+                    std::fprintf(stderr, "the browser did not close: stopped\n");
                     ::kill(c, SIGTERM);
+                }
                 return true;
             }
             sleepMs(100);
