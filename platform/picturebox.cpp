@@ -3,6 +3,8 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 
 namespace platform {
 
@@ -48,7 +50,8 @@ void PictureBox::ensureCanvas()
     m_canvas = fresh;
     m_shownTiles.clear();
     m_cover.reset();
-    m_sinceCover = QRect();
+    m_sinceCover.reset(m_canvas.size());
+    m_dirty.reset(m_canvas.size());
 }
 
 void PictureBox::prepare(QPainter &painter, bool smooth) const
@@ -78,17 +81,21 @@ void PictureBox::circle(double cx, double cy, double radius, const QColor &outli
     const double reach = radius + m_drawWidth;
     const QRect touched = deviceRect(p, QRectF(cx - reach, cy - reach, 2 * reach, 2 * reach));
     if (m_fillStyle != FillStyle::Solid || outline.alpha() != 255 || m_fillColor.alpha() != 255) {
-        m_sinceCover |= touched;
-        changed(touched);
+        m_sinceCover.addRect(touched);
+        m_dirty.addRect(touched);
+        changed();
         return;
     }
     const Cover cover{cx,    cy, radius, outline.rgba(), m_fillColor.rgba(), m_drawWidth, m_canvas.devicePixelRatio(),
                       m_clip};
     // The same circle again: only what was drawn on the last one since can differ.
-    const QRect differs = cover == m_cover ? touched & m_sinceCover : touched;
+    if (cover == m_cover)
+        m_dirty.addCommon(m_sinceCover, touched);
+    else
+        m_dirty.addRect(touched);
     m_cover = cover;
-    m_sinceCover = QRect();
-    changed(differs);
+    m_sinceCover.clear();
+    changed();
 }
 
 void PictureBox::line(float x1, float y1, float x2, float y2)
@@ -98,11 +105,14 @@ void PictureBox::line(float x1, float y1, float x2, float y2)
     prepare(p, true);
     p.setPen(QPen(foreColor(), m_drawWidth, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(x1, y1), QPointF(x2, y2));
-    const double reach = m_drawWidth + 1.0; // round caps and smoothed edges
-    const QRect touched =
-        deviceRect(p, QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized().adjusted(-reach, -reach, reach, reach));
-    m_sinceCover |= touched;
-    changed(touched);
+    // Round caps and smoothed edges reach past half the width; a pixel's own extent on top.
+    const qreal dpr = m_canvas.devicePixelRatio();
+    const qreal reach = (m_drawWidth / 2.0 + 1.0) * dpr + 1.0;
+    const QPointF a = p.transform().map(QPointF(x1, y1)) * dpr;
+    const QPointF b = p.transform().map(QPointF(x2, y2)) * dpr;
+    m_sinceCover.addBand(a, b, reach);
+    m_dirty.addBand(a, b, reach);
+    changed();
 }
 
 // In canvas pixels; the painter's transform is in logical units.
@@ -114,10 +124,9 @@ QRect PictureBox::deviceRect(const QPainter &painter, const QRectF &touched) con
     return device.toAlignedRect().adjusted(-1, -1, 1, 1) & m_canvas.rect();
 }
 
-void PictureBox::changed(const QRect &device)
+void PictureBox::changed()
 {
     ++m_drawCount;
-    m_dirty |= device;
     Q_EMIT drawnOn();
     if (m_flushPending)
         return;
@@ -132,14 +141,27 @@ constexpr int kTile = 8; // canvas pixels a side
 quint64 tileHash(const QImage &image, int tileX, int tileY)
 {
     const int left = tileX * kTile, top = tileY * kTile;
-    const int words = std::min(kTile, image.width() - left);
+    const int width = std::min(kTile, image.width() - left);
     const int bottom = std::min(top + kTile, image.height());
     quint64 h = 0;
+    const auto mix = [&h](quint64 word) {
+        h = (h ^ word) * 0x9e3779b97f4a7c15ULL;
+        h ^= h >> 32;
+    };
     for (int y = top; y < bottom; ++y) {
-        const auto *px = reinterpret_cast<const quint32 *>(image.constScanLine(y)) + left;
-        for (int i = 0; i < words; ++i) {
-            h = (h ^ px[i]) * 0x9e3779b97f4a7c15ULL;
-            h ^= h >> 29;
+        const uchar *line = image.constScanLine(y) + left * 4;
+        if (width == kTile) {
+            for (int i = 0; i < kTile * 4; i += 8) {
+                quint64 word;
+                std::memcpy(&word, line + i, 8);
+                mix(word);
+            }
+        } else {
+            for (int i = 0; i < width; ++i) {
+                quint32 pixel;
+                std::memcpy(&pixel, line + i * 4, 4);
+                mix(pixel);
+            }
         }
     }
     return h;
@@ -147,42 +169,107 @@ quint64 tileHash(const QImage &image, int tileX, int tileY)
 
 } // namespace
 
-// The tiles within area whose pixels differ from what the screen shows, as one rectangle of canvas
-// pixels; what it finds becomes what the screen shows.
-QRect PictureBox::changedSinceShown(const QRect &area)
+void PictureBox::Tiles::reset(const QSize &canvas)
 {
-    const int columns = (m_canvas.width() + kTile - 1) / kTile;
-    const int rows = (m_canvas.height() + kTile - 1) / kTile;
-    QRect tiles(area.left() / kTile, area.top() / kTile, 0, 0);
-    tiles.setRight(area.right() / kTile);
-    tiles.setBottom(area.bottom() / kTile);
-    const bool first = m_shownTiles.size() != size_t(columns) * size_t(rows);
-    if (first) {
-        m_shownTiles.assign(size_t(columns) * size_t(rows), 0);
-        tiles = QRect(0, 0, columns, rows);
+    columns = (canvas.width() + kTile - 1) / kTile;
+    marked.assign(size_t(columns) * size_t((canvas.height() + kTile - 1) / kTile), 0);
+    bounds = QRect();
+}
+
+void PictureBox::Tiles::clear()
+{
+    if (bounds.isEmpty())
+        return;
+    for (int row = bounds.top(); row <= bounds.bottom(); ++row)
+        std::fill_n(marked.begin() + qsizetype(row) * columns + bounds.left(), bounds.width(), quint8(0));
+    bounds = QRect();
+}
+
+void PictureBox::Tiles::mark(int column, int row)
+{
+    marked[size_t(row) * size_t(columns) + size_t(column)] = 1;
+    bounds |= QRect(column, row, 1, 1);
+}
+
+void PictureBox::Tiles::addRect(const QRect &device)
+{
+    if (device.isEmpty())
+        return;
+    const QRect tiles(QPoint(device.left() / kTile, device.top() / kTile),
+                      QPoint(device.right() / kTile, device.bottom() / kTile));
+    for (int row = tiles.top(); row <= tiles.bottom(); ++row)
+        std::fill_n(marked.begin() + qsizetype(row) * columns + tiles.left(), tiles.width(), quint8(1));
+    bounds |= tiles;
+}
+
+void PictureBox::Tiles::addBand(QPointF a, QPointF b, qreal reach)
+{
+    if (columns == 0)
+        return;
+    const int rows = int(marked.size()) / columns;
+    if (a.y() > b.y())
+        std::swap(a, b);
+    const int firstRow = std::max(0, int(std::floor((a.y() - reach) / kTile)));
+    const int lastRow = std::min(rows - 1, int(std::floor((b.y() + reach) / kTile)));
+    const qreal dy = b.y() - a.y();
+    for (int row = firstRow; row <= lastRow; ++row) {
+        // A pixel of this row lies within reach of the segment only if a point of the segment
+        // within reach of the row does; those points run between two values of t.
+        qreal t0 = 0, t1 = 1;
+        if (dy > 0) {
+            t0 = std::clamp((row * kTile - reach - a.y()) / dy, 0.0, 1.0);
+            t1 = std::clamp(((row + 1) * kTile + reach - a.y()) / dy, 0.0, 1.0);
+        }
+        const qreal xa = a.x() + (b.x() - a.x()) * t0, xb = a.x() + (b.x() - a.x()) * t1;
+        const int first = std::max(0, int(std::floor((std::min(xa, xb) - reach) / kTile)));
+        const int last = std::min(columns - 1, int(std::floor((std::max(xa, xb) + reach) / kTile)));
+        for (int column = first; column <= last; ++column)
+            mark(column, row);
     }
+}
+
+void PictureBox::Tiles::addCommon(const Tiles &other, const QRect &device)
+{
+    const QRect tiles = other.bounds & QRect(QPoint(device.left() / kTile, device.top() / kTile),
+                                             QPoint(device.right() / kTile, device.bottom() / kTile));
+    for (int row = tiles.top(); row <= tiles.bottom(); ++row)
+        for (int column = tiles.left(); column <= tiles.right(); ++column)
+            if (other.marked[size_t(row) * size_t(columns) + size_t(column)])
+                mark(column, row);
+}
+
+// The marked tiles whose pixels differ from what the screen shows, as one rectangle of canvas
+// pixels; what it finds becomes what the screen shows.
+QRect PictureBox::changedSinceShown()
+{
+    const int columns = m_dirty.columns;
+    const bool first = m_shownTiles.size() != m_dirty.marked.size();
+    if (first)
+        m_shownTiles.assign(m_dirty.marked.size(), 0);
+    const QRect tiles = first ? QRect(0, 0, columns, int(m_dirty.marked.size()) / columns) : m_dirty.bounds;
     QRect found;
     for (int ty = tiles.top(); ty <= tiles.bottom(); ++ty) {
         for (int tx = tiles.left(); tx <= tiles.right(); ++tx) {
-            quint64 &shown = m_shownTiles[size_t(ty) * size_t(columns) + size_t(tx)];
-            const quint64 now = tileHash(m_canvas, tx, ty);
-            if (now == shown && !first)
+            const size_t at = size_t(ty) * size_t(columns) + size_t(tx);
+            if (!first && !m_dirty.marked[at])
                 continue;
-            shown = now;
+            const quint64 now = tileHash(m_canvas, tx, ty);
+            if (now == m_shownTiles[at] && !first)
+                continue;
+            m_shownTiles[at] = now;
             found |= QRect(tx * kTile, ty * kTile, kTile, kTile);
         }
     }
+    m_dirty.clear();
     return found & m_canvas.rect();
 }
 
 void PictureBox::flush()
 {
     m_flushPending = false;
-    const QRect area = m_dirty;
-    m_dirty = QRect();
     // A face redrawn mostly comes out as it was, but for the hand: only the pixels that really
     // changed are worth a repaint.
-    const QRect changedPixels = area.isEmpty() ? QRect() : changedSinceShown(area);
+    const QRect changedPixels = changedSinceShown();
     if (changedPixels.isEmpty())
         return;
     const qreal dpr = m_canvas.devicePixelRatio() / m_zoom; // canvas pixels per logical pixel

@@ -61,10 +61,26 @@ protected:
 private:
     void ensureCanvas();
     void prepare(class QPainter &painter, bool smooth) const;
-    void changed(const QRect &device);
+    // Tiles of 8 by 8 canvas pixels that drawing has touched.
+    struct Tiles {
+        int columns = 0;
+        std::vector<quint8> marked;
+        QRect bounds; // in tiles, around every marked one
+
+        void reset(const QSize &canvas);
+        void clear();
+        void mark(int column, int row);
+        void addRect(const QRect &device);
+        // Every tile within reach of the segment from a to b (canvas pixels).
+        void addBand(QPointF a, QPointF b, qreal reach);
+        // What other marks inside the rectangle.
+        void addCommon(const Tiles &other, const QRect &device);
+    };
+
+    void changed();
     QRect deviceRect(const QPainter &painter, const QRectF &touched) const;
     void flush();
-    QRect changedSinceShown(const QRect &area);
+    QRect changedSinceShown();
 
     // What a solid circle of opaque colours paints depends on nothing under it: drawn again the
     // same, it brings back every pixel it covers as it was right after the last one.
@@ -79,12 +95,12 @@ private:
     };
 
     QImage m_canvas;
-    // A hash of each tile of the canvas as last handed to the screen: a few kilobytes where a copy
-    // of the canvas would cost as much memory as the canvas itself.
+    // A hash of each tile as last handed to the screen: a few kilobytes where a copy of the canvas
+    // would cost as much memory as the canvas itself.
     std::vector<quint64> m_shownTiles;
     std::optional<Cover> m_cover; // the last such circle on this canvas
-    QRect m_sinceCover;           // canvas pixels drawn on since that circle
-    QRect m_dirty;                // canvas pixels drawn on since the last flush
+    Tiles m_sinceCover;           // drawn on since that circle
+    Tiles m_dirty;                // drawn on since the last flush
     bool m_flushPending = false;
     quint64 m_drawCount = 0;
     FillStyle m_fillStyle = FillStyle::Transparent;
