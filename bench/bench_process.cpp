@@ -346,8 +346,9 @@ void askToClose(xcb_window_t window)
         event.type = WindowWatch::atom(c, "WM_PROTOCOLS");
         event.data.data32[0] = WindowWatch::atom(c, "WM_DELETE_WINDOW");
         event.data.data32[1] = XCB_CURRENT_TIME;
-        xcb_send_event(c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&event));
-        xcb_flush(c);
+        // Checked: the answer proves that the server took the request before the connection closes.
+        std::free(xcb_request_check(
+            c, xcb_send_event_checked(c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&event))));
     }
     xcb_disconnect(c);
 }
@@ -476,13 +477,9 @@ public:
             const std::vector<pid_t> children = childrenOf(r.pid);
             const xcb_window_t browser = children.empty() ? 0 : visibleWindowOf(children.front());
             if (browser) {
-                // Asked again each second: a close that reaches the window in its first moments,
-                // while the engine starts, is sometimes lost, and a user would click again.
-                for (int j = 0; j < 300 && !childrenOf(r.pid).empty(); ++j) {
-                    if (j % 20 == 0)
-                        askToClose(browser);
+                askToClose(browser);
+                for (int j = 0; j < 300 && !childrenOf(r.pid).empty(); ++j)
                     sleepMs(50);
-                }
                 for (pid_t c : childrenOf(r.pid)) {
                     std::fprintf(stderr, "the browser did not close: stopped\n");
                     ::kill(c, SIGTERM);
