@@ -79,22 +79,31 @@ void PictureBox::circle(double cx, double cy, double radius, const QColor &outli
     p.setBrush(m_fillStyle == FillStyle::Solid ? QBrush(m_fillColor) : QBrush(Qt::NoBrush));
     p.drawEllipse(QPointF(cx, cy), radius, radius);
     const double reach = radius + m_drawWidth;
-    const QRect touched = deviceRect(p, QRectF(cx - reach, cy - reach, 2 * reach, 2 * reach));
+    const QRect touched = deviceRect(p, QRectF(cx - reach, cy - reach, 2 * reach, 2 * reach)) & clipBounds();
     if (m_fillStyle != FillStyle::Solid || outline.alpha() != 255 || m_fillColor.alpha() != 255) {
         m_sinceCover.addRect(touched);
         m_dirty.addRect(touched);
         changed();
         return;
     }
-    const Cover cover{cx,    cy, radius, outline.rgba(), m_fillColor.rgba(), m_drawWidth, m_canvas.devicePixelRatio(),
-                      m_clip};
-    // The same circle again: only what was drawn on the last one since can differ.
-    if (cover == m_cover)
+    const Cover cover{cx, cy, radius, outline.rgba(), m_fillColor.rgba(), m_drawWidth, m_canvas.devicePixelRatio()};
+    if (cover == m_cover) {
+        // The same circle again: only what was drawn on the last one since can differ, and inside
+        // the clip it is all as the last one left it.
         m_dirty.addCommon(m_sinceCover, touched);
-    else
+        if (!m_clip)
+            m_sinceCover.clear();
+        else if (m_clip->rectCount() == 1)
+            m_sinceCover.removeWithin(clipBounds().adjusted(2, 2, -2, -2));
+    } else {
         m_dirty.addRect(touched);
-    m_cover = cover;
-    m_sinceCover.clear();
+        // Part of another circle leaves the rest of the last one where it was: no longer known.
+        if (m_clip)
+            m_cover.reset();
+        else
+            m_cover = cover;
+        m_sinceCover.clear();
+    }
     changed();
 }
 
@@ -110,8 +119,9 @@ void PictureBox::line(float x1, float y1, float x2, float y2)
     const qreal reach = (m_drawWidth / 2.0 + 1.0) * dpr + 1.0;
     const QPointF a = p.transform().map(QPointF(x1, y1)) * dpr;
     const QPointF b = p.transform().map(QPointF(x2, y2)) * dpr;
-    m_sinceCover.addBand(a, b, reach);
-    m_dirty.addBand(a, b, reach);
+    const QRect limit = clipBounds();
+    m_sinceCover.addBand(a, b, reach, limit);
+    m_dirty.addBand(a, b, reach, limit);
     changed();
 }
 
@@ -122,6 +132,17 @@ QRect PictureBox::deviceRect(const QPainter &painter, const QRectF &touched) con
     const qreal dpr = m_canvas.devicePixelRatio();
     const QRectF device(logical.topLeft() * dpr, logical.size() * dpr);
     return device.toAlignedRect().adjusted(-1, -1, 1, 1) & m_canvas.rect();
+}
+
+// What the clip lets drawing reach, in canvas pixels, with a pixel to spare for rounding.
+QRect PictureBox::clipBounds() const
+{
+    if (!m_clip)
+        return m_canvas.rect();
+    const qreal dpr = m_canvas.devicePixelRatio();
+    const QRectF logical = m_clip->boundingRect();
+    return QRectF(logical.topLeft() * dpr, logical.size() * dpr).toAlignedRect().adjusted(-1, -1, 1, 1) &
+           m_canvas.rect();
 }
 
 void PictureBox::changed()
@@ -202,15 +223,16 @@ void PictureBox::Tiles::addRect(const QRect &device)
     bounds |= tiles;
 }
 
-void PictureBox::Tiles::addBand(QPointF a, QPointF b, qreal reach)
+void PictureBox::Tiles::addBand(QPointF a, QPointF b, qreal reach, const QRect &limit)
 {
-    if (columns == 0)
+    if (columns == 0 || limit.isEmpty())
         return;
-    const int rows = int(marked.size()) / columns;
+    const QRect within(QPoint(limit.left() / kTile, limit.top() / kTile),
+                       QPoint(limit.right() / kTile, limit.bottom() / kTile));
     if (a.y() > b.y())
         std::swap(a, b);
-    const int firstRow = std::max(0, int(std::floor((a.y() - reach) / kTile)));
-    const int lastRow = std::min(rows - 1, int(std::floor((b.y() + reach) / kTile)));
+    const int firstRow = std::max(within.top(), int(std::floor((a.y() - reach) / kTile)));
+    const int lastRow = std::min(within.bottom(), int(std::floor((b.y() + reach) / kTile)));
     const qreal dy = b.y() - a.y();
     for (int row = firstRow; row <= lastRow; ++row) {
         // A pixel of this row lies within reach of the segment only if a point of the segment
@@ -221,11 +243,20 @@ void PictureBox::Tiles::addBand(QPointF a, QPointF b, qreal reach)
             t1 = std::clamp(((row + 1) * kTile + reach - a.y()) / dy, 0.0, 1.0);
         }
         const qreal xa = a.x() + (b.x() - a.x()) * t0, xb = a.x() + (b.x() - a.x()) * t1;
-        const int first = std::max(0, int(std::floor((std::min(xa, xb) - reach) / kTile)));
-        const int last = std::min(columns - 1, int(std::floor((std::max(xa, xb) + reach) / kTile)));
+        const int first = std::max(within.left(), int(std::floor((std::min(xa, xb) - reach) / kTile)));
+        const int last = std::min(within.right(), int(std::floor((std::max(xa, xb) + reach) / kTile)));
         for (int column = first; column <= last; ++column)
             mark(column, row);
     }
+}
+
+void PictureBox::Tiles::removeWithin(const QRect &device)
+{
+    // Only tiles wholly inside.
+    const QRect tiles = bounds & QRect(QPoint((device.left() + kTile - 1) / kTile, (device.top() + kTile - 1) / kTile),
+                                       QPoint((device.right() + 1) / kTile - 1, (device.bottom() + 1) / kTile - 1));
+    for (int row = tiles.top(); row <= tiles.bottom(); ++row)
+        std::fill_n(marked.begin() + qsizetype(row) * columns + tiles.left(), tiles.width(), quint8(0));
 }
 
 void PictureBox::Tiles::addCommon(const Tiles &other, const QRect &device)

@@ -71,26 +71,29 @@ private:
         void clear();
         void mark(int column, int row);
         void addRect(const QRect &device);
-        // Every tile within reach of the segment from a to b (canvas pixels).
-        void addBand(QPointF a, QPointF b, qreal reach);
+        // Every tile within reach of the segment from a to b (canvas pixels), inside limit.
+        void addBand(QPointF a, QPointF b, qreal reach, const QRect &limit);
+        // Unmarks the tiles wholly inside the rectangle.
+        void removeWithin(const QRect &device);
         // What other marks inside the rectangle.
         void addCommon(const Tiles &other, const QRect &device);
     };
 
     void changed();
+    QRect clipBounds() const;
     QRect deviceRect(const QPainter &painter, const QRectF &touched) const;
     void flush();
     QRect changedSinceShown();
 
     // What a solid circle of opaque colours paints depends on nothing under it: drawn again the
-    // same, it brings back every pixel it covers as it was right after the last one.
+    // same, whole or in part, it brings back every pixel it covers as it was right after the last
+    // one drawn whole.
     struct Cover {
         double cx = 0, cy = 0;
         double radius = 0;
         QRgb outline = 0, fill = 0;
         int width = 0;
         qreal scale = 0;
-        std::optional<QRegion> clip;
         bool operator==(const Cover &) const = default;
     };
 
@@ -98,7 +101,7 @@ private:
     // A hash of each tile as last handed to the screen: a few kilobytes where a copy of the canvas
     // would cost as much memory as the canvas itself.
     std::vector<quint64> m_shownTiles;
-    std::optional<Cover> m_cover; // the last such circle on this canvas
+    std::optional<Cover> m_cover; // the last such circle drawn whole on this canvas
     Tiles m_sinceCover;           // drawn on since that circle
     Tiles m_dirty;                // drawn on since the last flush
     bool m_flushPending = false;

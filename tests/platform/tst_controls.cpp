@@ -416,7 +416,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("steps");
         QTest::addColumn<qreal>("zoom");
         // f<s>: disc and two clipped hands at s seconds; x: a line across the box, unclipped;
-        // r: a smaller disc of another colour; t: a circle outline only; c<s>: the disc under a clip.
+        // r: a smaller disc of another colour; t: a circle outline only; c<s>: the disc under a clip;
+        // p<s>, q<s>: the disc only right of x = 60, or but for a band across the middle, then the hands.
         QTest::newRow("hands move") << "f0 f1 f2 f15 f16 f59 f60" << 1.0;
         QTest::newRow("hands move, zoomed") << "f0 f1 f2 f15 f16 f59 f60" << 1.5;
         QTest::newRow("the same picture") << "f5 f5 f5" << 1.0;
@@ -424,6 +425,9 @@ private Q_SLOTS:
         QTest::newRow("another disc between") << "f5 r f6 f7" << 1.0;
         QTest::newRow("outline between") << "f3 t f4 f4" << 1.0;
         QTest::newRow("clipped disc between") << "f20 c50 f35 c10" << 1.0;
+        QTest::newRow("discs in part") << "f5 p6 p7 p40 p41 f42 p43" << 1.0;
+        QTest::newRow("discs in part, zoomed") << "f5 p6 p40 p41 f42 p43" << 2.86;
+        QTest::newRow("discs in two parts") << "f15 q40 f41 q42" << 1.0;
     }
 
     void pictureBoxScreenFollowsTheCanvas()
@@ -470,6 +474,14 @@ private Q_SLOTS:
             case 't':
                 box->circle(100, 100, 50, Qt::blue);
                 break;
+            case 'p':
+            case 'q':
+                box->setClipRegion(step.front() == u'p' ? QRegion(60, 0, 140, 200)
+                                                        : QRegion(0, 0, 200, 90) + QRegion(0, 110, 200, 90));
+                disc(80, QColor(0, 128, 0));
+                box->clearClip();
+                hands(seconds);
+                break;
             case 'c':
                 box->setClipRegion(QRegion(0, 0, 100, 200)); // away from the hands it follows
                 disc(80, QColor(0, 128, 0));
@@ -478,8 +490,10 @@ private Q_SLOTS:
                 break;
             }
             QTest::qWait(20); // the flush, then the repaint it asks for
-            const QImage screen = window.screen()->grabWindow(window.winId()).toImage().convertToFormat(
-                QImage::Format_ARGB32_Premultiplied);
+            const QImage screen = window.screen()
+                                      ->grabWindow(window.winId())
+                                      .toImage()
+                                      .convertToFormat(QImage::Format_ARGB32_Premultiplied);
             QImage canvas = box->canvas();
             canvas.setDevicePixelRatio(screen.devicePixelRatio());
             QVERIFY2(screen.copy(canvas.rect()) == canvas, qPrintable(step));
