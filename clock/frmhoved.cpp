@@ -367,7 +367,13 @@ void frmhoved::refreshFace(bool playerA, bool setFillColour)
         box.setDrawWidth(1);
         return;
     }
-    display::faceRefresh(box, strictNumber(wanted.minutes), strictNumber(wanted.seconds), hand, false);
+    // A canvas that holds this face's last drawing, in the same colours, needs only the hands moved.
+    // (A count of 0 is a face never drawn: every drawing counts.)
+    std::optional<display::FaceHands> shown;
+    if (last.drawCount != 0 && last.drawCount == wanted.drawCount && last.fill == wanted.fill &&
+        last.fore == wanted.fore)
+        shown = display::FaceHands{strictNumber(last.minutes), strictNumber(last.seconds)};
+    display::faceRefresh(box, strictNumber(wanted.minutes), strictNumber(wanted.seconds), hand, false, shown);
     last = wanted;
     last.drawCount = box.drawCount();
 }

@@ -74,7 +74,7 @@ void PictureBox::circle(double cx, double cy, double radius, const QColor &outli
     p.setBrush(m_fillStyle == FillStyle::Solid ? QBrush(m_fillColor) : QBrush(Qt::NoBrush));
     p.drawEllipse(QPointF(cx, cy), radius, radius);
     const double reach = radius + m_drawWidth;
-    changed(p.transform().mapRect(QRectF(cx - reach, cy - reach, 2 * reach, 2 * reach)));
+    changed(clipped(p.transform().mapRect(QRectF(cx - reach, cy - reach, 2 * reach, 2 * reach))));
 }
 
 void PictureBox::line(float x1, float y1, float x2, float y2)
@@ -85,8 +85,14 @@ void PictureBox::line(float x1, float y1, float x2, float y2)
     p.setPen(QPen(foreColor(), m_drawWidth, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(x1, y1), QPointF(x2, y2));
     const double reach = m_drawWidth + 1.0; // round caps and smoothed edges
-    changed(p.transform().mapRect(
-        QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized().adjusted(-reach, -reach, reach, reach)));
+    changed(clipped(p.transform().mapRect(
+        QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized().adjusted(-reach, -reach, reach, reach))));
+}
+
+QRectF PictureBox::clipped(const QRectF &drawn) const
+{
+    // Beyond the clip's bounds nothing can have changed.
+    return m_clip ? drawn & QRectF(m_clip->boundingRect()) : drawn;
 }
 
 void PictureBox::changed(const QRectF &touched)

@@ -60,6 +60,8 @@ protected:
 private:
     void ensureCanvas();
     void prepare(class QPainter &painter, bool smooth) const;
+    // The part of a drawing's area (logical units) that the clip lets through.
+    QRectF clipped(const QRectF &drawn) const;
     void changed(const QRectF &touched);
     void flush();
     QRect changedSinceShown(const QRect &area) const;
