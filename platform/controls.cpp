@@ -215,14 +215,23 @@ const FittedText &TextFitter::fit(QWidget *control, const QString &text, const Q
 const FittedText &TextFitter::fit(QWidget *control, const QFont &font, const QString &text, const QSize &area,
                                   int flags)
 {
-    if (m_valid && m_text == text && m_area == area && m_flags == flags && m_font == font)
+    const bool sameMeasure = m_valid && m_area == area && m_flags == flags && m_font == font;
+    if (sameMeasure && m_text == text)
         return m_fit;
+    if (!sameMeasure || m_earlier.size() >= kEarlierFits)
+        m_earlier.clear();
     m_text = text;
     m_area = area;
     m_flags = flags;
     m_font = font;
     m_valid = true;
-    m_fit = fitText(font, text, area, flags);
+    const auto earlier = m_earlier.constFind(text);
+    if (earlier != m_earlier.constEnd()) {
+        m_fit = *earlier;
+    } else {
+        m_fit = fitText(font, text, area, flags);
+        m_earlier.insert(text, m_fit);
+    }
     if (!m_fit.whole && (m_ownToolTip || control->toolTip().isEmpty())) {
         control->setToolTip(text);
         m_ownToolTip = true;
