@@ -336,11 +336,26 @@ void frmhoved::drawhandb(double x, double y, std::optional<double> value, double
     display::drawHand(*urb, x, y, value, length);
 }
 
+// The caption "<name> begynner", set only when it reads otherwise: the refresh finds it unchanged
+// nearly every time, and a comparison in place builds no string for that.
+static void showStartCaption(QAbstractButton *button, const QString &name)
+{
+    const QString caption = button->text();
+    if (caption.size() == name.size() + kBegynner.size() && caption.startsWith(name) && caption.endsWith(kBegynner))
+        return;
+    button->setText(name + kBegynner);
+}
+
 void frmhoved::Timer2_Timer()
 {
-    starta->setText(spillera->text() + kBegynner);
-    startb->setText(spillerb->text() + kBegynner);
-    if (numericValue(stans->text()) == 0)
+    // Ten times a second, nearly always with nothing changed, and each time with cold caches: every
+    // check here touches as little as it can.
+    showStartCaption(starta, spillera->text());
+    showStartCaption(startb, spillerb->text());
+    const QString limit = stans->text();
+    if (!m_limitRead || m_limitRead->text != limit)
+        m_limitRead = LimitRead{limit, numericValue(limit) == 0};
+    if (m_limitRead->zero)
         return;
     // Face B keeps the fill colour the start-up gave it.
     refreshFace(false, false);
