@@ -336,11 +336,26 @@ void frmhoved::drawhandb(double x, double y, std::optional<double> value, double
     display::drawHand(*urb, x, y, value, length);
 }
 
+// The caption "<name> begynner", set only when it reads otherwise: the refresh finds it unchanged
+// nearly every time, and a comparison in place builds no string for that.
+static void showStartCaption(QAbstractButton *button, const QString &name)
+{
+    const QString caption = button->text();
+    if (caption.size() == name.size() + kBegynner.size() && caption.startsWith(name) && caption.endsWith(kBegynner))
+        return;
+    button->setText(name + kBegynner);
+}
+
 void frmhoved::Timer2_Timer()
 {
-    starta->setText(spillera->text() + kBegynner);
-    startb->setText(spillerb->text() + kBegynner);
-    if (numericValue(stans->text()) == 0)
+    // Ten times a second, nearly always with nothing changed, and each time with cold caches: every
+    // check here touches as little as it can.
+    showStartCaption(starta, spillera->text());
+    showStartCaption(startb, spillerb->text());
+    const QString limit = stans->text();
+    if (!m_limitRead || m_limitRead->text != limit)
+        m_limitRead = LimitRead{limit, numericValue(limit) == 0};
+    if (m_limitRead->zero)
         return;
     // Face B keeps the fill colour the start-up gave it.
     refreshFace(false, false);
@@ -367,7 +382,13 @@ void frmhoved::refreshFace(bool playerA, bool setFillColour)
         box.setDrawWidth(1);
         return;
     }
-    display::faceRefresh(box, strictNumber(wanted.minutes), strictNumber(wanted.seconds), hand, false);
+    // A canvas that holds this face's last drawing, in the same colours, needs only the hands moved.
+    // (A count of 0 is a face never drawn: every drawing counts.)
+    std::optional<display::FaceHands> shown;
+    if (last.drawCount != 0 && last.drawCount == wanted.drawCount && last.fill == wanted.fill &&
+        last.fore == wanted.fore)
+        shown = display::FaceHands{strictNumber(last.minutes), strictNumber(last.seconds)};
+    display::faceRefresh(box, strictNumber(wanted.minutes), strictNumber(wanted.seconds), hand, false, shown);
     last = wanted;
     last.drawCount = box.drawCount();
 }

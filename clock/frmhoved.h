@@ -181,6 +181,12 @@ private:
         bool operator==(const FaceDrawn &) const = default;
     };
     FaceDrawn m_faceDrawn[2];
+    // The time limit's text as the refresh last read it, and whether it reads as 0.
+    struct LimitRead {
+        QString text;
+        bool zero = false;
+    };
+    std::optional<LimitRead> m_limitRead;
 };
 
 } // namespace gameclock

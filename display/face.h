@@ -27,9 +27,17 @@ void drawHand(platform::PictureBox &box, double x, double y, std::optional<doubl
 // How one face draws a hand: (x, y, value, length), bound to its box.
 using HandProcedure = std::function<void(double x, double y, std::optional<double> value, double length)>;
 
-// Redraws one whole face from its minutes and seconds. The solid disc covers the previous hands.
+// The hands a face's canvas shows.
+struct FaceHands {
+    std::optional<double> minutes, seconds;
+};
+
+// Redraws one face from its minutes and seconds. The solid disc covers the previous hands.
 // setFillColour is false for the refresh that leaves the box's fill colour as it stands.
+// shown, when given, are the hands the canvas holds from the last refresh of this face, with the
+// same colours and nothing drawn on it since: then only the part of the face the hands leave or
+// reach is drawn again, and the canvas ends up as a face drawn whole would.
 void faceRefresh(platform::PictureBox &box, std::optional<double> minutes, std::optional<double> seconds,
-                 const HandProcedure &hand, bool setFillColour = true);
+                 const HandProcedure &hand, bool setFillColour = true, const std::optional<FaceHands> &shown = {});
 
 } // namespace display

@@ -215,14 +215,22 @@ const FittedText &TextFitter::fit(QWidget *control, const QString &text, const Q
 const FittedText &TextFitter::fit(QWidget *control, const QFont &font, const QString &text, const QSize &area,
                                   int flags)
 {
-    if (m_valid && m_text == text && m_area == area && m_flags == flags && m_font == font)
+    const bool sameMeasure = m_valid && m_area == area && m_flags == flags && m_font == font;
+    if (sameMeasure && m_text == text)
         return m_fit;
+    if (!sameMeasure || m_earlier.size() >= kEarlierFits) {
+        m_earlier.clear();
+    } else {
+        // Only a caption that changes keeps its earlier fits: the many that never do keep none.
+        m_earlier.insert(m_text, m_fit);
+    }
     m_text = text;
     m_area = area;
     m_flags = flags;
     m_font = font;
     m_valid = true;
-    m_fit = fitText(font, text, area, flags);
+    const auto earlier = m_earlier.constFind(text);
+    m_fit = earlier != m_earlier.constEnd() ? *earlier : fitText(font, text, area, flags);
     if (!m_fit.whole && (m_ownToolTip || control->toolTip().isEmpty())) {
         control->setToolTip(text);
         m_ownToolTip = true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QGroupBox>
+#include <QHash>
 #include <QLabel>
 #include <QPushButton>
 #include <QWidget>
@@ -37,9 +38,17 @@ public:
     // The same in a font of the caller's rather than the control's own.
     const FittedText &fit(QWidget *control, const QFont &font, const QString &text, const QSize &area, int flags);
     // The font database changed under an equal font: measure again.
-    void forget() { m_valid = false; }
+    void forget()
+    {
+        m_valid = false;
+        m_earlier.clear();
+    }
 
 private:
+    // The fits of the texts shown before in the same font, area and flags: a read-out comes back to
+    // the same few dozen numbers, each measured once. Kept small.
+    static constexpr qsizetype kEarlierFits = 64;
+    QHash<QString, FittedText> m_earlier;
     QString m_text;
     QFont m_font;
     QSize m_area;

@@ -294,6 +294,52 @@ private Q_SLOTS:
         }
     }
 
+    // A face that redraws only where its hands moved must end up as a face drawn whole, at every
+    // zoom: in a running game and when the hands jump (an opened game, a read-out that is no number).
+    void onlyWhereTheHandsMovedMatchesAFreshOne_data()
+    {
+        using Hands = QList<std::optional<double>>; // minutes, seconds, minutes, seconds, ...
+        const std::optional<double> none;
+        QTest::addColumn<double>("zoom");
+        QTest::addColumn<Hands>("steps");
+        for (double zoom : {1.0, 1.5, 2.86}) {
+            for (int from : {0, 55, 3599}) {
+                Hands running;
+                for (int second = from; second <= from + 70; ++second)
+                    running << second / 60 << second % 60;
+                QTest::addRow("zoom %g, a second at a time from %d s", zoom, from) << zoom << running;
+            }
+            QTest::addRow("zoom %g, jumps", zoom)
+                << zoom << Hands{12, 34, 45, 1, 45, 31, 7.5, 15.25, 0, 0, 59.9, 59.9, 30, 30, 30, 30, 14, 46, 1, 59};
+            QTest::addRow("zoom %g, hands that are not there", zoom)
+                << zoom << Hands{none, none, 5, 5, none, 30, 20, none, 1e308, 44, 8, 1e308, 8, 9, none, none, 3, 4};
+        }
+    }
+    void onlyWhereTheHandsMovedMatchesAFreshOne()
+    {
+        QFETCH(double, zoom);
+        QFETCH(QList<std::optional<double>>, steps);
+        const auto drawn = [zoom](PictureBox &box, std::optional<double> minutes, std::optional<double> seconds,
+                                  const std::optional<display::FaceHands> &shown) {
+            box.resize((QSizeF(faceSize()) * zoom).toSize());
+            box.setZoom(zoom);
+            display::faceRefresh(
+                box, minutes, seconds,
+                [&box](double x, double y, std::optional<double> v, double l) { display::drawHand(box, x, y, v, l); },
+                true, shown);
+        };
+        PictureBox running;
+        std::optional<display::FaceHands> shown;
+        for (qsizetype i = 0; i + 1 < steps.size(); i += 2) {
+            drawn(running, steps[i], steps[i + 1], shown);
+            shown = display::FaceHands{steps[i], steps[i + 1]};
+            PictureBox fresh;
+            drawn(fresh, steps[i], steps[i + 1], std::nullopt);
+            const QString difference = firstDifference(running.canvas(), fresh.canvas());
+            QVERIFY2(difference.isEmpty(), qPrintable(QStringLiteral("step %1: ").arg(i / 2) + difference));
+        }
+    }
+
     void valueThatIsNoNumberDrawsNothing_data()
     {
         QTest::addColumn<std::optional<double>>("value");

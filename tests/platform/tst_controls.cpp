@@ -264,6 +264,43 @@ private Q_SLOTS:
             QVERIFY(QFontInfo(unit->fittedText().font).pixelSize() >= three);
     }
 
+    // A fitter that remembers earlier fits must still give each text the fit of its present font,
+    // area and flags, and the tooltip that goes with it.
+    void earlierFitsFollowFontAreaAndFlags_data()
+    {
+        QTest::addColumn<QStringList>("steps"); // text|width|height|pixel size|flags
+        const QString longText = QStringLiteral("Klaffen har falt for ") + QString(200, u'x');
+        QTest::newRow("a read-out's seconds") << QStringList{"57|17|17|11|2", "58|17|17|11|2", "59|17|17|11|2",
+                                                             "0|17|17|11|2",  "57|17|17|11|2", "58|17|17|11|2"};
+        QTest::newRow("a number seen before in a narrower area") << QStringList{
+            "123|40|17|11|2", "7|40|17|11|2", "123|40|17|11|2", "7|12|17|11|2", "123|12|17|11|2", "123|40|17|11|2"};
+        QTest::newRow("a number seen before in a larger font")
+            << QStringList{"123|24|17|11|2", "9|24|17|11|2", "123|24|17|20|2", "9|24|17|20|2", "123|24|17|11|2"};
+        QTest::newRow("a caption seen before, wrapped or not")
+            << QStringList{"Spiller A begynner|71|29|11|2", "x|71|29|11|2", "Spiller A begynner|71|29|11|4228",
+                           "Spiller A begynner|71|29|11|2"};
+        QTest::newRow("shortened, whole, shortened again") << QStringList{
+            longText + "|100|17|11|1", "Pause|100|17|11|1", longText + "|100|17|11|1", "Pause|100|17|11|1"};
+    }
+    void earlierFitsFollowFontAreaAndFlags()
+    {
+        QFETCH(QStringList, steps);
+        QWidget control;
+        platform::TextFitter fitter;
+        for (const QString &step : std::as_const(steps)) {
+            const QStringList part = step.split(u'|');
+            QFont font(QStringLiteral("DejaVu Sans"));
+            font.setPixelSize(part[3].toInt());
+            const QSize area(part[1].toInt(), part[2].toInt());
+            const int flags = part[4].toInt();
+            const platform::FittedText got = fitter.fit(&control, font, part[0], area, flags);
+            const platform::FittedText fresh = platform::fitText(font, part[0], area, flags);
+            const QString where = part[0].left(24) + QStringLiteral(" in ") + part.mid(1).join(u'|');
+            QVERIFY2(got.font == fresh.font && got.shown == fresh.shown && got.whole == fresh.whole, qPrintable(where));
+            QCOMPARE(control.toolTip(), fresh.whole ? QString() : part[0]);
+        }
+    }
+
     // A control laid over a label's right part narrows the room for its caption.
     void coveredPartOfLabelIsNotUsed()
     {
