@@ -1,4 +1,4 @@
-// Run at build time: prints, as a C++ header, the pixels of Fusion's group-box frame from the Qt
+// Run at build time: writes, as a C++ header, the pixels of Fusion's group-box frame from the Qt
 // the program is built against, so that the running clock draws it without decoding a PNG (and
 // without mapping libpng and zlib for one small picture).
 #include <QApplication>
