@@ -125,24 +125,24 @@ void PictureBox::line(float x1, float y1, float x2, float y2)
     changed();
 }
 
-// In canvas pixels; the painter's transform is in logical units.
-QRect PictureBox::deviceRect(const QPainter &painter, const QRectF &touched) const
+// In canvas pixels, with a pixel to spare for rounding.
+QRect PictureBox::toDevice(const QRectF &logical) const
 {
-    const QRectF logical = painter.transform().mapRect(touched);
     const qreal dpr = m_canvas.devicePixelRatio();
-    const QRectF device(logical.topLeft() * dpr, logical.size() * dpr);
-    return device.toAlignedRect().adjusted(-1, -1, 1, 1) & m_canvas.rect();
-}
-
-// What the clip lets drawing reach, in canvas pixels, with a pixel to spare for rounding.
-QRect PictureBox::clipBounds() const
-{
-    if (!m_clip)
-        return m_canvas.rect();
-    const qreal dpr = m_canvas.devicePixelRatio();
-    const QRectF logical = m_clip->boundingRect();
     return QRectF(logical.topLeft() * dpr, logical.size() * dpr).toAlignedRect().adjusted(-1, -1, 1, 1) &
            m_canvas.rect();
+}
+
+// The painter's transform is in logical units.
+QRect PictureBox::deviceRect(const QPainter &painter, const QRectF &touched) const
+{
+    return toDevice(painter.transform().mapRect(touched));
+}
+
+// What the clip lets drawing reach.
+QRect PictureBox::clipBounds() const
+{
+    return m_clip ? toDevice(m_clip->boundingRect()) : m_canvas.rect();
 }
 
 void PictureBox::changed()
@@ -158,6 +158,13 @@ void PictureBox::changed()
 namespace {
 
 constexpr int kTile = 8; // canvas pixels a side
+
+// The tiles that hold any pixel of a rectangle of canvas pixels.
+QRect tilesOf(const QRect &device)
+{
+    return QRect(QPoint(device.left() / kTile, device.top() / kTile),
+                 QPoint(device.right() / kTile, device.bottom() / kTile));
+}
 
 quint64 tileHash(const QImage &image, int tileX, int tileY)
 {
@@ -208,7 +215,7 @@ void PictureBox::Tiles::clear()
 
 void PictureBox::Tiles::mark(int column, int row)
 {
-    marked[size_t(row) * size_t(columns) + size_t(column)] = 1;
+    marked[at(column, row)] = 1;
     bounds |= QRect(column, row, 1, 1);
 }
 
@@ -216,8 +223,7 @@ void PictureBox::Tiles::addRect(const QRect &device)
 {
     if (device.isEmpty())
         return;
-    const QRect tiles(QPoint(device.left() / kTile, device.top() / kTile),
-                      QPoint(device.right() / kTile, device.bottom() / kTile));
+    const QRect tiles = tilesOf(device);
     for (int row = tiles.top(); row <= tiles.bottom(); ++row)
         std::fill_n(marked.begin() + qsizetype(row) * columns + tiles.left(), tiles.width(), quint8(1));
     bounds |= tiles;
@@ -227,8 +233,7 @@ void PictureBox::Tiles::addBand(QPointF a, QPointF b, qreal reach, const QRect &
 {
     if (columns == 0 || limit.isEmpty())
         return;
-    const QRect within(QPoint(limit.left() / kTile, limit.top() / kTile),
-                       QPoint(limit.right() / kTile, limit.bottom() / kTile));
+    const QRect within = tilesOf(limit);
     if (a.y() > b.y())
         std::swap(a, b);
     const int firstRow = std::max(within.top(), int(std::floor((a.y() - reach) / kTile)));
@@ -261,11 +266,10 @@ void PictureBox::Tiles::removeWithin(const QRect &device)
 
 void PictureBox::Tiles::addCommon(const Tiles &other, const QRect &device)
 {
-    const QRect tiles = other.bounds & QRect(QPoint(device.left() / kTile, device.top() / kTile),
-                                             QPoint(device.right() / kTile, device.bottom() / kTile));
+    const QRect tiles = other.bounds & tilesOf(device);
     for (int row = tiles.top(); row <= tiles.bottom(); ++row)
         for (int column = tiles.left(); column <= tiles.right(); ++column)
-            if (other.marked[size_t(row) * size_t(columns) + size_t(column)])
+            if (other.marked[at(column, row)])
                 mark(column, row);
 }
 
@@ -281,7 +285,7 @@ QRect PictureBox::changedSinceShown()
     QRect found;
     for (int ty = tiles.top(); ty <= tiles.bottom(); ++ty) {
         for (int tx = tiles.left(); tx <= tiles.right(); ++tx) {
-            const size_t at = size_t(ty) * size_t(columns) + size_t(tx);
+            const size_t at = m_dirty.at(tx, ty);
             if (!first && !m_dirty.marked[at])
                 continue;
             const quint64 now = tileHash(m_canvas, tx, ty);

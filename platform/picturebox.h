@@ -67,6 +67,7 @@ private:
         std::vector<quint8> marked;
         QRect bounds; // in tiles, around every marked one
 
+        size_t at(int column, int row) const { return size_t(row) * size_t(columns) + size_t(column); }
         void reset(const QSize &canvas);
         void clear();
         void mark(int column, int row);
@@ -80,6 +81,7 @@ private:
     };
 
     void changed();
+    QRect toDevice(const QRectF &logical) const;
     QRect clipBounds() const;
     QRect deviceRect(const QPainter &painter, const QRectF &touched) const;
     void flush();
