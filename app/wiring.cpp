@@ -7,8 +7,8 @@
 #include "info/browser/browserlauncher.h"
 #include "info/frmom.h"
 #include "info/rules.h"
-#include "platform/screensaver.h"
-#include "platform/singleinstance.h"
+#include "desktop/screensaver.h"
+#include "desktop/singleinstance.h"
 #include "settings/frmalt.h"
 
 #include <QAction>
@@ -83,17 +83,17 @@ void connectWindows(frmhoved &main)
             main.report(why);
     });
     // Nobody touches the screen during a long think: keep it from blanking while a clock runs.
-    platform::keepScreenAwakeWhileRunning(&main, {main.tida, main.tidb});
+    desktop::keepScreenAwakeWhileRunning<toolkit::Timer>(&main, {main.tida, main.tidb});
     followTheMachine(main);
 }
 
-void answerLaterStarts(gameclock::frmhoved &main, platform::SingleInstance &instance)
+void answerLaterStarts(gameclock::frmhoved &main, desktop::SingleInstance &instance)
 {
-    QObject::connect(&instance, &platform::SingleInstance::raiseRequested, &main,
-                     [&main] { platform::bringToFront(&main); });
+    QObject::connect(&instance, &desktop::SingleInstance::raiseRequested, &main,
+                     [&main] { desktop::bringToFront(&main); });
     if (!instance.listen()) {
         qWarning("partivakt: %s", qUtf8Printable(instance.failure()));
-        main.setLasting(gameclock::frmhoved::Lasting::Instance, platform::SingleInstance::unguardedMessage());
+        main.setLasting(gameclock::frmhoved::Lasting::Instance, desktop::SingleInstance::unguardedMessage());
     }
 }
 

@@ -3,7 +3,7 @@
 namespace gameclock {
 class frmhoved;
 }
-namespace platform {
+namespace desktop {
 class SingleInstance;
 }
 
@@ -20,6 +20,6 @@ void connectInfo(gameclock::frmhoved &main);
 
 // Makes the program its directory's clock: the main window comes to the front when the program is
 // started there again. Where that cannot be guarded, the main window says so for as long as it runs.
-void answerLaterStarts(gameclock::frmhoved &main, platform::SingleInstance &instance);
+void answerLaterStarts(gameclock::frmhoved &main, desktop::SingleInstance &instance);
 
 } // namespace app

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "platform/controls.h"
-#include "platform/controltable.h"
-#include "platform/gamemarks.h"
-#include "platform/picturebox.h"
-#include "platform/textbox.h"
-#include "platform/timer.h"
+#include "toolkit/controls.h"
+#include "toolkit/controltable.h"
+#include "toolkit/gamemarks.h"
+#include "toolkit/picturebox.h"
+#include "toolkit/textbox.h"
+#include "toolkit/timer.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -22,10 +22,10 @@ struct GameValues;
 struct FileError;
 } // namespace gamefiles
 
-namespace platform {
+namespace toolkit {
 class PlayerKeys;
 class ZoomStage;
-} // namespace platform
+} // namespace toolkit
 
 namespace gameclock {
 
@@ -41,17 +41,17 @@ public:
 
     // ---- controls, named as the game knows them ----
     QLabel *mina, *seka, *minb, *sekb;
-    platform::TextBox *spillera, *spillerb, *stans;
+    toolkit::TextBox *spillera, *spillerb, *stans;
     QLabel *Label1; // turn indicator, never shown: "1" A, "0" B
-    platform::FlagStrip *klaffa, *klaffb;
-    platform::Timer *tida, *tidb, *Timer1, *Timer2;
-    platform::CommandButton *starta, *startb, *Command1, *pause, *pausea, *pauseb;
-    platform::PictureBox *ura, *urb;
+    toolkit::FlagStrip *klaffa, *klaffb;
+    toolkit::Timer *tida, *tidb, *Timer1, *Timer2;
+    toolkit::CommandButton *starta, *startb, *Command1, *pause, *pausea, *pauseb;
+    toolkit::PictureBox *ura, *urb;
     QLabel *Label2, *mina2, *seka2, *minb2, *sekb2;
-    platform::Shape *Shape4, *Shape2, *Shape3;
-    platform::PlayerFrame *Shape1_0, *Shape1_1; // A's and B's frame: thick in the accent while that clock runs
+    toolkit::Shape *Shape4, *Shape2, *Shape3;
+    toolkit::PlayerFrame *Shape1_0, *Shape1_1; // A's and B's frame: thick in the accent while that clock runs
     // The controls on the window's face (not its timers) as the window was drawn.
-    static platform::ControlTable controlTable();
+    static toolkit::ControlTable controlTable();
 
     // ---- menus ----
     QMenu *Spill, *Vis, *hjelp1;
@@ -159,7 +159,7 @@ private:
     void resume(bool playerA);
     // The paused look of the game buttons, from a pause or a restore.
     void showPaused();
-    void tick(QLabel *sek, QLabel *min, platform::FlagStrip *klaff, platform::TextBox *spiller);
+    void tick(QLabel *sek, QLabel *min, toolkit::FlagStrip *klaff, toolkit::TextBox *spiller);
     void writeBackup();
     // The running side shown in the frames, the player keys armed, from the clock timers.
     void followClocks();
@@ -168,8 +168,8 @@ private:
     void backupWritten(const std::optional<gamefiles::FileError> &error);
 
     BackupWriter *m_backup;
-    platform::ZoomStage *m_stage;
-    platform::PlayerKeys *m_keys;
+    toolkit::ZoomStage *m_stage;
+    toolkit::PlayerKeys *m_keys;
     QLabel *m_lasting; // the permanent part of the status bar
     std::map<Lasting, QString> m_lastingStates;
     // What each face (A, B) was last drawn from, and its canvas's count right after.

@@ -1,4 +1,4 @@
-#include "platform/singleinstance.h"
+#include "desktop/singleinstance.h"
 #include "tests/support/files.h"
 
 #include <QDeadlineTimer>
@@ -216,7 +216,7 @@ private:
 
     QString serverPath(const QString &dir) const
     {
-        return m_runtime->path() + QLatin1Char('/') + platform::instanceServerName(dir);
+        return m_runtime->path() + QLatin1Char('/') + desktop::instanceServerName(dir);
     }
 
     // Connects without asking anything: a clock lets such a peer go.
