@@ -15,6 +15,8 @@ int main(int argc, char *argv[])
     if (instance.handOver())
         return 0;
     QApplication app(argc, argv);
+    // Preferences the game's files cannot carry (speech) are kept under these names.
+    QApplication::setOrganizationName(QStringLiteral("Partivakt"));
     QApplication::setApplicationName(QStringLiteral("Partivakt"));
     QApplication::setApplicationVersion(QStringLiteral(PARTIVAKT_VERSION));
     QApplication::setDesktopFileName(QStringLiteral(PARTIVAKT_APP_ID));

@@ -1,6 +1,7 @@
 #include "wiring.h"
 
 #include "app/laptop.h"
+#include "app/speaking.h"
 #include "clock/frmhoved.h"
 #include "gamefiles/frmlagresom.h"
 #include "gamefiles/frmopne.h"
@@ -85,6 +86,7 @@ void connectWindows(frmhoved &main)
     // Nobody touches the screen during a long think: keep it from blanking while a clock runs.
     desktop::keepScreenAwakeWhileRunning<toolkit::Timer>(&main, {main.tida, main.tidb});
     followTheMachine(main);
+    connectSpeech(main);
 }
 
 void answerLaterStarts(gameclock::frmhoved &main, desktop::SingleInstance &instance)

@@ -149,6 +149,7 @@ frmhoved::frmhoved(QWidget *parent) : QMainWindow(parent)
 
     m_keys = new toolkit::PlayerKeys(this);
     connect(m_keys, &toolkit::PlayerKeys::pressed, this, &frmhoved::playerKey);
+    connect(m_keys, &toolkit::PlayerKeys::timeRequested, this, &frmhoved::timeRequested);
     connect(tida, &toolkit::Timer::activeChanged, this, &frmhoved::followClocks);
     connect(tidb, &toolkit::Timer::activeChanged, this, &frmhoved::followClocks);
     resize(sizeHint());
@@ -268,6 +269,15 @@ void frmhoved::buildMenus()
             Fullskjerm_Click(false);
     });
     addAction(leave);
+    // Speech, for players who cannot see the faces; the wiring gives the entries their meaning.
+    Vis->addSeparator()->setObjectName(QStringLiteral("strek5"));
+    LesOpp = Vis->addAction(QStringLiteral("Les &opp tiden"));
+    LesOpp->setObjectName(QStringLiteral("LesOpp"));
+    LesOpp->setCheckable(true);
+    TaleRaskere = Vis->addAction(QStringLiteral("&Tale raskere"));
+    TaleRaskere->setObjectName(QStringLiteral("TaleRaskere"));
+    TaleSaktere = Vis->addAction(QStringLiteral("Tale &saktere"));
+    TaleSaktere->setObjectName(QStringLiteral("TaleSaktere"));
 
     hjelp1 = menuBar()->addMenu(QStringLiteral("&Hjelp"));
     hjelp1->setObjectName(QStringLiteral("hjelp1"));
@@ -471,9 +481,11 @@ void frmhoved::tick(QLabel *sek, QLabel *min, toolkit::FlagStrip *klaff, toolkit
         min->setText(numberToText(*minutes + 1));
         sek->setText(QStringLiteral("0"));
     }
+    const bool stood = !klaff->hasFallen();
     if (numericValue(stans->text()) == strictNumber(min->text()))
         klaff->showFall(kKlaffenHarFalt + spiller->text());
     writeBackup();
+    Q_EMIT ticked(klaff == klaffa, stood && klaff->hasFallen());
 }
 
 void frmhoved::tida_Timer()

@@ -57,6 +57,7 @@ public:
     QMenu *Spill, *Vis, *hjelp1;
     QAction *Nytt, *Apne, *Lagre, *LagreSom, *Alternativer, *Avslutt;
     QAction *Fullskjerm, *Storre, *Mindre, *VanligStorrelse;
+    QAction *LesOpp, *TaleRaskere, *TaleSaktere; // spoken announcements (checkable), speech rate
     QAction *Regler, *Om, *Nettleser;
 
     // ---- handlers ----
@@ -139,6 +140,11 @@ Q_SIGNALS:
     void saveAsRequested();
     // The permanent part of the status bar changed; text is all lasting states as shown.
     void lastingChanged(const QString &text);
+    // A player asked to hear both clocks (a Ctrl key tapped alone; playerA: the left one).
+    void timeRequested(bool playerA);
+    // A second was counted on a player's clock, its backup handed to the writer; flagFell: the
+    // player's flag fell at this second.
+    void ticked(bool playerA, bool flagFell);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -12,6 +12,10 @@ namespace {
 constexpr quint32 kX11ShiftL = 0xffe1, kX11ShiftR = 0xffe2;
 constexpr quint32 kWinScanShiftL = 0x2a, kWinScanShiftR = 0x36;
 constexpr quint32 kMacShiftL = 0x38, kMacShiftR = 0x3c;
+// And of the two Ctrl keys (Windows sets 0x100 on the right one's scan code: an extended key).
+constexpr quint32 kX11ControlL = 0xffe3, kX11ControlR = 0xffe4;
+constexpr quint32 kWinScanControlL = 0x1d, kWinScanControlR = 0x11d;
+constexpr quint32 kMacControlL = 0x3b, kMacControlR = 0x3e;
 
 } // namespace
 
@@ -34,6 +38,27 @@ PlayerKeys::Side PlayerKeys::shiftSide(const QKeyEvent &event)
 #else
     const quint32 code = event.nativeVirtualKey();
     return code == kX11ShiftL ? Side::A : code == kX11ShiftR ? Side::B : Side::None;
+#endif
+}
+
+PlayerKeys::Side PlayerKeys::controlSide(const QKeyEvent &event)
+{
+#if defined(Q_OS_WIN)
+    if (event.key() != Qt::Key_Control)
+        return Side::None;
+    const quint32 code = event.nativeScanCode();
+    return code == kWinScanControlL ? Side::A : code == kWinScanControlR ? Side::B : Side::None;
+#elif defined(Q_OS_MACOS)
+    // Qt on macOS gives the Control key as Key_Meta (and Command as Key_Control).
+    if (event.key() != Qt::Key_Meta)
+        return Side::None;
+    const quint32 code = event.nativeVirtualKey();
+    return code == kMacControlL ? Side::A : code == kMacControlR ? Side::B : Side::None;
+#else
+    if (event.key() != Qt::Key_Control)
+        return Side::None;
+    const quint32 code = event.nativeVirtualKey();
+    return code == kX11ControlL ? Side::A : code == kX11ControlR ? Side::B : Side::None;
 #endif
 }
 
@@ -62,12 +87,27 @@ void PlayerKeys::setArmed(bool armed)
 bool PlayerKeys::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
-    if (!m_armed || (type != QEvent::KeyPress && type != QEvent::KeyRelease) || !watched->isWidgetType())
+    if ((type != QEvent::KeyPress && type != QEvent::KeyRelease) || !watched->isWidgetType())
         return false;
     auto *widget = static_cast<QWidget *>(watched);
     if (widget->window() != m_window)
         return false;
     auto *key = static_cast<QKeyEvent *>(event);
+    // The time is asked for in every phase; a key pressed between makes the Ctrl part of a shortcut.
+    const Side control = controlSide(*key);
+    if (type == QEvent::KeyPress) {
+        if (!key->isAutoRepeat())
+            m_controlDown = control;
+    } else if (control != Side::None && control == m_controlDown && !key->isAutoRepeat()) {
+        m_controlDown = Side::None;
+        Q_EMIT timeRequested(control == Side::A);
+    }
+    if (!m_armed || control != Side::None) {
+        // A Ctrl between makes a Shift part of a combination too.
+        if (control != Side::None)
+            m_shiftDown = Side::None;
+        return false;
+    }
     if (type == QEvent::KeyPress) {
         const Side shift = shiftSide(*key);
         if (shift != Side::None) {

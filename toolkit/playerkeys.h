@@ -11,6 +11,9 @@ namespace toolkit {
 // keyboard, "/" on a US one) on the right for player B. The two Shift keys are told apart by the
 // key's native code. A Shift counts when it is tapped alone (released with no other key between),
 // so Shift+Tab and capitals never count as a move.
+//
+// The two Ctrl keys, one in each bottom corner, ask for the time, in every phase of the game: they
+// never end a move. They too count only when tapped alone, so Ctrl+N and the other shortcuts stay.
 class PlayerKeys : public QObject {
     Q_OBJECT
 public:
@@ -21,6 +24,8 @@ public:
 
     // Which side a Shift key belongs to, from its native codes; None for anything else.
     static Side shiftSide(const QKeyEvent &event);
+    // Which side a Ctrl key belongs to, from its native codes; None for anything else.
+    static Side controlSide(const QKeyEvent &event);
     // Which side a letter key belongs to; None for anything else.
     static Side letterSide(const QKeyEvent &event);
 
@@ -30,6 +35,8 @@ public:
 
 Q_SIGNALS:
     void pressed(bool playerA);
+    // A Ctrl key tapped alone, on player A's side or on B's.
+    void timeRequested(bool playerA);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -38,6 +45,7 @@ private:
     QWidget *m_window;
     bool m_armed = false;
     Side m_shiftDown = Side::None;
+    Side m_controlDown = Side::None;
 };
 
 } // namespace toolkit

@@ -85,8 +85,9 @@ private Q_SLOTS:
         QStringList seen;
         for (QAction *a : w.Vis->actions())
             seen << a->text() + u'|' + a->shortcuts().value(0).toString(QKeySequence::PortableText);
-        QCOMPARE(seen,
-                 (QStringList{"&Fullskjerm|F11", "Stø&rre|Ctrl++", "&Mindre|Ctrl+-", "&Vanlig størrelse|Ctrl+0"}));
+        QCOMPARE(seen, (QStringList{"&Fullskjerm|F11", "Stø&rre|Ctrl++", "&Mindre|Ctrl+-", "&Vanlig størrelse|Ctrl+0", "|",
+                                    "Les &opp tiden|", "&Tale raskere|", "Tale &saktere|"}));
+        QVERIFY(w.LesOpp->isCheckable());
         QVERIFY(w.Fullskjerm->isCheckable());
         QVERIFY(w.Storre->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+="))));
         // "Vis" comes after "Spill".

@@ -1,0 +1,113 @@
+#include "speaking.h"
+
+#include "clock/frmhoved.h"
+#include "speech/preferences.h"
+#include "speech/speaker.h"
+
+#include <QAction>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+
+namespace app {
+
+using gameclock::frmhoved;
+
+namespace {
+
+// The lasting warnings that are said when they appear, each in a sentence a voice reads well.
+QString warningSentence(frmhoved::Lasting state, const QString &message)
+{
+    switch (state) {
+    case frmhoved::Lasting::Battery:
+        return message;
+    case frmhoved::Lasting::Sleep:
+        return QStringLiteral("Spillet ble satt på pause fordi maskinen gikk i dvale.");
+    case frmhoved::Lasting::Backup:
+        return QStringLiteral("Sikkerhetskopien kan ikke lagres.");
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+speech::ClockState clockState(const frmhoved &main)
+{
+    speech::ClockState state;
+    state.a = {main.spillera->text(), main.mina->text(), main.seka->text(), main.klaffa->hasFallen()};
+    state.b = {main.spillerb->text(), main.minb->text(), main.sekb->text(), main.klaffb->hasFallen()};
+    state.limit = main.stans->text();
+    if (main.tida->isEnabled())
+        state.turn = speech::Turn::A;
+    else if (main.tidb->isEnabled())
+        state.turn = speech::Turn::B;
+    else if (!main.pausea->isHidden())
+        state.turn = speech::Turn::Paused;
+    return state;
+}
+
+speech::Speaker *connectSpeech(frmhoved &main)
+{
+    auto *speaker = new speech::Speaker(&main);
+    const auto preferences = std::make_shared<speech::Preferences>(speech::loadPreferences());
+    speaker->setRate(preferences->rate);
+    main.LesOpp->setChecked(preferences->announce);
+    const auto keep = [&main, preferences] {
+        if (const QString why = speech::savePreferences(*preferences); !why.isEmpty())
+            main.report(why);
+    };
+
+    // Speech that is not there is said once; the clock goes on as it would without.
+    QObject::connect(speaker, &speech::Speaker::unavailable, &main, &frmhoved::report);
+    QObject::connect(speaker, &speech::Speaker::failed, &main, &frmhoved::report);
+
+    QObject::connect(&main, &frmhoved::timeRequested, speaker,
+                     [&main, speaker] { speaker->sayFresh([&main] { return speech::timeSentence(clockState(main)); }); });
+    QObject::connect(&main, &frmhoved::ticked, speaker, [&main, speaker](bool playerA, bool flagFell) {
+        if (!main.LesOpp->isChecked())
+            return;
+        if (const QString sentence = speech::tickSentence(clockState(main), playerA, flagFell); !sentence.isEmpty())
+            speaker->say(sentence);
+    });
+    // A warning is said when it appears, not at each change of its text (the battery's percentage).
+    const auto shown = std::make_shared<std::map<frmhoved::Lasting, bool>>();
+    QObject::connect(&main, &frmhoved::lastingChanged, speaker, [&main, speaker, shown] {
+        for (const auto state : {frmhoved::Lasting::Backup, frmhoved::Lasting::Sleep, frmhoved::Lasting::Battery}) {
+            const QString message = main.lastingMessage(state);
+            bool &was = (*shown)[state];
+            if (!message.isEmpty() && !was && main.LesOpp->isChecked())
+                speaker->say(warningSentence(state, message));
+            was = !message.isEmpty();
+        }
+    });
+
+    QObject::connect(main.LesOpp, &QAction::toggled, speaker, [speaker, preferences, keep](bool on) {
+        preferences->announce = on;
+        keep();
+        if (on)
+            speaker->say(QStringLiteral("Opplesing på."));
+    });
+    const auto changeRate = [&main, speaker, preferences, keep](double step) {
+        preferences->rate = std::clamp(preferences->rate + step, -1.0, 1.0);
+        speaker->setRate(preferences->rate);
+        keep();
+        // The time itself, so that the player hears the new rate on what it is used for.
+        speaker->sayFresh([&main] { return speech::timeSentence(clockState(main)); });
+    };
+    QObject::connect(main.TaleRaskere, &QAction::triggered, speaker, [changeRate] { changeRate(speech::kRateStep); });
+    QObject::connect(main.TaleSaktere, &QAction::triggered, speaker, [changeRate] { changeRate(-speech::kRateStep); });
+
+    // With announcements on, the module is loaded as a game starts, so that the first
+    // announcement does not wait for it.
+    const auto prepare = [&main, speaker] {
+        if (main.LesOpp->isChecked() && (main.tida->isActive() || main.tidb->isActive()))
+            speaker->prepare();
+    };
+    QObject::connect(main.tida, &toolkit::Timer::activeChanged, speaker, prepare);
+    QObject::connect(main.tidb, &toolkit::Timer::activeChanged, speaker, prepare);
+    return speaker;
+}
+
+} // namespace app

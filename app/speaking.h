@@ -1,0 +1,22 @@
+#pragma once
+
+#include "speech/sentences.h"
+
+namespace gameclock {
+class frmhoved;
+}
+namespace speech {
+class Speaker;
+}
+
+namespace app {
+
+// Makes the clock speak: a Ctrl key tapped alone reads both clocks; with "Vis > Les opp tiden" on,
+// a fallen flag, each of a player's last five minutes and a lasting warning are said as they come.
+// The speech module is loaded on first use, on the speaker's own thread. Returns the speaker.
+speech::Speaker *connectSpeech(gameclock::frmhoved &main);
+
+// The clock's state as the sentences read it, from the main window's controls.
+speech::ClockState clockState(const gameclock::frmhoved &main);
+
+} // namespace app

@@ -1,0 +1,39 @@
+#include "preferences.h"
+
+#include <QSettings>
+
+#include <algorithm>
+
+namespace speech {
+
+namespace {
+
+const QString kAnnounce = QStringLiteral("speech/announce");
+const QString kRate = QStringLiteral("speech/rate");
+
+} // namespace
+
+Preferences loadPreferences()
+{
+    const QSettings settings;
+    Preferences p;
+    p.announce = settings.value(kAnnounce, p.announce).toBool();
+    bool ok = false;
+    const double rate = settings.value(kRate, p.rate).toDouble(&ok);
+    if (ok)
+        p.rate = std::clamp(rate, -1.0, 1.0);
+    return p;
+}
+
+QString savePreferences(const Preferences &preferences)
+{
+    QSettings settings;
+    settings.setValue(kAnnounce, preferences.announce);
+    settings.setValue(kRate, preferences.rate);
+    settings.sync();
+    if (settings.status() == QSettings::NoError)
+        return {};
+    return QStringLiteral("Innstillingene for tale kan ikke lagres i %1.").arg(settings.fileName());
+}
+
+} // namespace speech

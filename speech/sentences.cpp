@@ -1,0 +1,82 @@
+#include "sentences.h"
+
+#include "clock/numbers.h"
+
+#include <QStringList>
+
+namespace speech {
+
+namespace {
+
+// How many minutes before the limit each whole minute is announced.
+constexpr double kLastMinutes = 5;
+
+QString minutesWord(double minutes)
+{
+    return minutes == 1 ? QStringLiteral("minutt") : QStringLiteral("minutter");
+}
+
+const PlayerState &side(const ClockState &state, bool playerA)
+{
+    return playerA ? state.a : state.b;
+}
+
+} // namespace
+
+QString spokenName(const PlayerState &player, bool playerA)
+{
+    const QString name = player.name.trimmed();
+    if (!name.isEmpty())
+        return name;
+    return playerA ? QStringLiteral("Spiller A") : QStringLiteral("Spiller B");
+}
+
+QString timeSentence(const ClockState &state)
+{
+    QStringList parts;
+    for (const bool playerA : {true, false}) {
+        const PlayerState &p = side(state, playerA);
+        const std::optional<double> minutes = gameclock::strictNumber(p.minutes);
+        // The seconds follow the minutes without their word, as people say a time.
+        parts << QStringLiteral("%1 %2 %3 %4.")
+                     .arg(spokenName(p, playerA), p.minutes, minutesWord(minutes.value_or(0)), p.seconds);
+    }
+    for (const bool playerA : {true, false})
+        if (side(state, playerA).flagFallen)
+            parts << flagSentence(state, playerA);
+    switch (state.turn) {
+    case Turn::A:
+    case Turn::B:
+        parts << spokenName(side(state, state.turn == Turn::A), state.turn == Turn::A) + QStringLiteral(" trekker.");
+        break;
+    case Turn::Paused:
+        parts << QStringLiteral("Pause.");
+        break;
+    case Turn::None:
+        break;
+    }
+    return parts.join(QLatin1Char(' '));
+}
+
+QString flagSentence(const ClockState &state, bool playerA)
+{
+    return QStringLiteral("Klaffen har falt for %1.").arg(spokenName(side(state, playerA), playerA));
+}
+
+QString tickSentence(const ClockState &state, bool playerA, bool flagFell)
+{
+    if (flagFell)
+        return flagSentence(state, playerA);
+    const PlayerState &p = side(state, playerA);
+    // A minute begins when its seconds read 0; a tick never leaves them there otherwise.
+    const std::optional<double> minutes = gameclock::strictNumber(p.minutes);
+    if (!minutes || gameclock::strictNumber(p.seconds) != 0.0)
+        return {};
+    const double left = gameclock::numericValue(state.limit) - *minutes;
+    // Whole minutes only: a limit that is no whole number never falls, and counts nothing down.
+    if (left < 1 || left > kLastMinutes || left != double(qint64(left)))
+        return {};
+    return QStringLiteral("%1 %2 %3 igjen.").arg(spokenName(p, playerA), gameclock::numberToText(left), minutesWord(left));
+}
+
+} // namespace speech

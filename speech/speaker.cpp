@@ -1,0 +1,196 @@
+#include "speaker.h"
+
+#include "engine.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLibrary>
+#include <QThread>
+
+#include <memory>
+#include <utility>
+
+namespace speech {
+
+namespace {
+
+Speaker::Backend &defaultBackend()
+{
+    static Speaker::Backend backend = Speaker::Backend::Module;
+    return backend;
+}
+
+constexpr qsizetype kKeptSentences = 100;
+
+} // namespace
+
+// Lives on the speech thread: loads the module there and talks to the engine there, so that a slow
+// load or a service that does not answer only ever keeps this thread waiting.
+class SpeakerWorker : public QObject {
+    Q_OBJECT
+public:
+    ~SpeakerWorker() override
+    {
+        // The engine's objects belong to this thread; the library stays loaded, as its code may
+        // still be referred to by Qt's plug-in cache.
+        m_engine.reset();
+    }
+
+    void load(const QString &module, double rate)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        const QString why = open(module);
+        if (why.isEmpty()) {
+            m_engine->setRate(rate);
+            m_engine->setFailureHandler([this](const QString &failure) { Q_EMIT failed(failure); });
+        }
+        Q_EMIT loaded(why, timer.nsecsElapsed() / 1e6);
+    }
+    void say(const QString &text)
+    {
+        if (m_engine && m_engine->unavailableReason().isEmpty())
+            m_engine->say(text);
+    }
+    void setRate(double rate)
+    {
+        if (m_engine)
+            m_engine->setRate(rate);
+    }
+
+Q_SIGNALS:
+    void loaded(const QString &unavailableReason, double milliseconds);
+    void failed(const QString &why);
+
+private:
+    QString open(const QString &module)
+    {
+        if (module.isEmpty())
+            return QStringLiteral("Tale er ikke tilgjengelig: talemodulen partivakt-speech er ikke installert.");
+        m_library.setFileName(module);
+        if (!m_library.load())
+            return QStringLiteral("Tale er ikke tilgjengelig: talemodulen kan ikke lastes (%1).")
+                .arg(m_library.errorString());
+        const auto create = reinterpret_cast<CreateEngine>(m_library.resolve(kCreateEngineSymbol));
+        if (create)
+            m_engine.reset(create(kEngineInterfaceVersion));
+        if (!m_engine)
+            return QStringLiteral("Tale er ikke tilgjengelig: talemodulen %1 hører til en annen utgave av Partivakt.")
+                .arg(module);
+        return m_engine->unavailableReason();
+    }
+
+    QLibrary m_library;
+    std::unique_ptr<Engine> m_engine;
+};
+
+QString locateSpeechModule()
+{
+    const QString file = QStringLiteral(PARTIVAKT_SPEECH_MODULE_FILE);
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const QStringList dirs{programDir, QDir::cleanPath(programDir + QStringLiteral("/" PARTIVAKT_SPEECH_BIN_TO_MODULE)),
+                           QStringLiteral(PARTIVAKT_SPEECH_INSTALL_DIR)};
+    for (const QString &dir : dirs) {
+        const QFileInfo candidate(QDir(dir).filePath(file));
+        if (candidate.isFile())
+            return candidate.filePath();
+    }
+    return {};
+}
+
+void Speaker::setDefaultBackend(Backend backend)
+{
+    defaultBackend() = backend;
+}
+
+Speaker::Speaker(QObject *parent) : Speaker(QString(), parent)
+{
+    if (m_backend == Backend::Module)
+        m_module = locateSpeechModule();
+}
+
+Speaker::Speaker(const QString &module, QObject *parent)
+    : QObject(parent), m_backend(defaultBackend()), m_module(module)
+{
+}
+
+Speaker::~Speaker()
+{
+    if (!m_thread)
+        return;
+    // What was handed over before is dropped; the engine is destroyed on its own thread.
+    m_thread->quit();
+    if (!m_thread->wait(2000)) {
+        // A service that hangs must not hang the end of the program: the thread is left to the
+        // process's exit.
+        m_thread->setParent(nullptr);
+        m_thread = nullptr;
+    }
+}
+
+void Speaker::start()
+{
+    m_requested = true;
+    if (m_thread || m_backend == Backend::Record)
+        return;
+    m_thread = new QThread(this);
+    m_thread->setObjectName(QStringLiteral("speech"));
+    m_worker = new SpeakerWorker;
+    m_worker->moveToThread(m_thread);
+    connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+    connect(m_worker, &SpeakerWorker::loaded, this, &Speaker::loaded);
+    connect(m_worker, &SpeakerWorker::failed, this, &Speaker::failed);
+    m_thread->start();
+    QMetaObject::invokeMethod(m_worker, [w = m_worker, module = m_module, rate = m_rate] { w->load(module, rate); },
+                              Qt::QueuedConnection);
+}
+
+void Speaker::prepare()
+{
+    start();
+}
+
+void Speaker::say(const QString &text)
+{
+    m_said.append(text);
+    if (m_said.size() > kKeptSentences)
+        m_said.removeFirst();
+    start();
+    if (m_worker)
+        QMetaObject::invokeMethod(m_worker, [w = m_worker, text] { w->say(text); }, Qt::QueuedConnection);
+}
+
+void Speaker::sayFresh(std::function<QString()> compose)
+{
+    if (m_loaded || m_backend == Backend::Record) {
+        say(compose());
+        return;
+    }
+    m_waiting = std::move(compose);
+    start();
+}
+
+void Speaker::setRate(double rate)
+{
+    m_rate = std::clamp(rate, -1.0, 1.0);
+    if (m_worker)
+        QMetaObject::invokeMethod(m_worker, [w = m_worker, r = m_rate] { w->setRate(r); }, Qt::QueuedConnection);
+}
+
+void Speaker::loaded(const QString &unavailableReason, double milliseconds)
+{
+    m_loadMs = milliseconds;
+    m_unavailable = unavailableReason;
+    m_loaded = true;
+    if (m_waiting)
+        say(std::exchange(m_waiting, {})());
+    if (unavailableReason.isEmpty())
+        Q_EMIT ready();
+    else
+        Q_EMIT unavailable(unavailableReason);
+}
+
+} // namespace speech
+
+#include "speaker.moc"

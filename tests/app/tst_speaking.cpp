@@ -1,0 +1,294 @@
+// The clock that speaks, as the program wires it: the Ctrl keys read both clocks, the announcements
+// come when they are due and only when chosen, and the choices are kept per user. What would be
+// said is recorded, not heard.
+
+#include "app/speaking.h"
+#include "speech/speaker.h"
+#include "tests/support/clockfixture.h"
+#include "tests/support/keys.h"
+
+#include <QSettings>
+
+using gameclock::frmhoved;
+using support::NativeKey;
+
+namespace {
+
+struct Speaking : ClockFixture {
+    support::Replaced backend{speech::Speaker::setDefaultBackend, speech::Speaker::Backend::Record,
+                              speech::Speaker::Backend::Module};
+    speech::Speaker *speaker = nullptr;
+
+    explicit Speaking(const QByteArray &settings = "Kari\r\nOla\r\n30\r\n")
+    {
+        QSettings().clear();
+        writeRaw(file(gamefiles::kSettingsFile), settings);
+    }
+    frmhoved &startSpeaking()
+    {
+        frmhoved &w = start();
+        speaker = app::connectSpeech(w);
+        return w;
+    }
+    void choose(bool announce, double rate = speech::kDefaultRate)
+    {
+        QSettings settings;
+        settings.setValue(QStringLiteral("speech/announce"), announce);
+        settings.setValue(QStringLiteral("speech/rate"), rate);
+    }
+};
+
+QWidget *control(frmhoved &w, const QString &name)
+{
+    return name.isEmpty() ? nullptr : w.findChild<QWidget *>(name);
+}
+
+} // namespace
+
+class tst_speaking : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void keysReadBothClocks_data()
+    {
+        QTest::addColumn<QString>("phase");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<QString>("sentence");
+        const int left = int(NativeKey::LeftControl), right = int(NativeKey::RightControl);
+        QTest::newRow("set-up, left, start button") << "setup" << left << "starta"
+                                                    << "Kari 0 minutter 0. Ola 0 minutter 0.";
+        // A box that takes the focus empties itself: the name is read as it stands then.
+        QTest::newRow("set-up, right, name box") << "setup" << right << "spillera"
+                                                 << "Spiller A 0 minutter 0. Ola 0 minutter 0.";
+        QTest::newRow("A runs, left, switch button") << "A" << left << "Command1"
+                                                     << "Kari 0 minutter 3. Ola 0 minutter 0. Kari trekker.";
+        QTest::newRow("A runs, right, face") << "A" << right << "ura"
+                                             << "Kari 0 minutter 3. Ola 0 minutter 0. Kari trekker.";
+        QTest::newRow("B runs, right") << "B" << right << "Command1"
+                                       << "Kari 0 minutter 0. Ola 1 minutt 2. Ola trekker.";
+        QTest::newRow("paused, left, resume button") << "paused" << left << "pausea"
+                                                     << "Kari 0 minutter 3. Ola 0 minutter 0. Pause.";
+        QTest::newRow("full screen, A runs, left") << "full" << left << "Command1"
+                                                   << "Kari 0 minutter 3. Ola 0 minutter 0. Kari trekker.";
+    }
+    void keysReadBothClocks()
+    {
+        QFETCH(QString, phase);
+        QFETCH(int, key);
+        QFETCH(QString, focus);
+        QFETCH(QString, sentence);
+        Speaking f;
+        frmhoved &w = f.startSpeaking();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        if (phase == "B") {
+            w.startb->click();
+            f.clock.advance(62'000);
+        } else if (phase != "setup") {
+            w.starta->click();
+            f.clock.advance(3000);
+        }
+        if (phase == "paused")
+            w.pause->click();
+        if (phase == "full") {
+            w.Fullskjerm->trigger();
+            QTRY_VERIFY(w.isFullScreen());
+        }
+        control(w, focus)->setFocus();
+        const QString turn = w.Label1->text();
+        const bool aRan = w.tida->isEnabled(), bRan = w.tidb->isEnabled();
+        support::tap(NativeKey(key));
+        QCOMPARE(f.speaker->said(), QStringList{sentence});
+        // Asking for the time never ends a move.
+        QCOMPARE(w.Label1->text(), turn);
+        QCOMPARE(w.tida->isEnabled(), aRan);
+        QCOMPARE(w.tidb->isEnabled(), bRan);
+        // Asked again, it is said again: a newer request replaces the one being said.
+        support::tap(NativeKey(key == int(NativeKey::LeftControl) ? NativeKey::RightControl : NativeKey::LeftControl));
+        QCOMPARE(f.speaker->said(), (QStringList{sentence, sentence}));
+    }
+
+    void shortcutsAreNoRequest_data()
+    {
+        QTest::addColumn<int>("control");
+        QTest::newRow("left Ctrl+N") << int(NativeKey::LeftControl);
+        QTest::newRow("right Ctrl+N") << int(NativeKey::RightControl);
+    }
+    void shortcutsAreNoRequest()
+    {
+        QFETCH(int, control);
+        Speaking f;
+        frmhoved &w = f.startSpeaking();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.starta->click();
+        f.clock.advance(2000);
+        support::chord(NativeKey(control), Qt::Key_N);
+        f.clock.advance(1);
+        QCOMPARE(phaseOf(w), QStringLiteral("setup")); // the shortcut did its work
+        QCOMPARE(f.speaker->said(), QStringList());
+        // A Shift tapped alone still ends a move after a Ctrl was used.
+        w.starta->click();
+        support::tap(NativeKey::LeftControl);
+        support::tap(NativeKey::LeftShift);
+        QVERIFY(w.tidb->isEnabled());
+    }
+
+    void announcements_data()
+    {
+        QTest::addColumn<bool>("announce");
+        QTest::addColumn<bool>("playerA");
+        QTest::addColumn<QStringList>("said");
+        const QStringList kari{"Kari 5 minutter igjen.", "Kari 4 minutter igjen.", "Kari 3 minutter igjen.",
+                               "Kari 2 minutter igjen.", "Kari 1 minutt igjen.", "Klaffen har falt for Kari."};
+        const QStringList ola{"Ola 5 minutter igjen.", "Ola 4 minutter igjen.", "Ola 3 minutter igjen.",
+                              "Ola 2 minutter igjen.", "Ola 1 minutt igjen.", "Klaffen har falt for Ola."};
+        QTest::newRow("on, A plays to the flag and on") << true << true << kari;
+        QTest::newRow("on, B plays to the flag and on") << true << false << ola;
+        QTest::newRow("off: silent") << false << true << QStringList();
+    }
+    void announcements()
+    {
+        QFETCH(bool, announce);
+        QFETCH(bool, playerA);
+        QFETCH(QStringList, said);
+        Speaking f("Kari\r\nOla\r\n10\r\n");
+        f.choose(announce);
+        frmhoved &w = f.startSpeaking();
+        QCOMPARE(w.LesOpp->isChecked(), announce);
+        (playerA ? w.starta : w.startb)->click();
+        // With announcements on, the module is asked for as the game starts, before the first sentence.
+        QCOMPARE(f.speaker->moduleRequested(), announce);
+        QCOMPARE(f.speaker->said(), QStringList());
+        // Past the flag by two minutes, the other clock never running.
+        f.clock.advance(12 * 60'000);
+        QCOMPARE((playerA ? w.klaffa : w.klaffb)->hasFallen(), true);
+        QCOMPARE(f.speaker->said(), said);
+    }
+
+    void warningsOnceWhenTheyAppear_data()
+    {
+        QTest::addColumn<QString>("warning");
+        QTest::addColumn<QString>("sentence");
+        QTest::newRow("battery") << "battery" << "Lavt batteri: 12 % igjen – koble til strøm.";
+        QTest::newRow("sleep") << "sleep" << "Spillet ble satt på pause fordi maskinen gikk i dvale.";
+        QTest::newRow("backup") << "backup" << "Sikkerhetskopien kan ikke lagres.";
+    }
+    void warningsOnceWhenTheyAppear()
+    {
+        QFETCH(QString, warning);
+        QFETCH(QString, sentence);
+        Speaking f;
+        f.choose(true);
+        frmhoved &w = f.startSpeaking();
+        // Each as it really comes: the battery's warning follows every change of its percentage; the
+        // machine's sleep pauses a game; a backup that the kernel refuses to write.
+        const auto appear = [&](int round) {
+            if (warning == "battery") {
+                w.setLasting(frmhoved::Lasting::Battery, sentence);
+                w.setLasting(frmhoved::Lasting::Battery, QStringLiteral("Lavt batteri: 11 % igjen – koble til strøm."));
+            } else if (warning == "sleep") {
+                if (round == 0)
+                    w.starta->click();
+                QVERIFY(w.pauseForSleep());
+            } else {
+                // A directory where the file should be: the rename of every write fails.
+                QFile::remove(f.file(gamefiles::kBackupFile));
+                QVERIFY(QDir(f.dir.path()).mkdir(gamefiles::kBackupFile));
+                round == 0 ? w.starta->click() : w.pausea->click();
+                f.clock.advance(3000);
+            }
+        };
+        const auto end = [&] {
+            if (warning == "battery")
+                w.setLasting(frmhoved::Lasting::Battery, {});
+            else if (warning == "sleep")
+                w.pausea->click();
+            else {
+                w.pause->click();
+                QDir(f.dir.path()).rmdir(gamefiles::kBackupFile);
+                w.pausea->click();
+                f.clock.advance(1000);
+                w.pause->click();
+            }
+        };
+        appear(0);
+        QVERIFY(!w.lastingText().isEmpty());
+        QCOMPARE(f.speaker->said(), QStringList{sentence});
+        end();
+        QCOMPARE(w.lastingText(), QString());
+        appear(1);
+        QCOMPARE(f.speaker->said(), (QStringList{sentence, sentence}));
+    }
+
+    void choicesAreKept_data()
+    {
+        QTest::addColumn<int>("faster");
+        QTest::addColumn<int>("slower");
+        QTest::addColumn<double>("rate");
+        QTest::newRow("as it was") << 0 << 0 << speech::kDefaultRate;
+        QTest::newRow("three steps faster") << 3 << 0 << 0.7;
+        QTest::newRow("never past the fastest") << 10 << 0 << 1.0;
+        QTest::newRow("never past the slowest") << 0 << 20 << -1.0;
+    }
+    void choicesAreKept()
+    {
+        QFETCH(int, faster);
+        QFETCH(int, slower);
+        QFETCH(double, rate);
+        Speaking f;
+        {
+            frmhoved &w = f.startSpeaking();
+            QVERIFY(!w.LesOpp->isChecked()); // silent unless chosen
+            w.LesOpp->trigger();
+            for (int i = 0; i < faster; ++i)
+                w.TaleRaskere->trigger();
+            for (int i = 0; i < slower; ++i)
+                w.TaleSaktere->trigger();
+            // Each change of rate reads the time at the new rate.
+            QStringList said{QStringLiteral("Opplesing på.")};
+            for (int i = 0; i < faster + slower; ++i)
+                said << QStringLiteral("Kari 0 minutter 0. Ola 0 minutter 0.");
+            QCOMPARE(f.speaker->said(), said);
+        }
+        // The next start of the program has them, from the user's configuration, not from def.dur.
+        const QByteArray settingsFile = readRaw(f.file(gamefiles::kSettingsFile));
+        frmhoved &again = f.startSpeaking();
+        QVERIFY(again.LesOpp->isChecked());
+        QVERIFY(qAbs(f.speaker->rate() - rate) < 1e-9);
+        QCOMPARE(readRaw(f.file(gamefiles::kSettingsFile)), settingsFile);
+        QVERIFY(QSettings().fileName().startsWith(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)));
+    }
+
+    // The real speech module with no speech service to talk to.
+    void noServiceSaidOnce()
+    {
+        Speaking f;
+        const support::Replaced module{speech::Speaker::setDefaultBackend, speech::Speaker::Backend::Module,
+                                       speech::Speaker::Backend::Record};
+        if (speech::locateSpeechModule().isEmpty())
+            QSKIP("the speech module was not built (no Qt TextToSpeech)");
+        qputenv("SPEECHD_ADDRESS", "unix_socket:" + f.file(QStringLiteral("no-speechd")).toUtf8());
+        frmhoved &w = f.startSpeaking();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.starta->click();
+        support::tap(NativeKey::LeftControl);
+        QTRY_VERIFY_WITH_TIMEOUT(w.reportedMessage().startsWith(QStringLiteral("Tale er ikke tilgjengelig")), 10000);
+        w.report({});
+        support::tap(NativeKey::RightControl);
+        QTest::qWait(500);
+        QCOMPARE(w.reportedMessage(), QString());
+        // Nothing else changes: the clock runs on.
+        f.clock.advance(2000);
+        QCOMPARE(readouts(w), QStringLiteral("0:2 0:0"));
+        QCOMPARE(phaseOf(w), QStringLiteral("running"));
+        qunsetenv("SPEECHD_ADDRESS");
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Partivakt"));
+    tst_speaking test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_speaking.moc"

@@ -1,0 +1,122 @@
+// The speaker with the real speech module: loaded only on first use, on a thread of its own, so
+// that a missing module, a missing service or a service that never answers costs the caller
+// nothing, and each is said once.
+
+#include "speech/speaker.h"
+
+#include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+bool mapsSpeechLibrary()
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libQt6TextToSpeech");
+}
+
+} // namespace
+
+class tst_speaker : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void unavailableSaidOnce_data()
+    {
+        QTest::addColumn<QString>("module");
+        QTest::addColumn<QString>("service");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("no module") << "" << "none" << "talemodulen partivakt-speech er ikke installert";
+        QTest::newRow("not a module") << "text" << "none" << "talemodulen kan ikke lastes";
+        QTest::newRow("no speech service") << "real" << "none" << "taletjenesten svarer ikke";
+        // Accepts the connection and never answers: the speech thread waits, the caller does not.
+        QTest::newRow("a service that never answers") << "real" << "mute" << "";
+    }
+    void unavailableSaidOnce()
+    {
+        QFETCH(QString, module);
+        QFETCH(QString, service);
+        QFETCH(QString, why);
+        QTemporaryDir dir;
+        QString path;
+        if (module == "text") {
+            path = dir.filePath(QStringLiteral("partivakt-speech.so"));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not a library\n") > 0);
+        } else if (module == "real") {
+            path = QStringLiteral(PARTIVAKT_SPEECH_MODULE);
+        }
+        QLocalServer mute;
+        const QString socket = dir.filePath(QStringLiteral("speechd.sock"));
+        if (service == "mute")
+            QVERIFY(mute.listen(socket));
+        qputenv("SPEECHD_ADDRESS", "unix_socket:" + socket.toUtf8());
+
+        auto *speaker = new speech::Speaker(path, nullptr);
+        QSignalSpy unavailable(speaker, &speech::Speaker::unavailable);
+        // Nothing is loaded before the first use (once loaded, the library stays for the process).
+        static bool loadedBefore = false;
+        if (module == "real" && !loadedBefore)
+            QVERIFY(!mapsSpeechLibrary());
+        loadedBefore = loadedBefore || module == "real";
+        // The caller's thread goes on turning its event loop while the speech thread loads.
+        int ticks = 0;
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, [&ticks] { ++ticks; });
+        tick.start(10);
+        speaker->say(QStringLiteral("Kari 12 minutter 5."));
+        speaker->say(QStringLiteral("Ola 8 minutter 40."));
+        if (why.isEmpty()) {
+            QTRY_VERIFY(ticks >= 50); // half a second of ticks with the speech thread stuck
+            QCOMPARE(unavailable.count(), 0);
+        } else {
+            QTRY_COMPARE_WITH_TIMEOUT(unavailable.count(), 1, 10000);
+            qInfo("%s", qPrintable(unavailable.at(0).at(0).toString()));
+            QVERIFY2(unavailable.at(0).at(0).toString().contains(why), qPrintable(unavailable.at(0).at(0).toString()));
+            QVERIFY(unavailable.at(0).at(0).toString().startsWith(QStringLiteral("Tale er ikke tilgjengelig: ")));
+            speaker->say(QStringLiteral("Pause."));
+            QTest::qWait(200);
+            QCOMPARE(unavailable.count(), 1); // said once, however often asked
+            QCOMPARE(speaker->unavailableReason(), unavailable.at(0).at(0).toString());
+        }
+        QCOMPARE(speaker->said().size(), why.isEmpty() ? 2 : 3);
+        if (module == "real")
+            QVERIFY(mapsSpeechLibrary()); // loaded for the first sentence
+        // Ending never hangs on a stuck service: at most the bounded wait.
+        QElapsedTimer ending;
+        ending.start();
+        delete speaker;
+        QVERIFY(ending.elapsed() < 5000);
+        qunsetenv("SPEECHD_ADDRESS");
+    }
+
+    // A time asked for while the module loads is composed when it can be said, and only the newest.
+    void composedWhenItCanBeSaid()
+    {
+        QTemporaryDir dir;
+        qputenv("SPEECHD_ADDRESS", "unix_socket:" + dir.filePath(QStringLiteral("none")).toUtf8());
+        speech::Speaker speaker(QStringLiteral(PARTIVAKT_SPEECH_MODULE), nullptr);
+        QStringList composed;
+        const auto compose = [&composed](const QString &text) {
+            return [&composed, text] {
+                composed << text;
+                return text;
+            };
+        };
+        speaker.sayFresh(compose(QStringLiteral("Kari 0 minutter 1.")));
+        speaker.sayFresh(compose(QStringLiteral("Kari 0 minutter 2.")));
+        QCOMPARE(composed, QStringList()); // the module's answer comes through this thread's event loop
+        QTRY_COMPARE_WITH_TIMEOUT(composed, QStringList{"Kari 0 minutter 2."}, 10000);
+        speaker.sayFresh(compose(QStringLiteral("Kari 0 minutter 3.")));
+        QCOMPARE(composed, (QStringList{"Kari 0 minutter 2.", "Kari 0 minutter 3."}));
+        QCOMPARE(speaker.said(), composed);
+        qunsetenv("SPEECHD_ADDRESS");
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_speaker)
+#include "tst_speaker.moc"
