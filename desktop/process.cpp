@@ -47,7 +47,10 @@ void setProgramStarter(ProgramStarter s)
 
 void endProgramNow(int code)
 {
-    std::fflush(nullptr);
+    // Only the program's own output: fflush(nullptr) takes every stream's lock, and a library's
+    // thread may hold one for ever (the speech service's client waits for its answers on a stream).
+    std::fflush(stdout);
+    std::fflush(stderr);
     ::_exit(code);
 }
 
