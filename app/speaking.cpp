@@ -60,8 +60,12 @@ speech::Speaker *connectSpeech(frmhoved &main)
     };
 
     // Speech that is not there is said once; the clock goes on as it would without.
-    QObject::connect(speaker, &speech::Speaker::unavailable, &main, &frmhoved::report);
-    QObject::connect(speaker, &speech::Speaker::failed, &main, &frmhoved::report);
+    const auto note = [&main](const QString &why) {
+        qWarning("partivakt: %s", qUtf8Printable(why));
+        main.report(why);
+    };
+    QObject::connect(speaker, &speech::Speaker::unavailable, &main, note);
+    QObject::connect(speaker, &speech::Speaker::failed, &main, note);
 
     QObject::connect(&main, &frmhoved::timeRequested, speaker,
                      [&main, speaker] { speaker->sayFresh([&main] { return speech::timeSentence(clockState(main)); }); });

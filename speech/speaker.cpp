@@ -50,7 +50,7 @@ public:
     }
     void say(const QString &text)
     {
-        if (m_engine && m_engine->unavailableReason().isEmpty())
+        if (m_engine)
             m_engine->say(text);
     }
     void setRate(double rate)
