@@ -583,8 +583,7 @@ std::optional<QString> frmhoved::correctTime(const gamefiles::Readouts &readouts
     // The values were typed for the paused game; a running clock or a new game would take them
     // for a state they were never meant for.
     if (!paused())
-        return QStringLiteral("Spillet står ikke lenger på pause, så tiden er ikke justert. "
-                              "Sett spillet på pause og juster tiden på nytt.");
+        return QStringLiteral("Spillet står ikke lenger på pause. Tiden er ikke justert.");
     setReadouts(readouts);
     QStringList notes{
         QStringLiteral("Tiden ble justert kl. %1.").arg(QTime::currentTime().toString(QStringLiteral("HH:mm")))};
