@@ -2,6 +2,7 @@
 
 #include "app/laptop.h"
 #include "app/speaking.h"
+#include "arbiter/frmjuster.h"
 #include "clock/frmhoved.h"
 #include "gamefiles/frmlagresom.h"
 #include "gamefiles/frmopne.h"
@@ -38,6 +39,23 @@ void connectFileWindows(frmhoved &main)
     });
 }
 
+void connectCorrection(frmhoved &main)
+{
+    QObject::connect(&main, &frmhoved::correctionRequested, &main, [&main] {
+        bool created = false;
+        arbiter::frmjuster *window = arbiter::showCorrection(main.gameValues(), &created);
+        if (!created)
+            return;
+        QObject::connect(window, &arbiter::frmjuster::correctionChosen, &main,
+                         [&main, window](const gamefiles::Readouts &readouts) {
+                             if (const std::optional<QString> why = main.correctTime(readouts))
+                                 window->refuse(*why);
+                             else
+                                 window->close();
+                         });
+    });
+}
+
 void connectOptions(frmhoved &main)
 {
     QObject::connect(&main, &frmhoved::optionsRequested, &main, [&main] {
@@ -60,6 +78,7 @@ void connectInfo(frmhoved &main)
 void connectWindows(frmhoved &main)
 {
     connectFileWindows(main);
+    connectCorrection(main);
     connectOptions(main);
     connectInfo(main);
     // The browser runs in a program of its own, started on the first open; where it cannot, the menu

@@ -15,6 +15,7 @@ void connectWindows(gameclock::frmhoved &main);
 
 // The parts of connectWindows, for tests that want one window's wiring as the program has it.
 void connectFileWindows(gameclock::frmhoved &main);
+void connectCorrection(gameclock::frmhoved &main);
 void connectOptions(gameclock::frmhoved &main);
 void connectInfo(gameclock::frmhoved &main);
 

@@ -237,6 +237,10 @@ void frmhoved::buildMenus()
                &frmhoved::Nytt_Click);
     separator(Spill, "strek1");
     Apne = add(Spill, "Apne", QStringLiteral("&Åpne..."), QKeySequence(QStringLiteral("Ctrl+O")), &frmhoved::opengame);
+    Juster = add(Spill, "Juster", QStringLiteral("&Juster tid..."), QKeySequence(QStringLiteral("Ctrl+J")),
+                 &frmhoved::Juster_Click);
+    // Only a paused game has times to correct.
+    Juster->setEnabled(false);
     Lagre = add(Spill, "Lagre", QStringLiteral("&Lagre"), QKeySequence(QStringLiteral("Ctrl+S")), &frmhoved::quicksave);
     LagreSom = add(Spill, "LagreSom", QStringLiteral("Lagre &som..."), QKeySequence(QStringLiteral("Ctrl+Shift+S")),
                    &frmhoved::saveas);
@@ -332,6 +336,7 @@ void frmhoved::Timer1_Timer()
     if (focusHere)
         starta->setFocus(Qt::OtherFocusReason);
     Timer1->setEnabled(false);
+    followPhase();
 }
 
 // ---- faces -------------------------------------------------------------------------------------
@@ -540,6 +545,25 @@ void frmhoved::showPaused()
     pauseb->setHidden(false);
     // The focus was on a button now hidden: Space or Enter resumes whoever had the move.
     (numericValue(Label1->text()) == 0 ? pauseb : pausea)->setFocus(Qt::OtherFocusReason);
+    followPhase();
+}
+
+bool frmhoved::paused() const
+{
+    return !pausea->isHidden() && !tida->isEnabled() && !tidb->isEnabled() && !Timer1->isEnabled();
+}
+
+void frmhoved::followPhase()
+{
+    Juster->setEnabled(paused());
+}
+
+void frmhoved::setReadouts(const gamefiles::Readouts &readouts)
+{
+    mina->setText(readouts.mina);
+    seka->setText(readouts.seka);
+    minb->setText(readouts.minb);
+    sekb->setText(readouts.sekb);
 }
 
 void frmhoved::restoreGame(const gamefiles::GameValues &values)
@@ -550,10 +574,7 @@ void frmhoved::restoreGame(const gamefiles::GameValues &values)
     // A resume only shows the pause button; restored from set-up it would stay disabled for the
     // rest of the game.
     pause->setEnabled(true);
-    mina->setText(values.mina);
-    seka->setText(values.seka);
-    minb->setText(values.minb);
-    sekb->setText(values.sekb);
+    setReadouts({values.mina, values.seka, values.minb, values.sekb});
     spillera->setText(values.spillera);
     spillerb->setText(values.spillerb);
     stans->setText(values.stans);
@@ -569,9 +590,43 @@ void frmhoved::restoreGame(const gamefiles::GameValues &values)
     startb->setHidden(true);
 }
 
+std::optional<QString> frmhoved::correctTime(const gamefiles::Readouts &readouts)
+{
+    // The values were typed for the paused game; a running clock or a new game would take them
+    // for a state they were never meant for.
+    if (!paused())
+        return QStringLiteral("Spillet står ikke lenger på pause. Tiden er ikke justert.");
+    setReadouts(readouts);
+    QStringList notes{
+        QStringLiteral("Tiden ble justert kl. %1.").arg(QTime::currentTime().toString(QStringLiteral("HH:mm")))};
+    const double limit = numericValue(stans->text());
+    for (const bool playerA : {true, false}) {
+        toolkit::FlagStrip *klaff = playerA ? klaffa : klaffb;
+        const QString name = (playerA ? spillera : spillerb)->text();
+        // The counting that brought a player to these minutes passed the limit's minute on its way
+        // and dropped the flag there: a correction past the limit drops it too. A limit the minutes
+        // can never equal (a fraction, below zero) never drops it, as in the counting.
+        const double minutes = strictNumber((playerA ? mina : minb)->text()).value_or(-1);
+        const bool reached = limit >= 0 && limit == std::floor(limit) && minutes >= limit;
+        // A fallen flag is a fact the arbiter rules on; a correction does not undo it, and says so.
+        if (reached && !klaff->hasFallen())
+            notes << kKlaffenHarFalt + name + QLatin1Char('.');
+        else if (!reached && klaff->hasFallen())
+            notes << QStringLiteral("Klaffen har fortsatt falt for %1: en justering hever den ikke.").arg(name);
+        if (reached)
+            klaff->showFall(kKlaffenHarFalt + name);
+    }
+    refreshFace(true, true);
+    refreshFace(false, false);
+    writeBackup();
+    report(notes.join(QLatin1Char(' ')));
+    return std::nullopt;
+}
+
 void frmhoved::reloadSettings()
 {
     Timer1->setEnabled(true);
+    followPhase();
 }
 
 void frmhoved::resume(bool playerA)
@@ -586,6 +641,7 @@ void frmhoved::resume(bool playerA)
     Command1->setEnabled(true);
     Command1->setFocus(Qt::OtherFocusReason);
     setLasting(Lasting::Sleep, {});
+    followPhase();
 }
 
 bool frmhoved::pauseForSleep()
@@ -615,6 +671,7 @@ void frmhoved::pauseb_Click()
 void frmhoved::Nytt_Click()
 {
     Timer1->setEnabled(true);
+    followPhase();
 }
 
 void frmhoved::Avslutt_Click()
@@ -790,6 +847,12 @@ void frmhoved::opengame()
 {
     timeLimitCheck();
     Q_EMIT openRequested();
+}
+
+void frmhoved::Juster_Click()
+{
+    timeLimitCheck();
+    Q_EMIT correctionRequested();
 }
 
 void frmhoved::saveas()

@@ -19,6 +19,7 @@ class QMenu;
 
 namespace gamefiles {
 struct GameValues;
+struct Readouts;
 struct FileError;
 } // namespace gamefiles
 
@@ -55,7 +56,7 @@ public:
 
     // ---- menus ----
     QMenu *Spill, *Vis, *hjelp1;
-    QAction *Nytt, *Apne, *Lagre, *LagreSom, *Alternativer, *Avslutt;
+    QAction *Nytt, *Apne, *Juster, *Lagre, *LagreSom, *Alternativer, *Avslutt;
     QAction *Fullskjerm, *Storre, *Mindre, *VanligStorrelse;
     QAction *LesOpp, *TaleRaskere, *TaleSaktere; // spoken announcements (checkable), speech rate
     QAction *Regler, *Om, *Nettleser;
@@ -78,6 +79,7 @@ public:
     void Om_Click();
     void Nettleser_Click();
     void opengame();
+    void Juster_Click();
     void saveas();
     void quicksave();
 
@@ -85,6 +87,11 @@ public:
     // Puts a checked game into the window and leaves it paused, as a pause during the game would:
     // no clock runs, and the resume buttons continue it. Turn indicator and flags stay.
     void restoreGame(const gamefiles::GameValues &values);
+    // The arbiter's correction of a paused game: the read-outs take the checked values, as a restore
+    // puts them in, the faces and the backup follow at once, and a flag falls where the counting
+    // would have dropped it. The game stays paused; a fallen flag stays down. Returns why nothing
+    // was changed, when the game is no longer paused.
+    std::optional<QString> correctTime(const gamefiles::Readouts &readouts);
     // Runs the start-up again, so that newly saved settings are taken up.
     void reloadSettings();
 
@@ -137,6 +144,7 @@ Q_SIGNALS:
     void rulesRequested();
     void browserRequested();
     void openRequested();
+    void correctionRequested();
     void saveAsRequested();
     // The permanent part of the status bar changed; text is all lasting states as shown.
     void lastingChanged(const QString &text);
@@ -165,6 +173,11 @@ private:
     void resume(bool playerA);
     // The paused look of the game buttons, from a pause or a restore.
     void showPaused();
+    // Paused, with no new game on its way: the one phase in which the time may be corrected.
+    bool paused() const;
+    // The commands that belong to one phase follow it.
+    void followPhase();
+    void setReadouts(const gamefiles::Readouts &readouts);
     void tick(QLabel *sek, QLabel *min, toolkit::FlagStrip *klaff, toolkit::TextBox *spiller);
     void writeBackup();
     // The running side shown in the frames, the player keys armed, from the clock timers.

@@ -33,12 +33,40 @@ constexpr int kAnswerMs = 2000;
 constexpr int kLockWaitMs = 5000;
 constexpr int kPeerLifetimeMs = 5000;
 
-QString runtimeDirectory()
+// Why dir may not hold the clock's socket and lock, or empty when it may: it must be a directory
+// of this user's, reached without a symbolic link, that no other user may write to. Anyone who can
+// write there could put a socket of theirs in place of the clock's and answer for it.
+QString unsafeBecause(const QString &dir)
 {
-    // The user's own directory for sockets; without one (no login session), the shared temporary
-    // directory, where the user id in the name keeps users apart.
-    const QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    return !dir.isEmpty() && QFileInfo(dir).isDir() ? dir : QDir::tempPath();
+    struct stat st;
+    if (::lstat(QFile::encodeName(dir).constData(), &st) != 0)
+        return QStringLiteral("%1: %2").arg(dir, qt_error_string(errno));
+    if (S_ISLNK(st.st_mode))
+        return QStringLiteral("%1 is a symbolic link").arg(dir);
+    if (!S_ISDIR(st.st_mode))
+        return QStringLiteral("%1 is not a directory").arg(dir);
+    if (st.st_uid != ::getuid())
+        return QStringLiteral("%1 belongs to user %2").arg(dir).arg(st.st_uid);
+    if (st.st_mode & (S_IWGRP | S_IWOTH))
+        return QStringLiteral("%1 may be written by other users (mode %2)").arg(dir).arg(st.st_mode & 07777, 4, 8,
+                                                                                          QLatin1Char('0'));
+    return {};
+}
+
+// The user's runtime directory; without a usable one (a start from su, ssh or cron), a directory
+// of the user's own in the shared temporary directory, made private as terminal multiplexers make
+// theirs. Sets failure when even that is not safe.
+QString runtimeDirectory(QString &failure)
+{
+    const QString xdg = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!xdg.isEmpty() && unsafeBecause(xdg).isEmpty())
+        return xdg;
+    const QString own = QDir::tempPath() + QStringLiteral("/partivakt-%1").arg(::getuid());
+    if (::mkdir(QFile::encodeName(own).constData(), S_IRWXU) != 0 && errno != EEXIST)
+        failure = QStringLiteral("%1: %2").arg(own, qt_error_string(errno));
+    else
+        failure = unsafeBecause(own);
+    return own;
 }
 
 bool toAddress(const QString &path, sockaddr_un &address)
@@ -55,6 +83,14 @@ bool toAddress(const QString &path, sockaddr_un &address)
 int openSocket()
 {
     return ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+}
+
+// Whether the process at the other end of a connected socket runs as this user, by the kernel's word.
+bool sameUser(int fd)
+{
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == ::getuid();
 }
 
 struct FdCloser {
@@ -126,9 +162,12 @@ QString instanceServerName(const QString &workingDir)
 }
 
 SingleInstance::SingleInstance(const QString &workingDir, const QString &runtimeDir, QObject *parent)
-    : QObject(parent), m_path((runtimeDir.isEmpty() ? runtimeDirectory() : runtimeDir) + QLatin1Char('/') +
-                              instanceServerName(workingDir))
+    : QObject(parent)
 {
+    const QString dir = runtimeDir.isEmpty() ? runtimeDirectory(m_failure) : runtimeDir;
+    if (m_failure.isEmpty())
+        m_failure = unsafeBecause(dir);
+    m_path = dir + QLatin1Char('/') + instanceServerName(workingDir);
 }
 
 SingleInstance::~SingleInstance()
@@ -148,6 +187,9 @@ QString SingleInstance::unguardedMessage()
 
 bool SingleInstance::handOver()
 {
+    // In a place that others may write to, neither their socket nor their lock is to be believed.
+    if (!m_failure.isEmpty())
+        return false;
     // Two starts at the same moment must not both find no clock and both listen: the lock is held
     // from the question until this start listens.
     m_lock = std::make_unique<QLockFile>(m_path + QStringLiteral(".lock"));
@@ -170,6 +212,10 @@ bool SingleInstance::handOver()
         return true;
     case Answer::Silent:
         m_failure = QStringLiteral("the clock at %1 does not answer").arg(m_path);
+        m_lock.reset();
+        return false;
+    case Answer::Foreign:
+        m_failure = QStringLiteral("the socket at %1 belongs to another user").arg(m_path);
         m_lock.reset();
         return false;
     case Answer::Stale:
@@ -205,6 +251,9 @@ SingleInstance::Answer SingleInstance::askRunning() const
             return Answer::Unreachable;
         }
     }
+    // Only a clock of this user's is obeyed: whoever else listens there would end this start.
+    if (!sameUser(socket.fd))
+        return Answer::Foreign;
     if (::send(socket.fd, kRaise.constData(), size_t(kRaise.size()), MSG_NOSIGNAL) != kRaise.size())
         return Answer::Silent;
 
@@ -262,6 +311,10 @@ bool SingleInstance::listen()
                 continue;
             if (peer < 0)
                 return;
+            if (!sameUser(peer)) {
+                ::close(peer);
+                continue;
+            }
             new Peer(
                 peer, [this] { Q_EMIT raiseRequested(); }, this);
         }

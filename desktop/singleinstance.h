@@ -17,12 +17,15 @@ QString instanceServerName(const QString &workingDir);
 
 // Keeps one running program per working directory, so that two clocks never write the same
 // backup. The first start in a directory listens on a local socket in the user's runtime
-// directory; a later start asks it to come to the front and ends. A socket left behind by a
-// program that was killed answers nobody and is taken over.
+// directory (or a private directory of the user's in the temporary directory); a later start asks
+// it to come to the front and ends. A socket left behind by a program that was killed answers
+// nobody and is taken over. Only a clock of the same user is obeyed, and only in a directory no
+// other user can write to; anywhere else the program runs unguarded.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
-    // runtimeDir holds the socket and its lock; empty means the user's runtime directory.
+    // runtimeDir holds the socket and its lock; empty means the user's runtime directory. Either
+    // must be the user's own, not a symbolic link, and writable by nobody else.
     explicit SingleInstance(const QString &workingDir, const QString &runtimeDir = {}, QObject *parent = nullptr);
     ~SingleInstance() override;
 
@@ -50,7 +53,7 @@ Q_SIGNALS:
     void raiseRequested();
 
 private:
-    enum class Answer { Raised, NoServer, Stale, Silent, Unreachable };
+    enum class Answer { Raised, NoServer, Stale, Silent, Foreign, Unreachable };
     Answer askRunning() const;
 
     QString m_path;

@@ -6,7 +6,6 @@
 
 #include <QDir>
 
-#include <algorithm>
 #include <array>
 
 namespace gamefiles {
@@ -15,7 +14,6 @@ namespace {
 
 constexpr int kClientWidth = 5745;
 constexpr int kClientHeight = 4515;
-constexpr qsizetype kMaxDigits = 9;
 constexpr qsizetype kMaxShown = 20;
 
 using toolkit::ControlKind;
@@ -29,12 +27,6 @@ constexpr toolkit::ControlRow kControls[] = {
     {"File1", ControlKind::FileList, "", 2880, 840, 2775, 2625, nullptr, 3},
 };
 static_assert(toolkit::tableFault(kControls) == toolkit::TableFault::None);
-
-bool isReadout(const QString &text)
-{
-    return !text.isEmpty() && text.size() <= kMaxDigits &&
-           std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-}
 
 // A value as the user can read it in a sentence: control characters of a damaged file made
 // visible, and a long one cut short.
@@ -66,7 +58,7 @@ std::optional<QString> checkGame(const GameRead &read, const QString &path)
     }};
     for (std::size_t i = 0; i < readouts.size(); ++i) {
         const QString &value = *readouts[i].first;
-        if (isReadout(value))
+        if (isReadoutText(value))
             continue;
         const QString start =
             QStringLiteral("Filen «%1» er ikke et lagret parti: linje %2 skal holde %3, men ")

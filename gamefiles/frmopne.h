@@ -20,8 +20,8 @@ namespace gamefiles {
 QString openPath(const QString &directory, const QString &name);
 
 // Why a game file read from path cannot be restored, or nothing when it can: it must have seven
-// lines, and the four read-outs must be whole numbers the clock can count on (digits only, at
-// most nine; seconds above 59 are a state the clock carries on from). Names and limit are free text.
+// lines, and the four read-outs must be whole numbers the clock can count on (isReadoutText;
+// seconds above 59 are a state the clock carries on from). Names and limit are free text.
 std::optional<QString> checkGame(const GameRead &read, const QString &path);
 
 // The open window: the user browses to a directory, picks a game file and opens it with "Åpne" or

@@ -111,8 +111,8 @@ private Q_SLOTS:
         QTest::newRow("Spill")
             << "Spill"
             << QStringList{
-                   "&Nytt spill|Ctrl+N", "-", "&Åpne...|Ctrl+O", "&Lagre|Ctrl+S", "Lagre &som...|Ctrl+Shift+S", "-",
-                   "&Alternativer...|",  "-", "&Avslutt|Ctrl+Q"};
+                   "&Nytt spill|Ctrl+N", "-", "&Åpne...|Ctrl+O", "&Juster tid...|Ctrl+J", "&Lagre|Ctrl+S",
+                   "Lagre &som...|Ctrl+Shift+S", "-", "&Alternativer...|", "-", "&Avslutt|Ctrl+Q"};
         QTest::newRow("hjelp1") << "hjelp1" << QStringList{"&Sjakk regler|", "&Nettleser|", "-", "&Om Partivakt|"};
     }
     void menus()

@@ -1,4 +1,5 @@
 #include "desktop/singleinstance.h"
+#include "tests/support/foreignclock.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,10 +10,14 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <cstdio>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using desktop::SingleInstance;
@@ -174,6 +179,77 @@ private Q_SLOTS:
             QLocalSocket probe;
             probe.connectToServer(path);
             QVERIFY(probe.waitForConnected(1000));
+        }
+    }
+
+    void place_data()
+    {
+        QTest::addColumn<QString>("setUp");
+        QTest::addColumn<QString>("socketDir"); // empty: the start runs unguarded
+        const QString own = QStringLiteral("partivakt-%1").arg(::getuid());
+        QTest::newRow("no runtime directory: a private one is made") << "" << own;
+        QTest::newRow("runtime directory others may write to: the private one") << "shared runtime" << own;
+        QTest::newRow("private directory is a symbolic link") << "symlink" << "";
+        QTest::newRow("private directory writable by the group") << "group" << "";
+        QTest::newRow("private directory of another user") << "foreign dir" << "";
+        QTest::newRow("socket of another user in the private directory") << "foreign socket" << "";
+    }
+
+    // Where no runtime directory is given (su, ssh, cron), another user must neither end a start by
+    // answering for the clock nor stop it from running.
+    void place()
+    {
+        QFETCH(QString, setUp);
+        QFETCH(QString, socketDir);
+        const QString tmp = m_runtime->path();
+        QCOMPARE(::chmod(QFile::encodeName(tmp).constData(), 01777), 0); // as /tmp is
+        const QString own = tmp + QStringLiteral("/partivakt-%1").arg(::getuid());
+        const QString name = desktop::instanceServerName(m_work.path());
+        const QByteArray oldTmp = qgetenv("TMPDIR"), oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("TMPDIR", QFile::encodeName(tmp));
+        qunsetenv("XDG_RUNTIME_DIR");
+        const auto restore = qScopeGuard([&] {
+            oldTmp.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", oldTmp);
+            oldRuntime.isNull() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", oldRuntime);
+        });
+
+        std::unique_ptr<ForeignClock> foreign;
+        if (setUp == QLatin1String("shared runtime")) {
+            const QString shared = tmp + QStringLiteral("/shared");
+            QVERIFY(QDir().mkdir(shared) && ::chmod(QFile::encodeName(shared).constData(), 0777) == 0);
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(shared));
+        } else if (setUp == QLatin1String("symlink")) {
+            QVERIFY(QDir().mkdir(tmp + QStringLiteral("/elsewhere")));
+            QVERIFY(QFile::link(tmp + QStringLiteral("/elsewhere"), own));
+        } else if (setUp == QLatin1String("group")) {
+            QVERIFY(QDir().mkdir(own) && ::chmod(QFile::encodeName(own).constData(), 0770) == 0);
+        } else if (setUp == QLatin1String("foreign dir")) {
+            foreign = std::make_unique<ForeignClock>(QStringList{own}, QStringList{own + QLatin1Char('/') + name});
+        } else if (setUp == QLatin1String("foreign socket")) {
+            // Bound by the other user where they may write, then moved into the private directory:
+            // only the kernel's word on the peer tells it from the clock's own socket.
+            const QString open = tmp + QStringLiteral("/open");
+            QVERIFY(QDir().mkdir(open) && ::chmod(QFile::encodeName(open).constData(), 0777) == 0);
+            QVERIFY(QDir().mkdir(own) && ::chmod(QFile::encodeName(own).constData(), 0700) == 0);
+            foreign = std::make_unique<ForeignClock>(QStringList{}, QStringList{open + QStringLiteral("/clock")});
+            if (foreign->ok())
+                QCOMPARE(std::rename(QFile::encodeName(open + QStringLiteral("/clock")).constData(),
+                                     QFile::encodeName(own + QLatin1Char('/') + name).constData()),
+                         0);
+        }
+        if (foreign && !foreign->skipReason().isEmpty())
+            QSKIP(qPrintable(foreign->skipReason()));
+        QVERIFY(!foreign || foreign->ok());
+
+        SingleInstance instance(m_work.path());
+        QVERIFY(!instance.handOver());
+        QCOMPARE(instance.listen(), !socketDir.isEmpty());
+        QCOMPARE(instance.failure().isEmpty(), !socketDir.isEmpty());
+        if (!socketDir.isEmpty()) {
+            QCOMPARE(instance.serverPath(), tmp + QLatin1Char('/') + socketDir + QLatin1Char('/') + name);
+            struct stat st;
+            QCOMPARE(::lstat(QFile::encodeName(tmp + QLatin1Char('/') + socketDir).constData(), &st), 0);
+            QCOMPARE(st.st_mode & 07777, mode_t(0700));
         }
     }
 

@@ -182,6 +182,7 @@ private Q_SLOTS:
         QCOMPARE(m.Label1->text(), QStringLiteral("1"));
         QVERIFY(m.pause->isHidden());
         QVERIFY(!m.Timer1->isEnabled());
+        QVERIFY(m.Juster->isEnabled());
         // Opening reads only.
         QCOMPARE(readRaw(dir + QStringLiteral("/parti.sur")), file);
     }
