@@ -5,6 +5,8 @@
 #include "speech/speaker.h"
 
 #include <QAction>
+#include <QMenu>
+#include <QSignalBlocker>
 
 #include <algorithm>
 #include <map>
@@ -51,13 +53,28 @@ speech::ClockState clockState(const frmhoved &main)
 speech::Speaker *connectSpeech(frmhoved &main)
 {
     auto *speaker = new speech::Speaker(&main);
-    const auto preferences = std::make_shared<speech::Preferences>(speech::loadPreferences());
-    speaker->setRate(preferences->rate);
-    main.LesOpp->setChecked(preferences->announce);
-    const auto keep = [&main, preferences] {
-        if (const QString why = speech::savePreferences(*preferences); !why.isEmpty())
+    // The user's choices are read when first needed (the menu opened, a request, a game started):
+    // read at start, the settings machinery would cost every start memory.
+    struct Choices {
+        bool read = false;
+        speech::Preferences preferences;
+    };
+    const auto choices = std::make_shared<Choices>();
+    const auto chosen = [&main, speaker, choices]() -> speech::Preferences & {
+        if (!choices->read) {
+            choices->read = true;
+            choices->preferences = speech::loadPreferences();
+            speaker->setRate(choices->preferences.rate);
+            const QSignalBlocker quiet(main.LesOpp);
+            main.LesOpp->setChecked(choices->preferences.announce);
+        }
+        return choices->preferences;
+    };
+    const auto keep = [&main, choices] {
+        if (const QString why = speech::savePreferences(choices->preferences); !why.isEmpty())
             main.report(why);
     };
+    QObject::connect(main.Vis, &QMenu::aboutToShow, speaker, [chosen] { chosen(); });
 
     // Speech that is not there is said once; the clock goes on as it would without.
     const auto note = [&main](const QString &why) {
@@ -67,46 +84,55 @@ speech::Speaker *connectSpeech(frmhoved &main)
     QObject::connect(speaker, &speech::Speaker::unavailable, &main, note);
     QObject::connect(speaker, &speech::Speaker::failed, &main, note);
 
-    QObject::connect(&main, &frmhoved::timeRequested, speaker,
-                     [&main, speaker] { speaker->sayFresh([&main] { return speech::timeSentence(clockState(main)); }); });
-    QObject::connect(&main, &frmhoved::ticked, speaker, [&main, speaker](bool playerA, bool flagFell) {
-        if (!main.LesOpp->isChecked())
+    const auto sayTime = [&main, speaker] {
+        speaker->sayFresh([&main] { return speech::timeSentence(clockState(main)); });
+    };
+    QObject::connect(&main, &frmhoved::timeRequested, speaker, [chosen, sayTime] {
+        chosen();
+        sayTime();
+    });
+    QObject::connect(&main, &frmhoved::ticked, speaker, [&main, speaker, chosen](bool playerA, bool flagFell) {
+        if (!chosen().announce)
             return;
         if (const QString sentence = speech::tickSentence(clockState(main), playerA, flagFell); !sentence.isEmpty())
             speaker->say(sentence);
     });
     // A warning is said when it appears, not at each change of its text (the battery's percentage).
     const auto shown = std::make_shared<std::map<frmhoved::Lasting, bool>>();
-    QObject::connect(&main, &frmhoved::lastingChanged, speaker, [&main, speaker, shown] {
+    QObject::connect(&main, &frmhoved::lastingChanged, speaker, [&main, speaker, shown, chosen] {
         for (const auto state : {frmhoved::Lasting::Backup, frmhoved::Lasting::Sleep, frmhoved::Lasting::Battery}) {
             const QString message = main.lastingMessage(state);
             bool &was = (*shown)[state];
-            if (!message.isEmpty() && !was && main.LesOpp->isChecked())
+            if (!message.isEmpty() && !was && chosen().announce)
                 speaker->say(warningSentence(state, message));
             was = !message.isEmpty();
         }
     });
 
-    QObject::connect(main.LesOpp, &QAction::toggled, speaker, [speaker, preferences, keep](bool on) {
-        preferences->announce = on;
+    QObject::connect(main.LesOpp, &QAction::toggled, speaker, [&main, speaker, chosen, keep](bool on) {
+        // Read before the first change, the stored choice gives way to the one just made.
+        chosen().announce = on;
+        const QSignalBlocker quiet(main.LesOpp);
+        main.LesOpp->setChecked(on);
         keep();
         if (on)
             speaker->say(QStringLiteral("Opplesing på."));
     });
-    const auto changeRate = [&main, speaker, preferences, keep](double step) {
-        preferences->rate = std::clamp(preferences->rate + step, -1.0, 1.0);
-        speaker->setRate(preferences->rate);
+    const auto changeRate = [speaker, chosen, keep, sayTime](double step) {
+        speech::Preferences &p = chosen();
+        p.rate = std::clamp(p.rate + step, -1.0, 1.0);
+        speaker->setRate(p.rate);
         keep();
         // The time itself, so that the player hears the new rate on what it is used for.
-        speaker->sayFresh([&main] { return speech::timeSentence(clockState(main)); });
+        sayTime();
     };
     QObject::connect(main.TaleRaskere, &QAction::triggered, speaker, [changeRate] { changeRate(speech::kRateStep); });
     QObject::connect(main.TaleSaktere, &QAction::triggered, speaker, [changeRate] { changeRate(-speech::kRateStep); });
 
     // With announcements on, the module is loaded as a game starts, so that the first
     // announcement does not wait for it.
-    const auto prepare = [&main, speaker] {
-        if (main.LesOpp->isChecked() && (main.tida->isActive() || main.tidb->isActive()))
+    const auto prepare = [&main, speaker, chosen] {
+        if ((main.tida->isActive() || main.tidb->isActive()) && chosen().announce)
             speaker->prepare();
     };
     QObject::connect(main.tida, &toolkit::Timer::activeChanged, speaker, prepare);

@@ -29,8 +29,9 @@ public:
                 return;
             }
         }
-        // The newest request is the one that counts: a time read out late is a wrong time. The engine's
-        // state may not show yet that the last sentence began, so it is stopped in any case.
+        // The newest request is the one that counts: a time read out late is a wrong time. Its text
+        // priority makes speech-dispatcher drop the sentence under way by itself; other engines queue,
+        // and the engine's state may not show yet that the last sentence began, so stop in any case.
         m_tts->stop(QTextToSpeech::BoundaryHint::Immediate);
         m_tts->say(text);
     }

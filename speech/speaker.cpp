@@ -106,8 +106,8 @@ void Speaker::setDefaultBackend(Backend backend)
 
 Speaker::Speaker(QObject *parent) : Speaker(QString(), parent)
 {
-    if (m_backend == Backend::Module)
-        m_module = locateSpeechModule();
+    // Looked for at the first use: a clock that never speaks does not even look.
+    m_locate = true;
 }
 
 Speaker::Speaker(const QString &module, QObject *parent)
@@ -134,6 +134,8 @@ void Speaker::start()
     m_requested = true;
     if (m_thread || m_backend == Backend::Record)
         return;
+    if (m_locate)
+        m_module = locateSpeechModule();
     m_thread = new QThread(this);
     m_thread->setObjectName(QStringLiteral("speech"));
     m_worker = new SpeakerWorker;

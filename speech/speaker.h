@@ -71,6 +71,7 @@ private:
 
     Backend m_backend;
     QString m_module;
+    bool m_locate = false; // the module is the one beside the program, found at the first use
     double m_rate = kDefaultRate;
     QStringList m_said;
     bool m_requested = false;

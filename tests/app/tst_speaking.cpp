@@ -7,6 +7,7 @@
 #include "tests/support/clockfixture.h"
 #include "tests/support/keys.h"
 
+#include <QMenu>
 #include <QSettings>
 
 using gameclock::frmhoved;
@@ -153,8 +154,8 @@ private Q_SLOTS:
         Speaking f("Kari\r\nOla\r\n10\r\n");
         f.choose(announce);
         frmhoved &w = f.startSpeaking();
-        QCOMPARE(w.LesOpp->isChecked(), announce);
         (playerA ? w.starta : w.startb)->click();
+        QCOMPARE(w.LesOpp->isChecked(), announce);
         // With announcements on, the module is asked for as the game starts, before the first sentence.
         QCOMPARE(f.speaker->moduleRequested(), announce);
         QCOMPARE(f.speaker->said(), QStringList());
@@ -237,7 +238,10 @@ private Q_SLOTS:
         Speaking f;
         {
             frmhoved &w = f.startSpeaking();
+            w.Vis->popup(QPoint());
+            QTRY_VERIFY(w.Vis->isVisible());
             QVERIFY(!w.LesOpp->isChecked()); // silent unless chosen
+            w.Vis->hide();
             w.LesOpp->trigger();
             for (int i = 0; i < faster; ++i)
                 w.TaleRaskere->trigger();
@@ -252,8 +256,12 @@ private Q_SLOTS:
         // The next start of the program has them, from the user's configuration, not from def.dur.
         const QByteArray settingsFile = readRaw(f.file(gamefiles::kSettingsFile));
         frmhoved &again = f.startSpeaking();
+        // The menu shows them as it opens.
+        again.Vis->popup(QPoint());
+        QTRY_VERIFY(again.Vis->isVisible());
         QVERIFY(again.LesOpp->isChecked());
         QVERIFY(qAbs(f.speaker->rate() - rate) < 1e-9);
+        again.Vis->hide();
         QCOMPARE(readRaw(f.file(gamefiles::kSettingsFile)), settingsFile);
         QVERIFY(QSettings().fileName().startsWith(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)));
     }
