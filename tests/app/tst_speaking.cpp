@@ -31,18 +31,8 @@ struct Speaking : ClockFixture {
         speaker = app::connectSpeech(w);
         return w;
     }
-    void choose(bool announce, double rate = speech::kDefaultRate)
-    {
-        QSettings settings;
-        settings.setValue(QStringLiteral("speech/announce"), announce);
-        settings.setValue(QStringLiteral("speech/rate"), rate);
-    }
+    void choose(bool announce) { QSettings().setValue(QStringLiteral("speech/announce"), announce); }
 };
-
-QWidget *control(frmhoved &w, const QString &name)
-{
-    return name.isEmpty() ? nullptr : w.findChild<QWidget *>(name);
-}
 
 } // namespace
 
@@ -81,12 +71,9 @@ private Q_SLOTS:
         Speaking f;
         frmhoved &w = f.startSpeaking();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        if (phase == "B") {
-            w.startb->click();
-            f.clock.advance(62'000);
-        } else if (phase != "setup") {
-            w.starta->click();
-            f.clock.advance(3000);
+        if (phase != "setup") {
+            (phase == "B" ? w.startb : w.starta)->click();
+            f.clock.advance(phase == "B" ? 62'000 : 3000);
         }
         if (phase == "paused")
             w.pause->click();
@@ -94,7 +81,7 @@ private Q_SLOTS:
             w.Fullskjerm->trigger();
             QTRY_VERIFY(w.isFullScreen());
         }
-        control(w, focus)->setFocus();
+        w.findChild<QWidget *>(focus)->setFocus();
         const QString turn = w.Label1->text();
         const bool aRan = w.tida->isEnabled(), bRan = w.tidb->isEnabled();
         support::tap(NativeKey(key));
@@ -169,55 +156,34 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("warning");
         QTest::addColumn<QString>("sentence");
-        QTest::newRow("battery") << "battery" << "Lavt batteri: 12 % igjen – koble til strøm.";
-        QTest::newRow("sleep") << "sleep" << "Spillet ble satt på pause fordi maskinen gikk i dvale.";
-        QTest::newRow("backup") << "backup" << "Sikkerhetskopien kan ikke lagres.";
+        QTest::addColumn<int>("times");
+        // The battery's warning follows each change of its percentage, and goes with the charger.
+        QTest::newRow("battery, changes, goes, comes back") << "battery" << "Lavt batteri: 12 % igjen – koble til strøm." << 2;
+        QTest::newRow("sleep") << "sleep" << "Spillet ble satt på pause fordi maskinen gikk i dvale." << 1;
+        QTest::newRow("backup the kernel refuses, three seconds") << "backup" << "Sikkerhetskopien kan ikke lagres." << 1;
     }
     void warningsOnceWhenTheyAppear()
     {
         QFETCH(QString, warning);
         QFETCH(QString, sentence);
+        QFETCH(int, times);
         Speaking f;
         f.choose(true);
         frmhoved &w = f.startSpeaking();
-        // Each as it really comes: the battery's warning follows every change of its percentage; the
-        // machine's sleep pauses a game; a backup that the kernel refuses to write.
-        const auto appear = [&](int round) {
-            if (warning == "battery") {
-                w.setLasting(frmhoved::Lasting::Battery, sentence);
-                w.setLasting(frmhoved::Lasting::Battery, QStringLiteral("Lavt batteri: 11 % igjen – koble til strøm."));
-            } else if (warning == "sleep") {
-                if (round == 0)
-                    w.starta->click();
-                QVERIFY(w.pauseForSleep());
-            } else {
-                // A directory where the file should be: the rename of every write fails.
-                QFile::remove(f.file(gamefiles::kBackupFile));
-                QVERIFY(QDir(f.dir.path()).mkdir(gamefiles::kBackupFile));
-                round == 0 ? w.starta->click() : w.pausea->click();
-                f.clock.advance(3000);
-            }
-        };
-        const auto end = [&] {
-            if (warning == "battery")
-                w.setLasting(frmhoved::Lasting::Battery, {});
-            else if (warning == "sleep")
-                w.pausea->click();
-            else {
-                w.pause->click();
-                QDir(f.dir.path()).rmdir(gamefiles::kBackupFile);
-                w.pausea->click();
-                f.clock.advance(1000);
-                w.pause->click();
-            }
-        };
-        appear(0);
+        if (warning == "battery") {
+            for (const QString &text : {sentence, QStringLiteral("Lavt batteri: 11 % igjen – koble til strøm."), QString(), sentence})
+                w.setLasting(frmhoved::Lasting::Battery, text);
+        } else if (warning == "sleep") {
+            w.starta->click();
+            QVERIFY(w.pauseForSleep());
+        } else {
+            // A directory where the file should be: the rename of every write fails.
+            QVERIFY(QDir(f.dir.path()).mkdir(gamefiles::kBackupFile));
+            w.starta->click();
+            f.clock.advance(3000);
+        }
         QVERIFY(!w.lastingText().isEmpty());
-        QCOMPARE(f.speaker->said(), QStringList{sentence});
-        end();
-        QCOMPARE(w.lastingText(), QString());
-        appear(1);
-        QCOMPARE(f.speaker->said(), (QStringList{sentence, sentence}));
+        QCOMPARE(f.speaker->said(), QStringList(times, sentence));
     }
 
     void choicesAreKept_data()
