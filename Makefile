@@ -49,7 +49,7 @@ fuzz:
 	./build-fuzz/fuzz_linefiles -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 fuzz-out
 
 format:
-	find app clock display gamefiles settings info platform tests bench \( -name '*.cpp' -o -name '*.h' \) | xargs clang-format -i
+	find app clock display gamefiles settings info toolkit desktop tests bench \( -name '*.cpp' -o -name '*.h' \) | xargs clang-format -i
 
 # Kills running games at random moments and checks the backup file each time (needs Xvfb, xdotool).
 crash-test: configure

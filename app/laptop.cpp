@@ -1,9 +1,9 @@
 #include "laptop.h"
 
 #include "clock/frmhoved.h"
-#include "platform/battery.h"
-#include "platform/sleepwatch.h"
-#include "platform/timer.h"
+#include "desktop/battery.h"
+#include "desktop/sleepwatch.h"
+#include "toolkit/timer.h"
 
 #include <QPointer>
 
@@ -21,7 +21,7 @@ constexpr int kCriticalPercent = 5;
 
 } // namespace
 
-QString batteryWarning(const platform::BatteryStatus &status)
+QString batteryWarning(const desktop::BatteryStatus &status)
 {
     if (!status.present || !status.discharging)
         return {};
@@ -48,10 +48,10 @@ QString batteryWarning(const platform::BatteryStatus &status)
 
 void followTheMachine(gameclock::frmhoved &main)
 {
-    auto *sleep = new platform::SleepWatch(&main);
-    auto *battery = new platform::BatteryMonitor(&main);
-    const QPointer<platform::Timer> tida = main.tida;
-    const QPointer<platform::Timer> tidb = main.tidb;
+    auto *sleep = new desktop::SleepWatch(&main);
+    auto *battery = new desktop::BatteryMonitor(&main);
+    const QPointer<toolkit::Timer> tida = main.tida;
+    const QPointer<toolkit::Timer> tidb = main.tidb;
     const auto follow = [sleep, battery, tida, tidb] {
         const bool running = (tida && tida->isActive()) || (tidb && tidb->isActive());
         // Sleep is held off only for as long as pausing the game needs, and only while a clock runs.
@@ -59,11 +59,11 @@ void followTheMachine(gameclock::frmhoved &main)
         if (running)
             battery->start();
     };
-    QObject::connect(main.tida, &platform::Timer::activeChanged, sleep, follow);
-    QObject::connect(main.tidb, &platform::Timer::activeChanged, sleep, follow);
-    QObject::connect(sleep, &platform::SleepWatch::aboutToSleep, &main, [&main] { main.pauseForSleep(); });
-    QObject::connect(battery, &platform::BatteryMonitor::statusChanged, &main,
-                     [&main](const platform::BatteryStatus &status) {
+    QObject::connect(main.tida, &toolkit::Timer::activeChanged, sleep, follow);
+    QObject::connect(main.tidb, &toolkit::Timer::activeChanged, sleep, follow);
+    QObject::connect(sleep, &desktop::SleepWatch::aboutToSleep, &main, [&main] { main.pauseForSleep(); });
+    QObject::connect(battery, &desktop::BatteryMonitor::statusChanged, &main,
+                     [&main](const desktop::BatteryStatus &status) {
                          main.setLasting(gameclock::frmhoved::Lasting::Battery, batteryWarning(status));
                      });
     follow();

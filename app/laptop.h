@@ -6,7 +6,7 @@ namespace gameclock {
 class frmhoved;
 }
 
-namespace platform {
+namespace desktop {
 struct BatteryStatus;
 }
 
@@ -18,6 +18,6 @@ namespace app {
 void followTheMachine(gameclock::frmhoved &main);
 
 // The warning the main window shows for a battery status; empty while there is nothing to warn of.
-QString batteryWarning(const platform::BatteryStatus &status);
+QString batteryWarning(const desktop::BatteryStatus &status);
 
 } // namespace app

@@ -1,8 +1,8 @@
 #include "app/wiring.h"
 #include "clock/frmhoved.h"
-#include "platform/appstyle.h"
-#include "platform/signals.h"
-#include "platform/singleinstance.h"
+#include "toolkit/appstyle.h"
+#include "desktop/signals.h"
+#include "desktop/singleinstance.h"
 
 #include <QApplication>
 #include <QDir>
@@ -11,7 +11,7 @@ int main(int argc, char *argv[])
 {
     // One clock per working directory, whose backup and settings files every start there shares: a
     // later start brings the running clock forward and ends before it opens anything.
-    platform::SingleInstance instance(QDir::currentPath());
+    desktop::SingleInstance instance(QDir::currentPath());
     if (instance.handOver())
         return 0;
     QApplication app(argc, argv);
@@ -19,14 +19,14 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(PARTIVAKT_VERSION));
     QApplication::setDesktopFileName(QStringLiteral(PARTIVAKT_APP_ID));
     // Before the first window: the menu bar's constructor asks the style for its arrows.
-    platform::installApplicationStyle();
+    toolkit::installApplicationStyle();
 
     gameclock::frmhoved frmhoved;
     app::connectWindows(frmhoved);
     // Logging out or shutting down (SIGTERM), a closed terminal (SIGHUP) and Ctrl+C (SIGINT) end
     // the program as "Avslutt" does: the last counted second reaches the disk first.
-    platform::EndRequests endRequests;
-    QObject::connect(&endRequests, &platform::EndRequests::requested, &frmhoved, &gameclock::frmhoved::Avslutt_Click);
+    desktop::EndRequests endRequests;
+    QObject::connect(&endRequests, &desktop::EndRequests::requested, &frmhoved, &gameclock::frmhoved::Avslutt_Click);
     app::answerLaterStarts(frmhoved, instance);
     frmhoved.show();
     return QApplication::exec();

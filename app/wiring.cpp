@@ -1,14 +1,15 @@
 #include "wiring.h"
 
 #include "app/laptop.h"
+#include "arbiter/frmjuster.h"
 #include "clock/frmhoved.h"
 #include "gamefiles/frmlagresom.h"
 #include "gamefiles/frmopne.h"
 #include "info/browser/browserlauncher.h"
 #include "info/frmom.h"
 #include "info/rules.h"
-#include "platform/screensaver.h"
-#include "platform/singleinstance.h"
+#include "desktop/screensaver.h"
+#include "desktop/singleinstance.h"
 #include "settings/frmalt.h"
 
 #include <QAction>
@@ -37,6 +38,23 @@ void connectFileWindows(frmhoved &main)
     });
 }
 
+void connectCorrection(frmhoved &main)
+{
+    QObject::connect(&main, &frmhoved::correctionRequested, &main, [&main] {
+        bool created = false;
+        arbiter::frmjuster *window = arbiter::showCorrection(main.gameValues(), &created);
+        if (!created)
+            return;
+        QObject::connect(window, &arbiter::frmjuster::correctionChosen, &main,
+                         [&main, window](const gamefiles::Readouts &readouts) {
+                             if (const std::optional<QString> why = main.correctTime(readouts))
+                                 window->refuse(*why);
+                             else
+                                 window->close();
+                         });
+    });
+}
+
 void connectOptions(frmhoved &main)
 {
     QObject::connect(&main, &frmhoved::optionsRequested, &main, [&main] {
@@ -59,6 +77,7 @@ void connectInfo(frmhoved &main)
 void connectWindows(frmhoved &main)
 {
     connectFileWindows(main);
+    connectCorrection(main);
     connectOptions(main);
     connectInfo(main);
     // The browser runs in a program of its own, started on the first open; where it cannot, the menu
@@ -83,17 +102,17 @@ void connectWindows(frmhoved &main)
             main.report(why);
     });
     // Nobody touches the screen during a long think: keep it from blanking while a clock runs.
-    platform::keepScreenAwakeWhileRunning(&main, {main.tida, main.tidb});
+    desktop::keepScreenAwakeWhileRunning<toolkit::Timer>(&main, {main.tida, main.tidb});
     followTheMachine(main);
 }
 
-void answerLaterStarts(gameclock::frmhoved &main, platform::SingleInstance &instance)
+void answerLaterStarts(gameclock::frmhoved &main, desktop::SingleInstance &instance)
 {
-    QObject::connect(&instance, &platform::SingleInstance::raiseRequested, &main,
-                     [&main] { platform::bringToFront(&main); });
+    QObject::connect(&instance, &desktop::SingleInstance::raiseRequested, &main,
+                     [&main] { desktop::bringToFront(&main); });
     if (!instance.listen()) {
         qWarning("partivakt: %s", qUtf8Printable(instance.failure()));
-        main.setLasting(gameclock::frmhoved::Lasting::Instance, platform::SingleInstance::unguardedMessage());
+        main.setLasting(gameclock::frmhoved::Lasting::Instance, desktop::SingleInstance::unguardedMessage());
     }
 }
 

@@ -3,7 +3,7 @@
 namespace gameclock {
 class frmhoved;
 }
-namespace platform {
+namespace desktop {
 class SingleInstance;
 }
 
@@ -15,11 +15,12 @@ void connectWindows(gameclock::frmhoved &main);
 
 // The parts of connectWindows, for tests that want one window's wiring as the program has it.
 void connectFileWindows(gameclock::frmhoved &main);
+void connectCorrection(gameclock::frmhoved &main);
 void connectOptions(gameclock::frmhoved &main);
 void connectInfo(gameclock::frmhoved &main);
 
 // Makes the program its directory's clock: the main window comes to the front when the program is
 // started there again. Where that cannot be guarded, the main window says so for as long as it runs.
-void answerLaterStarts(gameclock::frmhoved &main, platform::SingleInstance &instance);
+void answerLaterStarts(gameclock::frmhoved &main, desktop::SingleInstance &instance);
 
 } // namespace app

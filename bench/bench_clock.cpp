@@ -28,7 +28,7 @@ int main(int argc, char **argv)
     QElapsedTimer monotonic;
     std::vector<qint64> tickNs;
     tickNs.reserve(seconds + 2);
-    QObject::connect(w.tida, &platform::Timer::timeout, &w, [&] { tickNs.push_back(monotonic.nsecsElapsed()); });
+    QObject::connect(w.tida, &toolkit::Timer::timeout, &w, [&] { tickNs.push_back(monotonic.nsecsElapsed()); });
 
     // Start once the start-up has run, as a player would.
     QTimer::singleShot(200, &w, [&] {

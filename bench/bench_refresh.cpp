@@ -3,9 +3,9 @@
 
 #include "benchstats.h"
 #include "clock/frmhoved.h"
-#include "platform/timer.h"
+#include "toolkit/timer.h"
 #include "tests/support/manualclock.h"
-#include "platform/zoom.h"
+#include "toolkit/zoom.h"
 
 #include <QApplication>
 #include <QDir>
@@ -37,7 +37,7 @@ int main(int argc, char **argv)
 
     // Virtual time: no timer fires on its own, so only the measured ticks run.
     support::ManualClock clock;
-    platform::TimeSource::setCurrent(&clock);
+    toolkit::TimeSource::setCurrent(&clock);
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());
 
@@ -60,7 +60,7 @@ int main(int argc, char **argv)
         // At 100 % and at the zoom of full screen on a 1920 x 1080 screen (the window may reach past a
         // smaller virtual screen: it is drawn all the same).
         for (const qreal zoom : {1.0, 2.86}) {
-            auto *stage = qobject_cast<platform::ZoomStage *>(w.centralWidget());
+            auto *stage = qobject_cast<toolkit::ZoomStage *>(w.centralWidget());
             w.resize(w.size() - stage->size() + stage->sizeFor(zoom));
             QCoreApplication::processEvents();
             std::printf("%d ticks after %d to warm up, platform %s, zoom %.2f, canvas scale %.2g\n", runs, warmUp,
@@ -92,6 +92,6 @@ int main(int argc, char **argv)
             }
         }
     }
-    platform::TimeSource::setCurrent(nullptr);
+    toolkit::TimeSource::setCurrent(nullptr);
     return 0;
 }

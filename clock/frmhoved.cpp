@@ -6,15 +6,15 @@
 #include "gamefiles/linefiles.h"
 #include "limits.h"
 #include "numbers.h"
-#include "platform/controls.h"
-#include "platform/controltable.h"
-#include "platform/picturebox.h"
-#include "platform/playerkeys.h"
-#include "platform/process.h"
-#include "platform/textbox.h"
-#include "platform/timer.h"
-#include "platform/windows.h"
-#include "platform/zoom.h"
+#include "toolkit/controls.h"
+#include "toolkit/controltable.h"
+#include "toolkit/picturebox.h"
+#include "toolkit/playerkeys.h"
+#include "desktop/process.h"
+#include "toolkit/textbox.h"
+#include "toolkit/timer.h"
+#include "toolkit/windows.h"
+#include "toolkit/zoom.h"
 
 #include <QAction>
 #include <QApplication>
@@ -42,13 +42,13 @@ const QString kByttSpiller = QStringLiteral("Bytt spiller");
 // Names and limit of a new window and of an empty box, as the settings file has them.
 const gamefiles::SettingsValues kDefaults;
 
-using platform::ControlKind;
-using platform::ControlState;
-using platform::kNoTab;
+using toolkit::ControlKind;
+using toolkit::ControlState;
+using toolkit::kNoTab;
 
 // The main window as it was drawn. The name boxes and the limit box get their text from the
 // settings' defaults.
-constexpr platform::ControlRow kControls[] = {
+constexpr toolkit::ControlRow kControls[] = {
     // Shapes first, so they lie behind everything else.
     {"Shape4", ControlKind::Shape, "", 600, 840, 8775, 3255},
     {"Shape1_0", ControlKind::PlayerFrame, "", 720, 960, 3495, 3015},
@@ -83,21 +83,21 @@ constexpr platform::ControlRow kControls[] = {
     {"sekb2", ControlKind::Label, "Sek", 7920, 4320, 375, 255},
     {"Label1", ControlKind::Label, "1", 4920, 4200, 255, 255, nullptr, kNoTab, ControlState::Hidden},
 };
-static_assert(platform::tableFault(kControls) == platform::TableFault::None);
+static_assert(toolkit::tableFault(kControls) == toolkit::TableFault::None);
 
-platform::AnnouncedLabel *readout(const platform::BuiltControls &built, const char *name, const QString &prefix)
+toolkit::AnnouncedLabel *readout(const toolkit::BuiltControls &built, const char *name, const QString &prefix)
 {
-    auto *label = built.get<platform::AnnouncedLabel>(name);
+    auto *label = built.get<toolkit::AnnouncedLabel>(name);
     label->setAnnouncePrefix(prefix);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return label;
 }
 
 // Whatever is typed must fit the files it is saved in.
-platform::TextBox *textBox(const platform::BuiltControls &built, const char *name, const QString &text,
+toolkit::TextBox *textBox(const toolkit::BuiltControls &built, const char *name, const QString &text,
                            const QString &role)
 {
-    auto *box = built.get<platform::TextBox>(name);
+    auto *box = built.get<toolkit::TextBox>(name);
     box->setText(text);
     box->setAccessibleName(role);
     box->setMaxLength(gamefiles::kMaxValueLength);
@@ -110,16 +110,16 @@ frmhoved::frmhoved(QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmhoved"));
     setWindowTitle(QStringLiteral("Partivakt v" PARTIVAKT_VERSION));
-    platform::installAccessibility();
+    toolkit::installAccessibility();
 
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
-    client->setFont(platform::layoutFont());
+    client->setFont(toolkit::layoutFont());
     buildControls(client);
     // The layout keeps its proportions at any size of the window, centred on a neutral ground.
-    m_stage = new platform::ZoomStage(client, 10065, 5160, this);
+    m_stage = new toolkit::ZoomStage(client, 10065, 5160, this);
     setCentralWidget(m_stage);
-    connect(m_stage, &platform::ZoomStage::zoomChanged, this, &frmhoved::zoomChanged);
+    connect(m_stage, &toolkit::ZoomStage::zoomChanged, this, &frmhoved::zoomChanged);
     buildMenus();
     statusBar()->setObjectName(QStringLiteral("statusbar"));
     statusBar()->setSizeGripEnabled(false);
@@ -131,62 +131,62 @@ frmhoved::frmhoved(QWidget *parent) : QMainWindow(parent)
     statusBar()->addPermanentWidget(m_lasting, 0);
 
     // Inert until a start button gives them their interval.
-    tida = new platform::Timer(this, 0, true);
+    tida = new toolkit::Timer(this, 0, true);
     tida->setObjectName(QStringLiteral("tida"));
-    tidb = new platform::Timer(this, 0, true);
+    tidb = new toolkit::Timer(this, 0, true);
     tidb->setObjectName(QStringLiteral("tidb"));
-    Timer1 = new platform::Timer(this, 1, true);
+    Timer1 = new toolkit::Timer(this, 1, true);
     Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer2 = new platform::Timer(this, 100, true);
+    Timer2 = new toolkit::Timer(this, 100, true);
     Timer2->setObjectName(QStringLiteral("Timer2"));
-    connect(tida, &platform::Timer::timeout, this, &frmhoved::tida_Timer);
-    connect(tidb, &platform::Timer::timeout, this, &frmhoved::tidb_Timer);
-    connect(Timer1, &platform::Timer::timeout, this, &frmhoved::Timer1_Timer);
-    connect(Timer2, &platform::Timer::timeout, this, &frmhoved::Timer2_Timer);
+    connect(tida, &toolkit::Timer::timeout, this, &frmhoved::tida_Timer);
+    connect(tidb, &toolkit::Timer::timeout, this, &frmhoved::tidb_Timer);
+    connect(Timer1, &toolkit::Timer::timeout, this, &frmhoved::Timer1_Timer);
+    connect(Timer2, &toolkit::Timer::timeout, this, &frmhoved::Timer2_Timer);
 
     m_backup = new BackupWriter(gamefiles::kBackupFile, BackupWriter::defaultMode(), this);
     connect(m_backup, &BackupWriter::written, this, &frmhoved::backupWritten);
 
-    m_keys = new platform::PlayerKeys(this);
-    connect(m_keys, &platform::PlayerKeys::pressed, this, &frmhoved::playerKey);
-    connect(tida, &platform::Timer::activeChanged, this, &frmhoved::followClocks);
-    connect(tidb, &platform::Timer::activeChanged, this, &frmhoved::followClocks);
+    m_keys = new toolkit::PlayerKeys(this);
+    connect(m_keys, &toolkit::PlayerKeys::pressed, this, &frmhoved::playerKey);
+    connect(tida, &toolkit::Timer::activeChanged, this, &frmhoved::followClocks);
+    connect(tidb, &toolkit::Timer::activeChanged, this, &frmhoved::followClocks);
     resize(sizeHint());
 }
 
 frmhoved::~frmhoved() = default;
 
-platform::ControlTable frmhoved::controlTable()
+toolkit::ControlTable frmhoved::controlTable()
 {
     return kControls;
 }
 
 void frmhoved::buildControls(QWidget *client)
 {
-    const platform::BuiltControls built = platform::buildControls(client, kControls);
-    Shape4 = built.get<platform::Shape>("Shape4");
-    Shape1_0 = built.get<platform::PlayerFrame>("Shape1_0");
-    Shape1_1 = built.get<platform::PlayerFrame>("Shape1_1");
-    Shape2 = built.get<platform::Shape>("Shape2");
-    Shape3 = built.get<platform::Shape>("Shape3");
-    starta = built.get<platform::CommandButton>("starta");
-    startb = built.get<platform::CommandButton>("startb");
-    Command1 = built.get<platform::CommandButton>("Command1");
-    pause = built.get<platform::CommandButton>("pause");
-    pausea = built.get<platform::CommandButton>("pausea");
-    pauseb = built.get<platform::CommandButton>("pauseb");
+    const toolkit::BuiltControls built = toolkit::buildControls(client, kControls);
+    Shape4 = built.get<toolkit::Shape>("Shape4");
+    Shape1_0 = built.get<toolkit::PlayerFrame>("Shape1_0");
+    Shape1_1 = built.get<toolkit::PlayerFrame>("Shape1_1");
+    Shape2 = built.get<toolkit::Shape>("Shape2");
+    Shape3 = built.get<toolkit::Shape>("Shape3");
+    starta = built.get<toolkit::CommandButton>("starta");
+    startb = built.get<toolkit::CommandButton>("startb");
+    Command1 = built.get<toolkit::CommandButton>("Command1");
+    pause = built.get<toolkit::CommandButton>("pause");
+    pausea = built.get<toolkit::CommandButton>("pausea");
+    pauseb = built.get<toolkit::CommandButton>("pauseb");
     stans = textBox(built, "stans", kDefaults.stans, QStringLiteral("Tid per spiller i minutter"));
     spillera = textBox(built, "spillera", kDefaults.spillera, QStringLiteral("Navn på spiller A"));
     spillerb = textBox(built, "spillerb", kDefaults.spillerb, QStringLiteral("Navn på spiller B"));
 
-    ura = built.get<platform::PictureBox>("ura");
-    urb = built.get<platform::PictureBox>("urb");
+    ura = built.get<toolkit::PictureBox>("ura");
+    urb = built.get<toolkit::PictureBox>("urb");
     ura->setAccessibleName(QStringLiteral("Klokke for spiller A"));
     urb->setAccessibleName(QStringLiteral("Klokke for spiller B"));
     ura->setFocusPolicy(Qt::TabFocus);
     urb->setFocusPolicy(Qt::TabFocus);
-    klaffa = built.get<platform::FlagStrip>("klaffa");
-    klaffb = built.get<platform::FlagStrip>("klaffb");
+    klaffa = built.get<toolkit::FlagStrip>("klaffa");
+    klaffb = built.get<toolkit::FlagStrip>("klaffb");
     // The title itself is the name: a fallen flag is announced as it reads.
     klaffa->setAccessibleDescription(QStringLiteral("Klaff for spiller A"));
     klaffb->setAccessibleDescription(QStringLiteral("Klaff for spiller B"));
@@ -213,8 +213,8 @@ void frmhoved::buildControls(QWidget *client)
     connect(pausea, &QPushButton::clicked, this, &frmhoved::pausea_Click);
     connect(pauseb, &QPushButton::clicked, this, &frmhoved::pauseb_Click);
     // A value is always typed anew.
-    for (platform::TextBox *box : {spillera, spillerb, stans})
-        connect(box, &platform::TextBox::gotFocus, box, [box] { box->setText(QString()); });
+    for (toolkit::TextBox *box : {spillera, spillerb, stans})
+        connect(box, &toolkit::TextBox::gotFocus, box, [box] { box->setText(QString()); });
 }
 
 void frmhoved::buildMenus()
@@ -236,6 +236,10 @@ void frmhoved::buildMenus()
                &frmhoved::Nytt_Click);
     separator(Spill, "strek1");
     Apne = add(Spill, "Apne", QStringLiteral("&Åpne..."), QKeySequence(QStringLiteral("Ctrl+O")), &frmhoved::opengame);
+    Juster = add(Spill, "Juster", QStringLiteral("&Juster tid..."), QKeySequence(QStringLiteral("Ctrl+J")),
+                 &frmhoved::Juster_Click);
+    // Only a paused game has times to correct.
+    Juster->setEnabled(false);
     Lagre = add(Spill, "Lagre", QStringLiteral("&Lagre"), QKeySequence(QStringLiteral("Ctrl+S")), &frmhoved::quicksave);
     LagreSom = add(Spill, "LagreSom", QStringLiteral("Lagre &som..."), QKeySequence(QStringLiteral("Ctrl+Shift+S")),
                    &frmhoved::saveas);
@@ -322,6 +326,7 @@ void frmhoved::Timer1_Timer()
     if (focusHere)
         starta->setFocus(Qt::OtherFocusReason);
     Timer1->setEnabled(false);
+    followPhase();
 }
 
 // ---- faces -------------------------------------------------------------------------------------
@@ -367,7 +372,7 @@ void frmhoved::refreshFace(bool playerA, bool setFillColour)
     const auto hand = [this, playerA](double x, double y, std::optional<double> v, double l) {
         playerA ? drawhanda(x, y, v, l) : drawhandb(x, y, v, l);
     };
-    platform::PictureBox &box = playerA ? *ura : *urb;
+    toolkit::PictureBox &box = playerA ? *ura : *urb;
     QLabel *minutes = playerA ? mina : minb;
     QLabel *seconds = playerA ? seka : sekb;
     if (setFillColour)
@@ -378,7 +383,7 @@ void frmhoved::refreshFace(bool playerA, bool setFillColour)
     FaceDrawn &last = m_faceDrawn[playerA ? 0 : 1];
     if (wanted == last) {
         // The properties a drawing leaves behind.
-        box.setFillStyle(platform::PictureBox::FillStyle::Transparent);
+        box.setFillStyle(toolkit::PictureBox::FillStyle::Transparent);
         box.setDrawWidth(1);
         return;
     }
@@ -456,7 +461,7 @@ void frmhoved::Command1_Click()
 
 // ---- counting ----------------------------------------------------------------------------------
 
-void frmhoved::tick(QLabel *sek, QLabel *min, platform::FlagStrip *klaff, platform::TextBox *spiller)
+void frmhoved::tick(QLabel *sek, QLabel *min, toolkit::FlagStrip *klaff, toolkit::TextBox *spiller)
 {
     const std::optional<double> seconds = strictNumber(sek->text());
     const std::optional<double> minutes = strictNumber(min->text());
@@ -528,6 +533,25 @@ void frmhoved::showPaused()
     pauseb->setHidden(false);
     // The focus was on a button now hidden: Space or Enter resumes whoever had the move.
     (numericValue(Label1->text()) == 0 ? pauseb : pausea)->setFocus(Qt::OtherFocusReason);
+    followPhase();
+}
+
+bool frmhoved::paused() const
+{
+    return !pausea->isHidden() && !tida->isEnabled() && !tidb->isEnabled() && !Timer1->isEnabled();
+}
+
+void frmhoved::followPhase()
+{
+    Juster->setEnabled(paused());
+}
+
+void frmhoved::setReadouts(const gamefiles::Readouts &readouts)
+{
+    mina->setText(readouts.mina);
+    seka->setText(readouts.seka);
+    minb->setText(readouts.minb);
+    sekb->setText(readouts.sekb);
 }
 
 void frmhoved::restoreGame(const gamefiles::GameValues &values)
@@ -538,10 +562,7 @@ void frmhoved::restoreGame(const gamefiles::GameValues &values)
     // A resume only shows the pause button; restored from set-up it would stay disabled for the
     // rest of the game.
     pause->setEnabled(true);
-    mina->setText(values.mina);
-    seka->setText(values.seka);
-    minb->setText(values.minb);
-    sekb->setText(values.sekb);
+    setReadouts({values.mina, values.seka, values.minb, values.sekb});
     spillera->setText(values.spillera);
     spillerb->setText(values.spillerb);
     stans->setText(values.stans);
@@ -557,9 +578,43 @@ void frmhoved::restoreGame(const gamefiles::GameValues &values)
     startb->setHidden(true);
 }
 
+std::optional<QString> frmhoved::correctTime(const gamefiles::Readouts &readouts)
+{
+    // The values were typed for the paused game; a running clock or a new game would take them
+    // for a state they were never meant for.
+    if (!paused())
+        return QStringLiteral("Spillet står ikke lenger på pause. Tiden er ikke justert.");
+    setReadouts(readouts);
+    QStringList notes{
+        QStringLiteral("Tiden ble justert kl. %1.").arg(QTime::currentTime().toString(QStringLiteral("HH:mm")))};
+    const double limit = numericValue(stans->text());
+    for (const bool playerA : {true, false}) {
+        toolkit::FlagStrip *klaff = playerA ? klaffa : klaffb;
+        const QString name = (playerA ? spillera : spillerb)->text();
+        // The counting that brought a player to these minutes passed the limit's minute on its way
+        // and dropped the flag there: a correction past the limit drops it too. A limit the minutes
+        // can never equal (a fraction, below zero) never drops it, as in the counting.
+        const double minutes = strictNumber((playerA ? mina : minb)->text()).value_or(-1);
+        const bool reached = limit >= 0 && limit == std::floor(limit) && minutes >= limit;
+        // A fallen flag is a fact the arbiter rules on; a correction does not undo it, and says so.
+        if (reached && !klaff->hasFallen())
+            notes << kKlaffenHarFalt + name + QLatin1Char('.');
+        else if (!reached && klaff->hasFallen())
+            notes << QStringLiteral("Klaffen har fortsatt falt for %1: en justering hever den ikke.").arg(name);
+        if (reached)
+            klaff->showFall(kKlaffenHarFalt + name);
+    }
+    refreshFace(true, true);
+    refreshFace(false, false);
+    writeBackup();
+    report(notes.join(QLatin1Char(' ')));
+    return std::nullopt;
+}
+
 void frmhoved::reloadSettings()
 {
     Timer1->setEnabled(true);
+    followPhase();
 }
 
 void frmhoved::resume(bool playerA)
@@ -574,6 +629,7 @@ void frmhoved::resume(bool playerA)
     Command1->setEnabled(true);
     Command1->setFocus(Qt::OtherFocusReason);
     setLasting(Lasting::Sleep, {});
+    followPhase();
 }
 
 bool frmhoved::pauseForSleep()
@@ -603,13 +659,14 @@ void frmhoved::pauseb_Click()
 void frmhoved::Nytt_Click()
 {
     Timer1->setEnabled(true);
+    followPhase();
 }
 
 void frmhoved::Avslutt_Click()
 {
     // At once, but not before the last counted second is on disk (a few milliseconds at most).
     finishBackup();
-    platform::endProgram(0);
+    desktop::endProgram(0);
 }
 
 void frmhoved::closeEvent(QCloseEvent *event)
@@ -778,6 +835,12 @@ void frmhoved::opengame()
 {
     timeLimitCheck();
     Q_EMIT openRequested();
+}
+
+void frmhoved::Juster_Click()
+{
+    timeLimitCheck();
+    Q_EMIT correctionRequested();
 }
 
 void frmhoved::saveas()

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "platform/controls.h"
-#include "platform/controltable.h"
-#include "platform/gamemarks.h"
-#include "platform/picturebox.h"
-#include "platform/textbox.h"
-#include "platform/timer.h"
+#include "toolkit/controls.h"
+#include "toolkit/controltable.h"
+#include "toolkit/gamemarks.h"
+#include "toolkit/picturebox.h"
+#include "toolkit/textbox.h"
+#include "toolkit/timer.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -19,13 +19,14 @@ class QMenu;
 
 namespace gamefiles {
 struct GameValues;
+struct Readouts;
 struct FileError;
 } // namespace gamefiles
 
-namespace platform {
+namespace toolkit {
 class PlayerKeys;
 class ZoomStage;
-} // namespace platform
+} // namespace toolkit
 
 namespace gameclock {
 
@@ -41,21 +42,21 @@ public:
 
     // ---- controls, named as the game knows them ----
     QLabel *mina, *seka, *minb, *sekb;
-    platform::TextBox *spillera, *spillerb, *stans;
+    toolkit::TextBox *spillera, *spillerb, *stans;
     QLabel *Label1; // turn indicator, never shown: "1" A, "0" B
-    platform::FlagStrip *klaffa, *klaffb;
-    platform::Timer *tida, *tidb, *Timer1, *Timer2;
-    platform::CommandButton *starta, *startb, *Command1, *pause, *pausea, *pauseb;
-    platform::PictureBox *ura, *urb;
+    toolkit::FlagStrip *klaffa, *klaffb;
+    toolkit::Timer *tida, *tidb, *Timer1, *Timer2;
+    toolkit::CommandButton *starta, *startb, *Command1, *pause, *pausea, *pauseb;
+    toolkit::PictureBox *ura, *urb;
     QLabel *Label2, *mina2, *seka2, *minb2, *sekb2;
-    platform::Shape *Shape4, *Shape2, *Shape3;
-    platform::PlayerFrame *Shape1_0, *Shape1_1; // A's and B's frame: thick in the accent while that clock runs
+    toolkit::Shape *Shape4, *Shape2, *Shape3;
+    toolkit::PlayerFrame *Shape1_0, *Shape1_1; // A's and B's frame: thick in the accent while that clock runs
     // The controls on the window's face (not its timers) as the window was drawn.
-    static platform::ControlTable controlTable();
+    static toolkit::ControlTable controlTable();
 
     // ---- menus ----
     QMenu *Spill, *Vis, *hjelp1;
-    QAction *Nytt, *Apne, *Lagre, *LagreSom, *Alternativer, *Avslutt;
+    QAction *Nytt, *Apne, *Juster, *Lagre, *LagreSom, *Alternativer, *Avslutt;
     QAction *Fullskjerm, *Storre, *Mindre, *VanligStorrelse;
     QAction *Regler, *Om, *Nettleser;
 
@@ -77,6 +78,7 @@ public:
     void Om_Click();
     void Nettleser_Click();
     void opengame();
+    void Juster_Click();
     void saveas();
     void quicksave();
 
@@ -84,6 +86,11 @@ public:
     // Puts a checked game into the window and leaves it paused, as a pause during the game would:
     // no clock runs, and the resume buttons continue it. Turn indicator and flags stay.
     void restoreGame(const gamefiles::GameValues &values);
+    // The arbiter's correction of a paused game: the read-outs take the checked values, as a restore
+    // puts them in, the faces and the backup follow at once, and a flag falls where the counting
+    // would have dropped it. The game stays paused; a fallen flag stays down. Returns why nothing
+    // was changed, when the game is no longer paused.
+    std::optional<QString> correctTime(const gamefiles::Readouts &readouts);
     // Runs the start-up again, so that newly saved settings are taken up.
     void reloadSettings();
 
@@ -136,6 +143,7 @@ Q_SIGNALS:
     void rulesRequested();
     void browserRequested();
     void openRequested();
+    void correctionRequested();
     void saveAsRequested();
     // The permanent part of the status bar changed; text is all lasting states as shown.
     void lastingChanged(const QString &text);
@@ -159,7 +167,12 @@ private:
     void resume(bool playerA);
     // The paused look of the game buttons, from a pause or a restore.
     void showPaused();
-    void tick(QLabel *sek, QLabel *min, platform::FlagStrip *klaff, platform::TextBox *spiller);
+    // Paused, with no new game on its way: the one phase in which the time may be corrected.
+    bool paused() const;
+    // The commands that belong to one phase follow it.
+    void followPhase();
+    void setReadouts(const gamefiles::Readouts &readouts);
+    void tick(QLabel *sek, QLabel *min, toolkit::FlagStrip *klaff, toolkit::TextBox *spiller);
     void writeBackup();
     // The running side shown in the frames, the player keys armed, from the clock timers.
     void followClocks();
@@ -168,8 +181,8 @@ private:
     void backupWritten(const std::optional<gamefiles::FileError> &error);
 
     BackupWriter *m_backup;
-    platform::ZoomStage *m_stage;
-    platform::PlayerKeys *m_keys;
+    toolkit::ZoomStage *m_stage;
+    toolkit::PlayerKeys *m_keys;
     QLabel *m_lasting; // the permanent part of the status bar
     std::map<Lasting, QString> m_lastingStates;
     // What each face (A, B) was last drawn from, and its canvas's count right after.

@@ -1,6 +1,6 @@
 #include "face.h"
 
-#include "platform/picturebox.h"
+#include "toolkit/picturebox.h"
 
 #include <QRegion>
 
@@ -28,7 +28,7 @@ static std::optional<QPointF> handTip(double x, double y, std::optional<double> 
     return QPointF(x + dx, y - dy);
 }
 
-void drawHand(platform::PictureBox &box, double x, double y, std::optional<double> value, double length)
+void drawHand(toolkit::PictureBox &box, double x, double y, std::optional<double> value, double length)
 {
     if (const std::optional<QPointF> tip = handTip(x, y, value, length))
         box.line(float(x), float(y), float(tip->x()), float(tip->y()));
@@ -63,10 +63,10 @@ static QRegion insideRim()
     return region;
 }
 
-void faceRefresh(platform::PictureBox &box, std::optional<double> minutes, std::optional<double> seconds,
+void faceRefresh(toolkit::PictureBox &box, std::optional<double> minutes, std::optional<double> seconds,
                  const HandProcedure &hand, bool setFillColour, const std::optional<FaceHands> &shown)
 {
-    using FillStyle = platform::PictureBox::FillStyle;
+    using FillStyle = toolkit::PictureBox::FillStyle;
     // Outside the rectangle the old and the new hands reach, a face drawn whole would be bare disc
     // and rim, as the canvas already is: drawing that part again would give the same pixels. One
     // rectangle, not a region: a clip of several makes each of the disc's spans dearer than the few

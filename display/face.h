@@ -5,7 +5,7 @@
 #include <functional>
 #include <optional>
 
-namespace platform {
+namespace toolkit {
 class PictureBox;
 }
 
@@ -22,7 +22,7 @@ inline const QColor kRimColour{255, 0, 0};
 
 // One hand on a 60-step dial, 0 at twelve, clockwise, in the box's foreground colour and current
 // draw width. A value that is not a number draws nothing.
-void drawHand(platform::PictureBox &box, double x, double y, std::optional<double> value, double length);
+void drawHand(toolkit::PictureBox &box, double x, double y, std::optional<double> value, double length);
 
 // How one face draws a hand: (x, y, value, length), bound to its box.
 using HandProcedure = std::function<void(double x, double y, std::optional<double> value, double length)>;
@@ -37,7 +37,7 @@ struct FaceHands {
 // shown, when given, are the hands the canvas holds from the last refresh of this face, with the
 // same colours and nothing drawn on it since: then only the part of the face the hands leave or
 // reach is drawn again, and the canvas ends up as a face drawn whole would.
-void faceRefresh(platform::PictureBox &box, std::optional<double> minutes, std::optional<double> seconds,
+void faceRefresh(toolkit::PictureBox &box, std::optional<double> minutes, std::optional<double> seconds,
                  const HandProcedure &hand, bool setFillColour = true, const std::optional<FaceHands> &shown = {});
 
 } // namespace display

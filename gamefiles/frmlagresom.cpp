@@ -1,8 +1,8 @@
 #include "frmlagresom.h"
 
 #include "gamefiles/linefiles.h"
-#include "platform/controltable.h"
-#include "platform/windows.h"
+#include "toolkit/controltable.h"
+#include "toolkit/windows.h"
 #include "windowparts_p.h"
 
 #include <QDir>
@@ -14,9 +14,9 @@ namespace {
 constexpr int kClientWidth = 4980;
 constexpr int kClientHeight = 4860;
 
-using platform::ControlKind;
+using toolkit::ControlKind;
 
-constexpr platform::ControlRow kControls[] = {
+constexpr toolkit::ControlRow kControls[] = {
     // First, so that the name box covers its right part.
     {"label1", ControlKind::Label, "Filnavn", 120, 3960, 1095, 375},
     {"Dir1", ControlKind::DirList, "", 120, 960, 4695, 2565, nullptr, 0},
@@ -26,7 +26,7 @@ constexpr platform::ControlRow kControls[] = {
     {"Frame1", ControlKind::Frame, "Filbane:", 120, 120, 4695, 615},
     {"filbane", ControlKind::Label, "", 120, 240, 4455, 255, "Frame1"},
 };
-static_assert(platform::tableFault(kControls) == platform::TableFault::None);
+static_assert(toolkit::tableFault(kControls) == toolkit::TableFault::None);
 
 } // namespace
 
@@ -45,23 +45,23 @@ frmlagresom::frmlagresom(std::function<GameValues()> currentGame, QWidget *paren
 {
     setObjectName(QStringLiteral("frmlagresom"));
     setWindowTitle(QStringLiteral("Lagre som"));
-    platform::setUpWindow(this, 2925, 3990, kClientWidth, kClientHeight);
+    toolkit::setUpWindow(this, 2925, 3990, kClientWidth, kClientHeight);
 
-    const platform::BuiltControls built = platform::buildControls(this, kControls);
+    const toolkit::BuiltControls built = toolkit::buildControls(this, kControls);
     label1 = built.get<QLabel>("label1");
-    Dir1 = built.get<platform::DirList>("Dir1");
+    Dir1 = built.get<toolkit::DirList>("Dir1");
     Dir1->setAccessibleName(QStringLiteral("Mapper"));
     filnavn = built.get<QLineEdit>("filnavn");
     label1->setBuddy(filnavn);
-    Lagre = built.get<platform::CommandButton>("Lagre");
-    Avbryt = built.get<platform::CommandButton>("Avbryt");
+    Lagre = built.get<toolkit::CommandButton>("Lagre");
+    Avbryt = built.get<toolkit::CommandButton>("Avbryt");
     Frame1 = built.get<QGroupBox>("Frame1");
     filbane = built.get<QLabel>("filbane");
-    melding = new platform::ReasonLabel(this, kClientWidth, kClientHeight);
+    melding = new toolkit::ReasonLabel(this, kClientWidth, kClientHeight);
 
     Dir1->setFocus(Qt::OtherFocusReason);
 
-    connect(Dir1, &platform::DirList::changed, this, &frmlagresom::Dir1_Change);
+    connect(Dir1, &toolkit::DirList::changed, this, &frmlagresom::Dir1_Change);
     connect(Lagre, &QPushButton::clicked, this, &frmlagresom::Lagre_Click);
     connect(Avbryt, &QPushButton::clicked, this, &frmlagresom::Avbryt_Click);
 
@@ -70,7 +70,7 @@ frmlagresom::frmlagresom(std::function<GameValues()> currentGame, QWidget *paren
 
 frmlagresom::~frmlagresom() = default;
 
-platform::ControlTable frmlagresom::controlTable()
+toolkit::ControlTable frmlagresom::controlTable()
 {
     return kControls;
 }
@@ -112,7 +112,7 @@ void frmlagresom::Avbryt_Click()
 frmlagresom *showSaveAs(const std::function<GameValues()> &currentGame, bool *created)
 {
     static QPointer<frmlagresom> window;
-    return platform::showOnce<frmlagresom>(
+    return toolkit::showOnce<frmlagresom>(
         window, [&currentGame] { return new frmlagresom(currentGame); }, created);
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "gamefiles/linefiles.h"
-#include "platform/controls.h"
-#include "platform/controltable.h"
-#include "platform/dirlist.h"
-#include "platform/windows.h"
+#include "toolkit/controls.h"
+#include "toolkit/controltable.h"
+#include "toolkit/dirlist.h"
+#include "toolkit/windows.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -31,15 +31,15 @@ public:
     ~frmlagresom() override;
 
     // ---- controls, named as the game knows them ----
-    platform::DirList *Dir1;
+    toolkit::DirList *Dir1;
     QLineEdit *filnavn;
-    platform::CommandButton *Lagre, *Avbryt;
+    toolkit::CommandButton *Lagre, *Avbryt;
     QGroupBox *Frame1;
     QLabel *filbane, *label1;
     // Why the game could not be saved; hidden while there is nothing to say.
-    platform::ReasonLabel *melding;
+    toolkit::ReasonLabel *melding;
     // Those controls as the window was drawn.
-    static platform::ControlTable controlTable();
+    static toolkit::ControlTable controlTable();
 
     // ---- handlers ----
     void Form_Load();

@@ -1,12 +1,11 @@
 #include "frmopne.h"
 
-#include "platform/controltable.h"
-#include "platform/windows.h"
+#include "toolkit/controltable.h"
+#include "toolkit/windows.h"
 #include "windowparts_p.h"
 
 #include <QDir>
 
-#include <algorithm>
 #include <array>
 
 namespace gamefiles {
@@ -15,12 +14,11 @@ namespace {
 
 constexpr int kClientWidth = 5745;
 constexpr int kClientHeight = 4515;
-constexpr qsizetype kMaxDigits = 9;
 constexpr qsizetype kMaxShown = 20;
 
-using platform::ControlKind;
+using toolkit::ControlKind;
 
-constexpr platform::ControlRow kControls[] = {
+constexpr toolkit::ControlRow kControls[] = {
     {"Dir1", ControlKind::DirList, "", 120, 840, 2655, 3465, nullptr, 0},
     {"Frame1", ControlKind::Frame, "Filbane:", 120, 0, 5535, 615},
     {"filbane", ControlKind::Label, "", 120, 240, 5295, 255, "Frame1"},
@@ -28,13 +26,7 @@ constexpr platform::ControlRow kControls[] = {
     {"opne", ControlKind::CommandButton, "Åpne", 3480, 3600, 1455, 375, nullptr, 2},
     {"File1", ControlKind::FileList, "", 2880, 840, 2775, 2625, nullptr, 3},
 };
-static_assert(platform::tableFault(kControls) == platform::TableFault::None);
-
-bool isReadout(const QString &text)
-{
-    return !text.isEmpty() && text.size() <= kMaxDigits &&
-           std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-}
+static_assert(toolkit::tableFault(kControls) == toolkit::TableFault::None);
 
 // A value as the user can read it in a sentence: control characters of a damaged file made
 // visible, and a long one cut short.
@@ -66,7 +58,7 @@ std::optional<QString> checkGame(const GameRead &read, const QString &path)
     }};
     for (std::size_t i = 0; i < readouts.size(); ++i) {
         const QString &value = *readouts[i].first;
-        if (isReadout(value))
+        if (isReadoutText(value))
             continue;
         const QString start =
             QStringLiteral("Filen «%1» er ikke et lagret parti: linje %2 skal holde %3, men ")
@@ -87,25 +79,25 @@ frmopne::frmopne(QWidget *parent) : QWidget(parent, Qt::Dialog)
 {
     setObjectName(QStringLiteral("frmopne"));
     setWindowTitle(QStringLiteral("Åpne"));
-    platform::setUpWindow(this, 2925, 3780, kClientWidth, kClientHeight);
+    toolkit::setUpWindow(this, 2925, 3780, kClientWidth, kClientHeight);
 
-    const platform::BuiltControls built = platform::buildControls(this, kControls);
-    Dir1 = built.get<platform::DirList>("Dir1");
+    const toolkit::BuiltControls built = toolkit::buildControls(this, kControls);
+    Dir1 = built.get<toolkit::DirList>("Dir1");
     Dir1->setAccessibleName(QStringLiteral("Mapper"));
     Frame1 = built.get<QGroupBox>("Frame1");
     filbane = built.get<QLabel>("filbane");
-    Avbryt = built.get<platform::CommandButton>("Avbryt");
-    opne = built.get<platform::CommandButton>("opne");
-    File1 = built.get<platform::FileList>("File1");
+    Avbryt = built.get<toolkit::CommandButton>("Avbryt");
+    opne = built.get<toolkit::CommandButton>("opne");
+    File1 = built.get<toolkit::FileList>("File1");
     File1->setAccessibleName(QStringLiteral("Lagrede partier"));
     File1->setPattern(QStringLiteral("*") + kGameSuffix);
-    melding = new platform::ReasonLabel(this, kClientWidth, kClientHeight);
+    melding = new toolkit::ReasonLabel(this, kClientWidth, kClientHeight);
 
     Dir1->setFocus(Qt::OtherFocusReason);
 
-    connect(Dir1, &platform::DirList::changed, this, &frmopne::Dir1_Change);
+    connect(Dir1, &toolkit::DirList::changed, this, &frmopne::Dir1_Change);
     connect(opne, &QPushButton::clicked, this, &frmopne::opne_Click);
-    connect(File1, &platform::FileList::doubleClicked, this, &frmopne::File1_DblClick);
+    connect(File1, &toolkit::FileList::doubleClicked, this, &frmopne::File1_DblClick);
     connect(Avbryt, &QPushButton::clicked, this, &frmopne::Avbryt_Click);
 
     Form_Load();
@@ -113,7 +105,7 @@ frmopne::frmopne(QWidget *parent) : QWidget(parent, Qt::Dialog)
 
 frmopne::~frmopne() = default;
 
-platform::ControlTable frmopne::controlTable()
+toolkit::ControlTable frmopne::controlTable()
 {
     return kControls;
 }
@@ -166,7 +158,7 @@ void frmopne::Avbryt_Click()
 frmopne *showOpen(bool *created)
 {
     static QPointer<frmopne> window;
-    return platform::showOnce<frmopne>(
+    return toolkit::showOnce<frmopne>(
         window, [] { return new frmopne; }, created);
 }
 

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "gamefiles/linefiles.h"
-#include "platform/controls.h"
-#include "platform/controltable.h"
-#include "platform/dirlist.h"
-#include "platform/filelist.h"
-#include "platform/windows.h"
+#include "toolkit/controls.h"
+#include "toolkit/controltable.h"
+#include "toolkit/dirlist.h"
+#include "toolkit/filelist.h"
+#include "toolkit/windows.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -20,8 +20,8 @@ namespace gamefiles {
 QString openPath(const QString &directory, const QString &name);
 
 // Why a game file read from path cannot be restored, or nothing when it can: it must have seven
-// lines, and the four read-outs must be whole numbers the clock can count on (digits only, at
-// most nine; seconds above 59 are a state the clock carries on from). Names and limit are free text.
+// lines, and the four read-outs must be whole numbers the clock can count on (isReadoutText;
+// seconds above 59 are a state the clock carries on from). Names and limit are free text.
 std::optional<QString> checkGame(const GameRead &read, const QString &path);
 
 // The open window: the user browses to a directory, picks a game file and opens it with "Åpne" or
@@ -33,15 +33,15 @@ public:
     ~frmopne() override;
 
     // ---- controls, named as the game knows them ----
-    platform::DirList *Dir1;
+    toolkit::DirList *Dir1;
     QGroupBox *Frame1;
     QLabel *filbane;
-    platform::CommandButton *Avbryt, *opne;
-    platform::FileList *File1;
+    toolkit::CommandButton *Avbryt, *opne;
+    toolkit::FileList *File1;
     // Why the game could not be opened; hidden while there is nothing to say.
-    platform::ReasonLabel *melding;
+    toolkit::ReasonLabel *melding;
     // Those controls as the window was drawn.
-    static platform::ControlTable controlTable();
+    static toolkit::ControlTable controlTable();
 
     // ---- handlers ----
     void Form_Load();

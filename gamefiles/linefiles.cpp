@@ -454,6 +454,12 @@ QString FileError::message() const
     return withReason(QStringLiteral("Feil ved filen «%1»").arg(name), reason);
 }
 
+bool isReadoutText(const QString &text)
+{
+    return !text.isEmpty() && text.size() <= kMaxReadoutDigits &&
+           std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
 QString savedMessage(const QString &path)
 {
     return QStringLiteral("Partiet er lagret i «%1».").arg(QDir::toNativeSeparators(path));

@@ -40,6 +40,17 @@ struct GameValues {
     bool operator==(const GameValues &) const = default;
 };
 
+// The four read-outs of a game, lines 1 to 4 of its file.
+struct Readouts {
+    QString mina, seka, minb, sekb;
+    bool operator==(const Readouts &) const = default;
+};
+
+// Whether a text is a read-out the clock can count on: decimal digits only, at most nine of them,
+// so that any value a game file holds stays an exact whole number on the clock.
+inline constexpr qsizetype kMaxReadoutDigits = 9;
+[[nodiscard]] bool isReadoutText(const QString &text);
+
 struct GameRead {
     GameValues values;
     std::optional<FileError> error; // when set, values are empty

@@ -2,8 +2,8 @@
 
 #include "homepage.h"
 
-#include "platform/controltable.h"
-#include "platform/windows.h"
+#include "toolkit/controltable.h"
+#include "toolkit/windows.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -13,10 +13,10 @@ namespace info {
 
 namespace {
 
-using platform::ControlKind;
+using toolkit::ControlKind;
 
 // The home page's address is the one the browser opens; the window writes it in by hand.
-constexpr platform::ControlRow kControls[] = {
+constexpr toolkit::ControlRow kControls[] = {
     {"Image2", ControlKind::Label, "", 120, 120, 1500, 1500},
     {"Image1", ControlKind::Label, "", 1800, 240, 2310, 1185},
     {"Frame1", ControlKind::Frame, "Partivakt-prosjektet", 120, 1800, 4215, 3495},
@@ -31,10 +31,10 @@ constexpr platform::ControlRow kControls[] = {
     {"Label3", ControlKind::Label, "post@pv.example", 120, 240, 1335, 255, "Frame3"},
     {"Command1", ControlKind::CommandButton, "OK", 2400, 2520, 1455, 615, "Frame1"},
 };
-static_assert(platform::tableFault(kControls) == platform::TableFault::None);
+static_assert(toolkit::tableFault(kControls) == toolkit::TableFault::None);
 
 // A picture at its natural size inside a single-line border, two pixels from the picture all round.
-QLabel *picture(const platform::BuiltControls &built, const char *name, const QImage &picture, const QString &role)
+QLabel *picture(const toolkit::BuiltControls &built, const char *name, const QImage &picture, const QString &role)
 {
     auto *label = built.get<QLabel>(name);
     label->setFrameStyle(QFrame::Box | QFrame::Plain);
@@ -99,10 +99,10 @@ frmom::frmom(QWidget *parent) : QWidget(parent, Qt::Dialog)
 {
     setObjectName(QStringLiteral("frmom"));
     setWindowTitle(QStringLiteral("Om spillet"));
-    platform::setUpWindow(this, 3120, 3975, 4455, 5460);
+    toolkit::setUpWindow(this, 3120, 3975, 4455, 5460);
     const qreal ratio = devicePixelRatioF();
 
-    const platform::BuiltControls built = platform::buildControls(this, kControls);
+    const toolkit::BuiltControls built = toolkit::buildControls(this, kControls);
     Image2 = picture(built, "Image2", chessboardPicture(ratio), QStringLiteral("Sjakkbrett"));
     Image1 = picture(built, "Image1", namePicture(ratio), QStringLiteral("Partivakt"));
     Frame1 = built.get<QGroupBox>("Frame1");
@@ -116,14 +116,14 @@ frmom::frmom(QWidget *parent) : QWidget(parent, Qt::Dialog)
     Label4 = built.get<QLabel>("Label4");
     Label5 = built.get<QLabel>("Label5");
     Label5->setText(kMakerHomePage);
-    Command1 = built.get<platform::CommandButton>("Command1");
+    Command1 = built.get<toolkit::CommandButton>("Command1");
     Command1->setFocus(Qt::OtherFocusReason);
     connect(Command1, &QPushButton::clicked, this, &frmom::Command1_Click);
 }
 
 frmom::~frmom() = default;
 
-platform::ControlTable frmom::controlTable()
+toolkit::ControlTable frmom::controlTable()
 {
     return kControls;
 }
@@ -146,7 +146,7 @@ void frmom::rotateLabel1()
 frmom *showAbout()
 {
     static QPointer<frmom> window;
-    return platform::showOnce<frmom>(window, [] { return new frmom; });
+    return toolkit::showOnce<frmom>(window, [] { return new frmom; });
 }
 
 } // namespace info

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/controls.h"
-#include "platform/controltable.h"
+#include "toolkit/controls.h"
+#include "toolkit/controltable.h"
 
 #include <QGroupBox>
 #include <QImage>
@@ -22,9 +22,9 @@ public:
     QLabel *Image1, *Image2;
     QGroupBox *Frame1, *Frame2, *Frame3, *Frame4, *Frame5;
     QLabel *Label1, *Label2, *Label3, *Label4, *Label5;
-    platform::CommandButton *Command1;
+    toolkit::CommandButton *Command1;
     // Those controls as the window was drawn.
-    static platform::ControlTable controlTable();
+    static toolkit::ControlTable controlTable();
 
     // ---- handlers ----
     void Command1_Click();

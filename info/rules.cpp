@@ -1,6 +1,6 @@
 #include "rules.h"
 
-#include "platform/process.h"
+#include "desktop/process.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -47,7 +47,7 @@ RulesPlaces &rulesPlaces()
 QString showRules()
 {
     const RulesPlaces &places = rulesPlaces();
-    platform::StartRequest request;
+    desktop::StartRequest request;
     if (!places.helpViewer.isEmpty() && QFileInfo(places.helpViewer).isFile()) {
         // The viewer finds the document itself, so it is named without a directory.
         request.program = places.helpViewer;
@@ -69,7 +69,7 @@ QString showRules()
         request.arguments = {QDir::toNativeSeparators(document)};
     }
     // Not waited for and not kept: each choice starts one more viewer.
-    const QString failure = platform::startProgram(request);
+    const QString failure = desktop::startProgram(request);
     if (failure.isEmpty())
         return {};
     return QStringLiteral("Sjakkreglene kan ikke vises: «%1» kunne ikke startes (%2).")

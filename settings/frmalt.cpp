@@ -3,9 +3,9 @@
 #include "clock/limits.h"
 #include "clock/numbers.h"
 #include "gamefiles/linefiles.h"
-#include "platform/controltable.h"
-#include "platform/timer.h"
-#include "platform/windows.h"
+#include "toolkit/controltable.h"
+#include "toolkit/timer.h"
+#include "toolkit/windows.h"
 
 namespace settings {
 
@@ -14,9 +14,9 @@ namespace {
 constexpr int kClientWidth = 3375;
 constexpr int kClientHeight = 2385;
 
-using platform::ControlKind;
+using toolkit::ControlKind;
 
-constexpr platform::ControlRow kControls[] = {
+constexpr toolkit::ControlRow kControls[] = {
     {"Frame1", ControlKind::Frame, "Navn på spiller A:", 120, 240, 1695, 615},
     {"spillera", ControlKind::TextBox, "Text1", 120, 240, 1455, 285, "Frame1", 1},
     {"Frame2", ControlKind::Frame, "Navn på spiler B:", 120, 960, 1695, 615},
@@ -27,12 +27,12 @@ constexpr platform::ControlRow kControls[] = {
     {"ok", ControlKind::CommandButton, "OK", 2040, 1080, 1215, 495, nullptr, 0},
     {"Avbryt", ControlKind::CommandButton, "Avbryt", 2040, 1800, 1215, 495, nullptr, 4},
 };
-static_assert(platform::tableFault(kControls) == platform::TableFault::None);
+static_assert(toolkit::tableFault(kControls) == toolkit::TableFault::None);
 
 // Whatever is typed must fit the settings file.
-platform::TextBox *textBox(const platform::BuiltControls &built, const char *name, const QString &role)
+toolkit::TextBox *textBox(const toolkit::BuiltControls &built, const char *name, const QString &role)
 {
-    auto *box = built.get<platform::TextBox>(name);
+    auto *box = built.get<toolkit::TextBox>(name);
     box->setAccessibleName(role);
     box->setMaxLength(gamefiles::kMaxValueLength);
     return box;
@@ -44,19 +44,19 @@ frmalt::frmalt(QWidget *parent) : QWidget(parent, Qt::Dialog)
 {
     setObjectName(QStringLiteral("frmalt"));
     setWindowTitle(QStringLiteral("Alternativer"));
-    platform::setUpWindow(this, 2715, 3990, kClientWidth, kClientHeight);
+    toolkit::setUpWindow(this, 2715, 3990, kClientWidth, kClientHeight);
 
-    const platform::BuiltControls built = platform::buildControls(this, kControls);
+    const toolkit::BuiltControls built = toolkit::buildControls(this, kControls);
     Frame1 = built.get<QGroupBox>("Frame1");
     Frame2 = built.get<QGroupBox>("Frame2");
     Frame3 = built.get<QGroupBox>("Frame3");
     spillera = textBox(built, "spillera", QStringLiteral("Navn på spiller A"));
     spillerb = textBox(built, "spillerb", QStringLiteral("Navn på spiller B"));
     stans = textBox(built, "stans", QStringLiteral("Standard tid per spiller i minutter"));
-    standar = built.get<platform::CommandButton>("standar");
-    ok = built.get<platform::CommandButton>("ok");
-    Avbryt = built.get<platform::CommandButton>("Avbryt");
-    melding = new platform::ReasonLabel(this, kClientWidth, kClientHeight);
+    standar = built.get<toolkit::CommandButton>("standar");
+    ok = built.get<toolkit::CommandButton>("ok");
+    Avbryt = built.get<toolkit::CommandButton>("Avbryt");
+    melding = new toolkit::ReasonLabel(this, kClientWidth, kClientHeight);
 
     ok->setFocus(Qt::OtherFocusReason);
 
@@ -64,15 +64,15 @@ frmalt::frmalt(QWidget *parent) : QWidget(parent, Qt::Dialog)
     connect(ok, &QPushButton::clicked, this, &frmalt::ok_Click);
     connect(Avbryt, &QPushButton::clicked, this, &frmalt::Avbryt_Click);
     // A value is always typed anew.
-    for (platform::TextBox *box : {spillera, spillerb, stans})
-        connect(box, &platform::TextBox::gotFocus, box, [box] { box->setText(QString()); });
+    for (toolkit::TextBox *box : {spillera, spillerb, stans})
+        connect(box, &toolkit::TextBox::gotFocus, box, [box] { box->setText(QString()); });
 
     Form_Load();
 }
 
 frmalt::~frmalt() = default;
 
-platform::ControlTable frmalt::controlTable()
+toolkit::ControlTable frmalt::controlTable()
 {
     return kControls;
 }
@@ -132,7 +132,7 @@ void frmalt::Avbryt_Click()
 frmalt *showOptions(bool *created)
 {
     static QPointer<frmalt> window;
-    return platform::showOnce<frmalt>(
+    return toolkit::showOnce<frmalt>(
         window, [] { return new frmalt; }, created);
 }
 

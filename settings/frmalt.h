@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/controls.h"
-#include "platform/controltable.h"
-#include "platform/textbox.h"
-#include "platform/windows.h"
+#include "toolkit/controls.h"
+#include "toolkit/controltable.h"
+#include "toolkit/textbox.h"
+#include "toolkit/windows.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -23,12 +23,12 @@ public:
 
     // ---- controls, named as the game knows them ----
     QGroupBox *Frame1, *Frame2, *Frame3;
-    platform::TextBox *spillera, *spillerb, *stans;
-    platform::CommandButton *standar, *ok, *Avbryt;
+    toolkit::TextBox *spillera, *spillerb, *stans;
+    toolkit::CommandButton *standar, *ok, *Avbryt;
     // Why the settings could not be read or saved; hidden while there is nothing to say.
-    platform::ReasonLabel *melding;
+    toolkit::ReasonLabel *melding;
     // Those controls as the window was drawn.
-    static platform::ControlTable controlTable();
+    static toolkit::ControlTable controlTable();
 
     // ---- handlers ----
     void Form_Load();

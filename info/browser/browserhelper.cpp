@@ -1,6 +1,6 @@
 #include "browserhelper.h"
 
-#include "platform/windows.h"
+#include "toolkit/windows.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -19,7 +19,7 @@ BrowserHelper::BrowserHelper(const QString &startingAddress, int inputFd, std::F
 
 void BrowserHelper::showWindow()
 {
-    frmbrowser *window = platform::showOnce<frmbrowser>(m_window, [this] {
+    frmbrowser *window = toolkit::showOnce<frmbrowser>(m_window, [this] {
         auto *created = new frmbrowser;
         created->StartingAddress = m_startingAddress;
         // The engine's pages must go before the engine itself at the end of the program.

@@ -1,7 +1,7 @@
 #include "frmbrowser.h"
 
 #include "browsericons.h"
-#include "platform/twips.h"
+#include "toolkit/twips.h"
 #include "webbrowser.h"
 
 #include <QAction>
@@ -22,7 +22,7 @@ const QString kLoading = QStringLiteral("Laster siden...");
 class ClientArea : public QWidget {
 public:
     using QWidget::QWidget;
-    QSize sizeHint() const override { return QSize(platform::twips(11175), platform::twips(8055)); }
+    QSize sizeHint() const override { return QSize(toolkit::twips(11175), toolkit::twips(8055)); }
 };
 
 } // namespace
@@ -67,7 +67,7 @@ frmbrowser::frmbrowser(const QString &homeAddress, QWidget *parent) : QMainWindo
     lblAddress->setBuddy(cboAddress);
     brwWebBrowser = new WebBrowser(client);
     brwWebBrowser->setObjectName(QStringLiteral("brwWebBrowser"));
-    timTimer = new platform::Timer(this, 5, false);
+    timTimer = new toolkit::Timer(this, 5, false);
     timTimer->setObjectName(QStringLiteral("timTimer"));
     imlIcons = browserPictures();
 
@@ -89,7 +89,7 @@ frmbrowser::frmbrowser(const QString &homeAddress, QWidget *parent) : QMainWindo
     connect(brwWebBrowser, &WebBrowser::DownloadComplete, this, &frmbrowser::brwWebBrowser_DownloadComplete);
     connect(cboAddress, &QComboBox::activated, this, &frmbrowser::cboAddress_Click);
     connect(cboAddress, &AddressBox::keyPressed, this, &frmbrowser::cboAddress_KeyPress);
-    connect(timTimer, &platform::Timer::timeout, this, &frmbrowser::timTimer_Timer);
+    connect(timTimer, &toolkit::Timer::timeout, this, &frmbrowser::timTimer_Timer);
 
     placeControls();
     client->installEventFilter(this);
@@ -100,7 +100,7 @@ frmbrowser::~frmbrowser() = default;
 
 void frmbrowser::placeControls()
 {
-    const auto place = [](QWidget *w, const QRect &t) { platform::placeTwips(w, t.x(), t.y(), t.width(), t.height()); };
+    const auto place = [](QWidget *w, const QRect &t) { toolkit::placeTwips(w, t.x(), t.y(), t.width(), t.height()); };
     place(picAddress, m_picAddress);
     place(lblAddress, m_lblAddress);
     place(cboAddress, m_cboAddress);
@@ -111,7 +111,7 @@ bool frmbrowser::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == centralWidget() && event->type() == QEvent::Resize) {
         // The address bar is aligned to the top edge, so its width follows the window.
-        m_picAddress.setWidth(centralWidget()->width() * platform::kTwipsPerPixel);
+        m_picAddress.setWidth(centralWidget()->width() * toolkit::kTwipsPerPixel);
         Form_Resize();
     }
     return QMainWindow::eventFilter(watched, event);
@@ -140,8 +140,8 @@ void frmbrowser::Form_Load()
 
 void frmbrowser::Form_Resize()
 {
-    resizeClientTwips(float(centralWidget()->width() * platform::kTwipsPerPixel),
-                      float(centralWidget()->height() * platform::kTwipsPerPixel));
+    resizeClientTwips(float(centralWidget()->width() * toolkit::kTwipsPerPixel),
+                      float(centralWidget()->height() * toolkit::kTwipsPerPixel));
 }
 
 void frmbrowser::resizeClientTwips(float width, float height)

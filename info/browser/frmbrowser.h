@@ -1,7 +1,7 @@
 #pragma once
 
 #include "info/homepage.h"
-#include "platform/timer.h"
+#include "toolkit/timer.h"
 
 #include <QComboBox>
 #include <QImage>
@@ -45,7 +45,7 @@ public:
     QLabel *lblAddress;
     AddressBox *cboAddress;
     WebBrowser *brwWebBrowser;
-    platform::Timer *timTimer;
+    toolkit::Timer *timTimer;
     QList<QImage> imlIcons;
     QToolBar *tbToolBar;
 

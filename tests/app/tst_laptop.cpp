@@ -3,8 +3,8 @@
 #include "tests/support/privatebus.h"
 
 #include "app/laptop.h"
-#include "platform/battery.h"
-#include "platform/sleepwatch.h"
+#include "desktop/battery.h"
+#include "desktop/sleepwatch.h"
 
 #include <QTime>
 
@@ -113,7 +113,7 @@ private Q_SLOTS:
         publishLogin();
         frmhoved &w = start();
         (playerA ? w.starta : w.startb)->click();
-        auto *watch = w.findChild<platform::SleepWatch *>();
+        auto *watch = w.findChild<desktop::SleepWatch *>();
         QVERIFY(watch);
         QTRY_VERIFY(watch->isHeld());
         QCOMPARE(m_login->locks.size(), 1);
@@ -127,7 +127,7 @@ private Q_SLOTS:
         // What the disk holds at the moment the lock goes.
         QByteArray onDiskAtRelease = "<lock not released>";
         const QObject whileThisTestRuns;
-        connect(watch, &platform::SleepWatch::heldChanged, &whileThisTestRuns, [&](bool held) {
+        connect(watch, &desktop::SleepWatch::heldChanged, &whileThisTestRuns, [&](bool held) {
             if (!held)
                 onDiskAtRelease = readRaw(m_f->file(QStringLiteral("Sikkerhetskopi.sur")));
         });
@@ -165,7 +165,7 @@ private Q_SLOTS:
         w.starta->click();
         // The watch hears logind once it holds its lock: a sleep announced before that is one it
         // could not have delayed anyway.
-        auto *watch = w.findChild<platform::SleepWatch *>();
+        auto *watch = w.findChild<desktop::SleepWatch *>();
         QVERIFY(watch);
         QTRY_VERIFY(watch->isHeld());
         m_f->clock.advance(3000);
@@ -190,7 +190,7 @@ private Q_SLOTS:
         frmhoved &w = start();
         w.starta->click();
         m_f->clock.advance(7000);
-        auto *watch = w.findChild<platform::SleepWatch *>();
+        auto *watch = w.findChild<desktop::SleepWatch *>();
         QTRY_VERIFY(watch->isHeld());
         if (phase == QLatin1String("paused")) {
             w.pause->click();
@@ -222,7 +222,7 @@ private Q_SLOTS:
         frmhoved &w = start();
         w.starta->click();
         m_f->clock.advance(2000);
-        auto *watch = w.findChild<platform::SleepWatch *>();
+        auto *watch = w.findChild<desktop::SleepWatch *>();
         QTRY_VERIFY(watch->hasTouchedBus());
         QVERIFY(Barrier::settle(*m_service));
         QVERIFY(Barrier::settle(*m_service));
@@ -278,7 +278,7 @@ private Q_SLOTS:
         m_battery->percentage = percentage;
         m_battery->timeToEmpty = timeToEmpty;
         frmhoved &w = start();
-        auto *monitor = w.findChild<platform::BatteryMonitor *>();
+        auto *monitor = w.findChild<desktop::BatteryMonitor *>();
         QVERIFY(monitor);
         QVERIFY(!monitor->isStarted());
 
@@ -302,7 +302,7 @@ private Q_SLOTS:
         m_battery->timeToEmpty = 3600;
         frmhoved &w = start();
         w.startb->click();
-        auto *monitor = w.findChild<platform::BatteryMonitor *>();
+        auto *monitor = w.findChild<desktop::BatteryMonitor *>();
         QTRY_VERIFY(monitor->isKnown());
         QCOMPARE(monitor->status().percentage, 20.0);
         QVERIFY(batteryMessage().isEmpty());

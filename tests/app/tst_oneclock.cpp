@@ -1,5 +1,6 @@
-#include "platform/singleinstance.h"
+#include "desktop/singleinstance.h"
 #include "tests/support/files.h"
+#include "tests/support/foreignclock.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <sys/stat.h>
 #include <memory>
 
 // Starting the program where a clock already runs, with the real program in real processes.
@@ -37,6 +39,7 @@ private Q_SLOTS:
         m_clocks.clear();
         m_display.clear();
         m_runtimePath.clear();
+        m_sharedTmp.clear();
     }
 
     void cleanupTestCase()
@@ -166,6 +169,23 @@ private Q_SLOTS:
         QCOMPARE(second->state(), QProcess::Running);
     }
 
+    // Without a runtime directory the socket's place can be computed by anyone: another user who
+    // answers there, at the name older clocks used or in the private directory, must not end a start.
+    void anotherUsersClockDoesNotEndAStart()
+    {
+        const QString tmp = m_runtime->path();
+        QCOMPARE(::chmod(QFile::encodeName(tmp).constData(), 01777), 0);
+        const QString name = desktop::instanceServerName(m_first->path());
+        const QString own = tmp + QStringLiteral("/partivakt-%1").arg(::getuid());
+        ForeignClock foreign({own}, {tmp + QLatin1Char('/') + name, own + QLatin1Char('/') + name});
+        if (!foreign.skipReason().isEmpty())
+            QSKIP(qPrintable(foreign.skipReason()));
+        QVERIFY(foreign.ok());
+        m_sharedTmp = tmp;
+        QProcess *clock = start(m_first->path());
+        QVERIFY2(!clock->waitForFinished(3000), "the start obeyed another user's socket and ended");
+    }
+
 private:
     // The processes owning the main windows on the screen, topmost first.
     QList<qint64> mainWindowPids() const
@@ -196,7 +216,12 @@ private:
     {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtimePath.isEmpty() ? m_runtime->path() : m_runtimePath);
+        if (m_sharedTmp.isEmpty()) {
+            env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtimePath.isEmpty() ? m_runtime->path() : m_runtimePath);
+        } else { // a start from su, ssh or cron
+            env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+            env.insert(QStringLiteral("TMPDIR"), m_sharedTmp);
+        }
         if (m_display.isEmpty()) {
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         } else {
@@ -216,7 +241,7 @@ private:
 
     QString serverPath(const QString &dir) const
     {
-        return m_runtime->path() + QLatin1Char('/') + platform::instanceServerName(dir);
+        return m_runtime->path() + QLatin1Char('/') + desktop::instanceServerName(dir);
     }
 
     // Connects without asking anything: a clock lets such a peer go.
@@ -244,6 +269,7 @@ private:
     QProcess m_xvfb;
     QString m_display;
     QString m_runtimePath; // a runtime directory other than m_runtime's
+    QString m_sharedTmp;   // when set, no runtime directory and this as the shared temporary directory
 };
 
 QTEST_MAIN(tst_OneClock)

@@ -4,10 +4,10 @@
 #include "tests/support/clockfixture.h"
 
 #include "display/face.h"
-#include "platform/gamemarks.h"
-#include "platform/playerkeys.h"
-#include "platform/windows.h"
-#include "platform/zoom.h"
+#include "toolkit/gamemarks.h"
+#include "toolkit/playerkeys.h"
+#include "toolkit/windows.h"
+#include "toolkit/zoom.h"
 
 #include <QKeyEvent>
 #include <QMenu>
@@ -57,7 +57,7 @@ bool leftEdgeShows(QWidget *w, const QColor &colour)
 }
 
 // The radius of a face's disc in device pixels, read along its middle row from the red rim.
-int discRadiusOnScreen(const platform::PictureBox &face)
+int discRadiusOnScreen(const toolkit::PictureBox &face)
 {
     const QImage &canvas = face.canvas();
     const qreal ratio = canvas.devicePixelRatio();
@@ -109,7 +109,7 @@ private Q_SLOTS:
         ClockFixture f;
         frmhoved &w = f.start();
         const QString names = w.spillera->text() + w.spillerb->text();
-        auto *stage = qobject_cast<platform::ZoomStage *>(w.centralWidget());
+        auto *stage = qobject_cast<toolkit::ZoomStage *>(w.centralWidget());
         QVERIFY(stage);
         // The frame's size, as a person dragging it would give, with room to spare on one side.
         stage->resize(stage->sizeFor(zoom) + QSize(40, 0));
@@ -120,7 +120,7 @@ private Q_SLOTS:
         QCOMPARE(client->size(), stage->sizeFor(zoom));
         QCOMPARE(client->x(), 20); // centred
         for (QWidget *c : client->findChildren<QWidget *>()) {
-            const QRect base = platform::baseTwips(c);
+            const QRect base = toolkit::baseTwips(c);
             if (base.isEmpty())
                 continue;
             const QRectF want(base.x() * zoom / 15, base.y() * zoom / 15, base.width() * zoom / 15,
@@ -129,12 +129,12 @@ private Q_SLOTS:
                          std::abs(c->y() - want.y()) <= 1 && std::abs(c->height() - want.height()) <= 1.5,
                      qPrintable(c->objectName()));
         }
-        QCOMPARE(w.Label2->font().pixelSize(), int(std::lround(platform::layoutFont().pixelSize() * zoom)));
+        QCOMPARE(w.Label2->font().pixelSize(), int(std::lround(toolkit::layoutFont().pixelSize() * zoom)));
         // The figures grow at least as fast as the rest.
         QVERIFY(w.mina->font().pixelSize() >= w.Label2->font().pixelSize());
         // The faces are drawn afresh at the new scale: the disc's radius is 80 face units.
         f.clock.advance(100);
-        for (platform::PictureBox *face : {w.ura, w.urb}) {
+        for (toolkit::PictureBox *face : {w.ura, w.urb}) {
             const int radius = discRadiusOnScreen(*face);
             QVERIFY2(std::abs(radius - 80 * zoom * face->devicePixelRatioF()) <= 2,
                      qPrintable(QString::number(radius)));
@@ -166,7 +166,7 @@ private Q_SLOTS:
         QVERIFY2(near(most), qPrintable(QStringLiteral("%1 of %2").arg(w.zoom()).arg(most)));
         w.VanligStorrelse->trigger();
         QCOMPARE(w.zoom(), 1.0);
-        QCOMPARE(w.centralWidget()->size(), QSize(platform::twips(10065), platform::twips(5160)));
+        QCOMPARE(w.centralWidget()->size(), QSize(toolkit::twips(10065), toolkit::twips(5160)));
         w.Mindre->trigger();
         QCOMPARE(w.zoom(), 1.0);
     }
@@ -180,14 +180,14 @@ private Q_SLOTS:
         QVERIFY(w.Fullskjerm->isChecked());
         QTRY_COMPARE(w.size(), w.screen()->geometry().size());
         const QSize room = w.centralWidget()->size();
-        const QSize base(platform::twips(10065), platform::twips(5160));
+        const QSize base(toolkit::twips(10065), toolkit::twips(5160));
         const qreal zoom = std::min(qreal(room.width()) / base.width(), qreal(room.height()) / base.height());
         QVERIFY(std::abs(w.zoom() - zoom) < 0.005);
         f.clock.advance(100);
-        for (platform::PictureBox *face : {w.ura, w.urb})
+        for (toolkit::PictureBox *face : {w.ura, w.urb})
             QVERIFY(std::abs(discRadiusOnScreen(*face) - 80 * zoom * face->devicePixelRatioF()) <= 2);
         // The read-outs can be read from the other chair: three times their height at 100 %.
-        QVERIFY2(w.mina->font().pixelSize() >= 3 * platform::layoutFont().pixelSize(),
+        QVERIFY2(w.mina->font().pixelSize() >= 3 * toolkit::layoutFont().pixelSize(),
                  qPrintable(QString::number(w.mina->font().pixelSize())));
         // Escape leaves full screen, as F11 does.
         QTest::keyClick(&w, Qt::Key_Escape);
@@ -304,7 +304,7 @@ private Q_SLOTS:
         QFETCH(qreal, zoom);
         ClockFixture f;
         frmhoved &w = f.start();
-        auto *stage = qobject_cast<platform::ZoomStage *>(w.centralWidget());
+        auto *stage = qobject_cast<toolkit::ZoomStage *>(w.centralWidget());
         stage->resize(stage->sizeFor(zoom));
         w.stans->setText(QStringLiteral("1"));
         w.starta->click();
@@ -314,8 +314,8 @@ private Q_SLOTS:
             for (int y = 0; y < image.height(); ++y)
                 for (int x = 0; x < image.width(); ++x) {
                     const QColor c = image.pixelColor(x, y);
-                    red += c == platform::FlagStrip::fallenBackground();
-                    white += c == platform::FlagStrip::fallenText();
+                    red += c == toolkit::FlagStrip::fallenBackground();
+                    white += c == toolkit::FlagStrip::fallenText();
                 }
             return std::pair{double(red) / (image.width() * image.height()), white};
         };

@@ -2,8 +2,8 @@
 #include "tests/support/controltablecheck.h"
 
 #include "display/face.h"
-#include "platform/picturebox.h"
-#include "platform/twips.h"
+#include "toolkit/picturebox.h"
+#include "toolkit/twips.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -54,8 +54,8 @@ private Q_SLOTS:
 
         // Either way each face shows what a face drawn afresh from its read-outs shows.
         for (bool playerA : {true, false}) {
-            platform::PictureBox *shown = playerA ? w.ura : w.urb;
-            platform::PictureBox fresh;
+            toolkit::PictureBox *shown = playerA ? w.ura : w.urb;
+            toolkit::PictureBox fresh;
             fresh.resize(shown->size());
             fresh.setFillColor(playerA ? display::kDiscColour : shown->fillColor());
             const auto number = [](QLabel *l) {
@@ -78,7 +78,7 @@ private Q_SLOTS:
         ClockFixture f;
         frmhoved w;
         QCOMPARE(w.windowTitle(), QStringLiteral("Partivakt v2.0"));
-        QCOMPARE(w.centralWidget()->size(), QSize(platform::twips(10065), platform::twips(5160)));
+        QCOMPARE(w.centralWidget()->size(), QSize(toolkit::twips(10065), toolkit::twips(5160)));
         for (QLabel *l : {w.mina, w.seka, w.minb, w.sekb})
             QCOMPARE(l->text(), QStringLiteral("0"));
         QCOMPARE(w.spillera->text(), QStringLiteral("Spiller A"));
@@ -111,8 +111,8 @@ private Q_SLOTS:
         QTest::newRow("Spill")
             << "Spill"
             << QStringList{
-                   "&Nytt spill|Ctrl+N", "-", "&Åpne...|Ctrl+O", "&Lagre|Ctrl+S", "Lagre &som...|Ctrl+Shift+S", "-",
-                   "&Alternativer...|",  "-", "&Avslutt|Ctrl+Q"};
+                   "&Nytt spill|Ctrl+N", "-", "&Åpne...|Ctrl+O", "&Juster tid...|Ctrl+J", "&Lagre|Ctrl+S",
+                   "Lagre &som...|Ctrl+Shift+S", "-", "&Alternativer...|", "-", "&Avslutt|Ctrl+Q"};
         QTest::newRow("hjelp1") << "hjelp1" << QStringList{"&Sjakk regler|", "&Nettleser|", "-", "&Om Partivakt|"};
     }
     void menus()

@@ -1,7 +1,7 @@
 #include "tests/support/clockfixture.h"
 
 #include "gamefiles/linefiles.h"
-#include "platform/process.h"
+#include "desktop/process.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
@@ -459,8 +459,8 @@ private Q_SLOTS:
         frmhoved &w = f.start();
         QList<int> ended;
         {
-            const support::Replaced ender{platform::setProgramEnder, [&](int code) { ended << code; },
-                                          platform::ProgramEnder{}};
+            const support::Replaced ender{desktop::setProgramEnder, [&](int code) { ended << code; },
+                                          desktop::ProgramEnder{}};
             w.Avslutt->trigger();
         }
         QCOMPARE(ended, QList<int>{0});

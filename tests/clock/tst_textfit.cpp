@@ -8,7 +8,7 @@
 #include "gamefiles/frmlagresom.h"
 #include "gamefiles/frmopne.h"
 #include "info/frmom.h"
-#include "platform/windows.h"
+#include "toolkit/windows.h"
 #include "settings/frmalt.h"
 
 #include <QAccessible>
@@ -26,12 +26,12 @@ QStringList checkFits(QWidget *top)
 {
     QStringList shortened;
     for (QWidget *control : top->findChildren<QWidget *>()) {
-        const std::optional<platform::FittedText> fit = platform::fittedTextOf(control);
+        const std::optional<toolkit::FittedText> fit = toolkit::fittedTextOf(control);
         if (!fit)
             continue;
         const QString name = control->objectName();
         const int size = QFontInfo(fit->font).pixelSize();
-        [&] { QVERIFY2(size >= platform::kMinimumTextPixels, qPrintable(name)); }();
+        [&] { QVERIFY2(size >= toolkit::kMinimumTextPixels, qPrintable(name)); }();
         // Measured apart from the fit itself: what is drawn lies inside the control.
         const QFontMetrics metrics(fit->font);
         if (auto *button = qobject_cast<QPushButton *>(control)) {
@@ -103,7 +103,7 @@ private:
     {
         QFETCH(QString, family);
         QFETCH(int, pixels);
-        m_font = platform::layoutFont();
+        m_font = toolkit::layoutFont();
         m_font.setFamilies({family});
         m_font.setPixelSize(pixels);
         return QFontInfo(m_font).family() == family;

@@ -1,8 +1,8 @@
 #include "tests/support/clockfixture.h"
 
 #include "display/face.h"
-#include "platform/picturebox.h"
-#include "platform/twips.h"
+#include "toolkit/picturebox.h"
+#include "toolkit/twips.h"
 
 #include <QEvent>
 
@@ -13,7 +13,7 @@
 #include <tuple>
 
 using gameclock::frmhoved;
-using platform::PictureBox;
+using toolkit::PictureBox;
 
 namespace {
 
@@ -87,7 +87,7 @@ QString handProblem(const PictureBox &box, double value, double length, int widt
 
 QSize faceSize()
 {
-    return {platform::twips(3100), platform::twips(2775)};
+    return {toolkit::twips(3100), toolkit::twips(2775)};
 }
 
 void refresh(PictureBox &box, std::optional<double> minutes, std::optional<double> seconds)

@@ -1,7 +1,7 @@
 #include "gamefiles/frmlagresom.h"
 
 #include "gamefiles/linefiles.h"
-#include "platform/twips.h"
+#include "toolkit/twips.h"
 #include "tests/support/filewindowfixture.h"
 #include "tests/support/controltablecheck.h"
 
@@ -55,7 +55,7 @@ private Q_SLOTS:
         QCOMPARE(w->parentWidget(), nullptr);
         QCOMPARE(w->windowModality(), Qt::NonModal);
         QVERIFY(w->testAttribute(Qt::WA_DeleteOnClose));
-        QCOMPARE(w->geometry(), platform::twipsRect(2925, 3990, 4980, 4860));
+        QCOMPARE(w->geometry(), toolkit::twipsRect(2925, 3990, 4980, 4860));
         QCOMPARE(w->font(), f.main().centralWidget()->font());
         QCOMPARE(w->label1->buddy(), w->filnavn);
         QCOMPARE(w->filnavn->text(), QStringLiteral("Spill"));
@@ -291,7 +291,7 @@ private Q_SLOTS:
         QVERIFY2(w->melding->text().contains(path), qPrintable(w->melding->text()));
         QVERIFY2(w->melding->text().contains(QStringLiteral("ikke lagret")), qPrintable(w->melding->text()));
         QVERIFY(w->rect().contains(w->melding->geometry()));
-        QVERIFY(w->height() > platform::twips(4860));
+        QVERIFY(w->height() > toolkit::twips(4860));
         // Nothing else written: no game file, the old path file kept, no word in the status bar.
         QCOMPARE(snapshot(dir), before);
         QCOMPARE(readRaw(QStringLiteral("bane.ban")), QByteArray("/forrige/Spill.sur\r\n"));

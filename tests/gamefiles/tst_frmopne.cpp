@@ -1,7 +1,7 @@
 #include "gamefiles/frmopne.h"
 
 #include "gamefiles/linefiles.h"
-#include "platform/twips.h"
+#include "toolkit/twips.h"
 #include "tests/support/controltablecheck.h"
 #include "tests/support/filewindowfixture.h"
 
@@ -60,7 +60,7 @@ private Q_SLOTS:
         QCOMPARE(w->parentWidget(), nullptr);
         QCOMPARE(w->windowModality(), Qt::NonModal);
         QVERIFY(w->testAttribute(Qt::WA_DeleteOnClose));
-        QCOMPARE(w->geometry(), platform::twipsRect(2925, 3780, 5745, 4515));
+        QCOMPARE(w->geometry(), toolkit::twipsRect(2925, 3780, 5745, 4515));
         QCOMPARE(w->font(), f.main().centralWidget()->font());
         QCOMPARE(w->Dir1->path(), f.home);
         QCOMPARE(w->filbane->text(), QDir::toNativeSeparators(f.home));
@@ -182,6 +182,7 @@ private Q_SLOTS:
         QCOMPARE(m.Label1->text(), QStringLiteral("1"));
         QVERIFY(m.pause->isHidden());
         QVERIFY(!m.Timer1->isEnabled());
+        QVERIFY(m.Juster->isEnabled());
         // Opening reads only.
         QCOMPARE(readRaw(dir + QStringLiteral("/parti.sur")), file);
     }

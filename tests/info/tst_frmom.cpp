@@ -1,8 +1,8 @@
 #include "app/wiring.h"
 #include "info/frmom.h"
 
-#include "platform/controls.h"
-#include "platform/twips.h"
+#include "toolkit/controls.h"
+#include "toolkit/twips.h"
 #include "tests/support/clockfixture.h"
 #include "tests/support/controltablecheck.h"
 
@@ -50,12 +50,12 @@ private Q_SLOTS:
         QCOMPARE(w->parentWidget(), nullptr);
         QCOMPARE(w->windowModality(), Qt::NonModal);
         QVERIFY(w->testAttribute(Qt::WA_DeleteOnClose));
-        QCOMPARE(w->size(), QSize(platform::twips(4455), platform::twips(5460)));
+        QCOMPARE(w->size(), QSize(toolkit::twips(4455), toolkit::twips(5460)));
         // Geometry is the client area; x() and y() of a window would count its frame.
-        QCOMPARE(w->geometry().x(), platform::twips(3120));
+        QCOMPARE(w->geometry().x(), toolkit::twips(3120));
         // Its place on the screen, unless that would cut it off at the bottom of a small screen.
         const QRect screen = w->screen()->availableGeometry();
-        QCOMPARE(w->geometry().y(), qMin(platform::twips(3975), screen.bottom() + 1 - w->height()));
+        QCOMPARE(w->geometry().y(), qMin(toolkit::twips(3975), screen.bottom() + 1 - w->height()));
         QVERIFY(screen.contains(w->geometry()));
         QCOMPARE(w->font(), f.main.centralWidget()->font());
         QCOMPARE(w->Image2->pixmap().toImage(), info::chessboardPicture(w->devicePixelRatioF()));
@@ -91,7 +91,7 @@ private Q_SLOTS:
         QVERIFY(label);
         QVERIFY(!label->text().isEmpty());
         // Drawn whole, in a smaller size of the face if the face is wider than the layout's.
-        const std::optional<platform::FittedText> fit = platform::fittedTextOf(label);
+        const std::optional<toolkit::FittedText> fit = toolkit::fittedTextOf(label);
         QVERIFY(fit);
         const int needed = QFontMetrics(fit->font).horizontalAdvance(fit->shown);
         QVERIFY2(fit->whole && needed <= label->contentsRect().width(),

@@ -1,7 +1,7 @@
 #include "app/wiring.h"
 #include "info/rules.h"
 
-#include "platform/process.h"
+#include "desktop/process.h"
 #include "tests/support/clockfixture.h"
 
 #include <QAction>
@@ -20,14 +20,14 @@ struct Fixture {
     ClockFixture base;
     frmhoved &main = base.start();
     info::RulesPlaces saved = info::rulesPlaces();
-    QList<platform::StartRequest> started;
+    QList<desktop::StartRequest> started;
     QString failure; // what the next start reports
-    support::Replaced starter{platform::setProgramStarter,
-                              [this](const platform::StartRequest &request) {
+    support::Replaced starter{desktop::setProgramStarter,
+                              [this](const desktop::StartRequest &request) {
                                   started << request;
                                   return failure;
                               },
-                              platform::ProgramStarter{}};
+                              desktop::ProgramStarter{}};
 
     Fixture()
     {

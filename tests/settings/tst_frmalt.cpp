@@ -2,7 +2,7 @@
 #include "settings/frmalt.h"
 
 #include "gamefiles/linefiles.h"
-#include "platform/twips.h"
+#include "toolkit/twips.h"
 #include "tests/support/clockfixture.h"
 #include "tests/support/controltablecheck.h"
 
@@ -43,7 +43,7 @@ private Q_SLOTS:
         QCOMPARE(w->parentWidget(), nullptr);
         QCOMPARE(w->windowModality(), Qt::NonModal);
         QVERIFY(w->testAttribute(Qt::WA_DeleteOnClose));
-        QCOMPARE(w->geometry(), platform::twipsRect(2715, 3990, 3375, 2385));
+        QCOMPARE(w->geometry(), toolkit::twipsRect(2715, 3990, 3375, 2385));
         QCOMPARE(w->font(), f.main.centralWidget()->font());
         // The boxes' design texts never show: the file's values replace them as the window loads.
         QCOMPARE(w->spillera->text(), QStringLiteral("Kari"));
@@ -292,7 +292,7 @@ private Q_SLOTS:
         QVERIFY2(w->melding->text().contains(QStringLiteral("def.dur")), qPrintable(w->melding->text()));
         QVERIFY2(w->melding->text().contains(QStringLiteral("ikke lagret")), qPrintable(w->melding->text()));
         QVERIFY(w->rect().contains(w->melding->geometry()));
-        QVERIFY(w->height() > platform::twips(2385));
+        QVERIFY(w->height() > toolkit::twips(2385));
         // What the user typed stays for another try; the main window is not asked to reload.
         QCOMPARE(w->stans->text(), QStringLiteral("75"));
         QVERIFY(!f.main.Timer1->isEnabled());

@@ -5,9 +5,9 @@
 
 #include "clock/backupwriter.h"
 #include "clock/frmhoved.h"
-#include "platform/controls.h"
-#include "platform/timer.h"
-#include "platform/twips.h"
+#include "toolkit/controls.h"
+#include "toolkit/timer.h"
+#include "toolkit/twips.h"
 #include "tests/support/files.h"
 #include "tests/support/manualclock.h"
 #include "tests/support/replaced.h"
@@ -27,7 +27,7 @@
 
 struct ClockFixture {
     support::ManualClock clock;
-    support::Replaced time{platform::TimeSource::setCurrent, &clock, nullptr};
+    support::Replaced time{toolkit::TimeSource::setCurrent, &clock, nullptr};
     // Each tick's backup is on disk when the tick returns, so a test can read it at once.
     support::Replaced backupMode{gameclock::BackupWriter::setDefaultMode, gameclock::BackupWriter::Mode::Immediate,
                                  gameclock::BackupWriter::Mode::Background};

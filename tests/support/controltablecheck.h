@@ -2,8 +2,8 @@
 
 // Reading a window's controls back against the table they were drawn from.
 
-#include "platform/controltable.h"
-#include "platform/twips.h"
+#include "toolkit/controltable.h"
+#include "toolkit/twips.h"
 
 #include <QAbstractButton>
 #include <QDebug>
@@ -16,34 +16,34 @@
 #include <vector>
 
 // The class the program and the accessibility tree know each kind of control by.
-inline QString expectedClass(platform::ControlKind kind)
+inline QString expectedClass(toolkit::ControlKind kind)
 {
-    using K = platform::ControlKind;
+    using K = toolkit::ControlKind;
     switch (kind) {
     case K::Shape:
-        return QStringLiteral("platform::Shape");
+        return QStringLiteral("toolkit::Shape");
     case K::PlayerFrame:
-        return QStringLiteral("platform::PlayerFrame");
+        return QStringLiteral("toolkit::PlayerFrame");
     case K::Frame:
-        return QStringLiteral("platform::FitFrame");
+        return QStringLiteral("toolkit::FitFrame");
     case K::Label:
-        return QStringLiteral("platform::FitLabel");
+        return QStringLiteral("toolkit::FitLabel");
     case K::AnnouncedLabel:
-        return QStringLiteral("platform::AnnouncedLabel");
+        return QStringLiteral("toolkit::AnnouncedLabel");
     case K::CommandButton:
-        return QStringLiteral("platform::CommandButton");
+        return QStringLiteral("toolkit::CommandButton");
     case K::TextBox:
-        return QStringLiteral("platform::TextBox");
+        return QStringLiteral("toolkit::TextBox");
     case K::LineEdit:
         return QStringLiteral("QLineEdit");
     case K::PictureBox:
-        return QStringLiteral("platform::PictureBox");
+        return QStringLiteral("toolkit::PictureBox");
     case K::FlagStrip:
-        return QStringLiteral("platform::FlagStrip");
+        return QStringLiteral("toolkit::FlagStrip");
     case K::DirList:
-        return QStringLiteral("platform::DirList");
+        return QStringLiteral("toolkit::DirList");
     case K::FileList:
-        return QStringLiteral("platform::FileList");
+        return QStringLiteral("toolkit::FileList");
     }
     return QString();
 }
@@ -64,9 +64,9 @@ inline QString captionOf(const QWidget *control)
 
 // Whether the window keeps a kind's caption as drawn. Boxes and read-outs hold values the window
 // loads, and an empty caption is one the window writes in itself.
-inline bool captionIsFixed(const platform::ControlRow &row)
+inline bool captionIsFixed(const toolkit::ControlRow &row)
 {
-    using K = platform::ControlKind;
+    using K = toolkit::ControlKind;
     const bool fixedKind = row.kind == K::Frame || row.kind == K::Label || row.kind == K::CommandButton;
     return fixedKind && row.caption && *row.caption;
 }
@@ -75,12 +75,12 @@ inline bool captionIsFixed(const platform::ControlRow &row)
 // table draws it: found once by its name, of its class, in its parent, in front of the rows before
 // it there, at its place in twips, shown, hidden or disabled as drawn, captioned as drawn, and
 // chained by its tab index, in a circle.
-inline QString departureFromTable(const QWidget *container, platform::ControlTable table)
+inline QString departureFromTable(const QWidget *container, toolkit::ControlTable table)
 {
     if (table.empty())
         return QStringLiteral("the table is empty");
     std::vector<std::pair<int, const QWidget *>> tabbed;
-    for (const platform::ControlRow &row : table) {
+    for (const toolkit::ControlRow &row : table) {
         const QString name = QString::fromUtf8(row.name);
         const QList<QWidget *> found = container->findChildren<QWidget *>(name);
         if (found.size() != 1)
@@ -97,17 +97,17 @@ inline QString departureFromTable(const QWidget *container, platform::ControlTab
         if (row.parent ? parent->objectName() != QString::fromUtf8(row.parent) : parent != container)
             return differs("parent", parent->objectName(), row.parent ? row.parent : "the window");
         const QRect twips(row.left, row.top, row.width, row.height);
-        if (c->property(platform::kTwipsProperty).toRect() != twips)
-            return differs("place in twips", c->property(platform::kTwipsProperty).toRect(), twips);
-        if (c->geometry() != platform::twipsRect(row.left, row.top, row.width, row.height))
-            return differs("geometry", c->geometry(), platform::twipsRect(row.left, row.top, row.width, row.height));
-        if (c->isHidden() != (row.state == platform::ControlState::Hidden))
+        if (c->property(toolkit::kTwipsProperty).toRect() != twips)
+            return differs("place in twips", c->property(toolkit::kTwipsProperty).toRect(), twips);
+        if (c->geometry() != toolkit::twipsRect(row.left, row.top, row.width, row.height))
+            return differs("geometry", c->geometry(), toolkit::twipsRect(row.left, row.top, row.width, row.height));
+        if (c->isHidden() != (row.state == toolkit::ControlState::Hidden))
             return differs("hidden", c->isHidden(), !c->isHidden());
-        if (c->isEnabled() != (row.state != platform::ControlState::Disabled))
+        if (c->isEnabled() != (row.state != toolkit::ControlState::Disabled))
             return differs("enabled", c->isEnabled(), !c->isEnabled());
         if (captionIsFixed(row) && captionOf(c) != QString::fromUtf8(row.caption))
             return differs("caption", captionOf(c), QString::fromUtf8(row.caption));
-        if (row.tabIndex != platform::kNoTab)
+        if (row.tabIndex != toolkit::kNoTab)
             tabbed.emplace_back(row.tabIndex, c);
     }
     // Later rows lie on top of earlier ones with the same parent.
@@ -137,7 +137,7 @@ inline QString departureFromTable(const QWidget *container, platform::ControlTab
     return QString();
 }
 
-inline void checkBuiltAsTable(const QWidget *container, platform::ControlTable table)
+inline void checkBuiltAsTable(const QWidget *container, toolkit::ControlTable table)
 {
     const QString departure = departureFromTable(container, table);
     QVERIFY2(departure.isEmpty(), qPrintable(departure));

@@ -37,7 +37,7 @@ inline QStringList mainState(const gameclock::frmhoved &w)
                                  static_cast<QPushButton *>(w.pausea), static_cast<QPushButton *>(w.pauseb)})
         state << b->objectName() + '=' + b->text() + ' ' + shown(b);
     state << QStringLiteral("klaffa=") + w.klaffa->title() << QStringLiteral("klaffb=") + w.klaffb->title();
-    for (const platform::Timer *t : {w.tida, w.tidb, w.Timer1})
+    for (const toolkit::Timer *t : {w.tida, w.tidb, w.Timer1})
         state << QStringLiteral("%1=%2,%3").arg(t->objectName()).arg(t->isEnabled()).arg(t->interval());
     state << QStringLiteral("status=") + w.reportedMessage() << QStringLiteral("lasting=") + w.lastingText();
     return state;

@@ -8,19 +8,19 @@ namespace support {
 ManualClock::ManualClock() = default;
 ManualClock::~ManualClock() = default;
 
-ManualClock::Entry *ManualClock::find(platform::Timer *timer)
+ManualClock::Entry *ManualClock::find(toolkit::Timer *timer)
 {
     auto it = std::find_if(m_entries.begin(), m_entries.end(), [timer](const Entry &e) { return e.timer == timer; });
     return it == m_entries.end() ? nullptr : &*it;
 }
 
-void ManualClock::arm(platform::Timer *timer, int intervalMs)
+void ManualClock::arm(toolkit::Timer *timer, int intervalMs)
 {
     disarm(timer);
     m_entries.push_back({timer, intervalMs, m_now + intervalMs, m_order++});
 }
 
-void ManualClock::disarm(platform::Timer *timer)
+void ManualClock::disarm(toolkit::Timer *timer)
 {
     std::erase_if(m_entries, [timer](const Entry &e) { return e.timer == timer; });
 }
@@ -36,7 +36,7 @@ bool ManualClock::fireNext(qint64 limit)
     }
     if (!next)
         return false;
-    platform::Timer *timer = next->timer;
+    toolkit::Timer *timer = next->timer;
     m_now = std::max(m_now, next->due);
     // The next period is booked before the handler runs, so a handler that re-arms wins.
     Entry *e = find(timer);
@@ -58,7 +58,7 @@ void ManualClock::stall(qint64 ms)
 {
     m_now += ms;
     // Each overdue timer fires once; its next period starts now.
-    std::vector<platform::Timer *> overdue;
+    std::vector<toolkit::Timer *> overdue;
     for (const Entry &e : m_entries)
         if (e.due <= m_now)
             overdue.push_back(e.timer);

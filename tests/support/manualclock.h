@@ -2,7 +2,7 @@
 
 // The tests' time source: virtual time, advanced by the test.
 
-#include "platform/timer.h"
+#include "toolkit/timer.h"
 
 #include <cstdint>
 #include <vector>
@@ -10,13 +10,13 @@
 namespace support {
 
 // Virtual time. Ticks are delivered synchronously, in the order they fall due, from advance().
-class ManualClock final : public platform::TimeSource {
+class ManualClock final : public toolkit::TimeSource {
 public:
     ManualClock();
     ~ManualClock() override;
 
-    void arm(platform::Timer *timer, int intervalMs) override;
-    void disarm(platform::Timer *timer) override;
+    void arm(toolkit::Timer *timer, int intervalMs) override;
+    void disarm(toolkit::Timer *timer) override;
 
     qint64 now() const { return m_now; }
     // Moves time on by ms, delivering every tick that falls due on the way.
@@ -29,12 +29,12 @@ public:
 
 private:
     struct Entry {
-        platform::Timer *timer;
+        toolkit::Timer *timer;
         int interval;
         qint64 due;
         std::uint64_t order;
     };
-    Entry *find(platform::Timer *timer);
+    Entry *find(toolkit::Timer *timer);
     bool fireNext(qint64 limit);
 
     std::vector<Entry> m_entries;

@@ -2,9 +2,9 @@
 #include "info/browser/frmbrowser.h"
 #include "info/browser/webbrowser.h"
 #include "pageserver.h"
-#include "platform/timer.h"
+#include "toolkit/timer.h"
 #include "tests/support/manualclock.h"
-#include "platform/twips.h"
+#include "toolkit/twips.h"
 
 #include <QAction>
 #include <QApplication>
@@ -41,7 +41,7 @@ QStringList listOf(const frmbrowser &w)
 
 QRect pixelsOf(const QRect &t)
 {
-    return platform::twipsRect(t.x(), t.y(), t.width(), t.height());
+    return toolkit::twipsRect(t.x(), t.y(), t.width(), t.height());
 }
 
 } // namespace
@@ -98,11 +98,11 @@ private Q_SLOTS:
         oldCwd = QDir::currentPath();
         QVERIFY(dir.isValid());
         QDir::setCurrent(dir.path());
-        platform::TimeSource::setCurrent(&clock);
+        toolkit::TimeSource::setCurrent(&clock);
     }
     void cleanupTestCase()
     {
-        platform::TimeSource::setCurrent(nullptr);
+        toolkit::TimeSource::setCurrent(nullptr);
         QDir::setCurrent(oldCwd);
     }
     void init()
@@ -128,7 +128,7 @@ private Q_SLOTS:
         QCOMPARE(window.cboAddressTwips(), QRect(45, 300, 3795, 315));
         QCOMPARE(window.brwWebBrowserTwips(), QRect(120, 840, 11040, 6975));
         QCOMPARE(window.brwWebBrowser->geometry(), pixelsOf(QRect(120, 840, 11040, 6975)));
-        QCOMPARE(window.picAddress->height(), platform::twips(675));
+        QCOMPARE(window.picAddress->height(), toolkit::twips(675));
         QVERIFY(window.cboAddress->isEditable());
         QCOMPARE(window.cboAddress->count(), 0);
         QCOMPARE(window.timTimer->interval(), 5);
@@ -185,7 +185,7 @@ private Q_SLOTS:
         QCOMPARE(w->windowTitle(), QStringLiteral("Form1"));
         QVERIFY(w->timTimer->isEnabled());
         QCOMPARE(w->cboAddress->currentText(), server->url(QStringLiteral("/start")));
-        QCOMPARE(w->clientArea()->size(), QSize(platform::twips(11175), platform::twips(8055)));
+        QCOMPARE(w->clientArea()->size(), QSize(toolkit::twips(11175), toolkit::twips(8055)));
         QCOMPARE(w->cboAddressTwips(), QRect(50, 330, 11075, 315));
         QCOMPARE(w->brwWebBrowserTwips(), QRect(120, 840, 11075, 7280));
         QCOMPARE(w->cboAddress->geometry(), pixelsOf(QRect(50, 330, 11075, 315)));

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace desktop {
+
+// A program to start, shown as the desktop shows a new window: normal size, with the focus.
+struct StartRequest {
+    QString program;
+    QStringList arguments;
+};
+
+// Starts a program without waiting for it. Returns an empty string on success, otherwise the
+// system's reason.
+using ProgramStarter = std::function<QString(const StartRequest &)>;
+QString startProgram(const StartRequest &request);
+// Tests replace the starter; an empty function restores the real one.
+void setProgramStarter(ProgramStarter starter);
+
+// Ends the program at once: no closing handling runs.
+[[noreturn]] void endProgramNow(int code = 0);
+// Tests replace the ending; the replacement must not return normally to a caller that expects
+// the program gone, so it is only used by tests that check the call itself.
+using ProgramEnder = std::function<void(int)>;
+void setProgramEnder(ProgramEnder ender);
+bool endProgram(int code = 0);
+
+} // namespace desktop

@@ -1,0 +1,336 @@
+#include "desktop/screensaver.h"
+#include "toolkit/timer.h"
+#include "tests/support/manualclock.h"
+
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusMessage>
+#include <QFile>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/prctl.h>
+#endif
+
+using support::ManualClock;
+using desktop::ScreenSaverInhibitor;
+using toolkit::Timer;
+using toolkit::TimeSource;
+
+namespace {
+
+const QString kService = QStringLiteral("org.freedesktop.ScreenSaver");
+const QString kBarrierPath = QStringLiteral("/barrier");
+
+// The desktop's screen-saver service as the program meets it on the bus. It may hold its answers
+// back to play a slow desktop.
+class FakeScreenSaver : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
+public:
+    struct Request {
+        QString application;
+        QString reason;
+        uint cookie;
+    };
+    QList<Request> inhibits;
+    QList<uint> uninhibits;
+    bool holdAnswers = false;
+    QList<QDBusMessage> heldAnswers;
+
+    void sendHeldAnswers(QDBusConnection &connection)
+    {
+        for (const QDBusMessage &answer : std::as_const(heldAnswers))
+            connection.send(answer);
+        heldAnswers.clear();
+    }
+
+public Q_SLOTS:
+    uint Inhibit(const QString &application, const QString &reason)
+    {
+        // Cookies far apart, so that releasing the wrong one shows.
+        const uint cookie = 1000 + 17 * uint(inhibits.size());
+        inhibits.append({application, reason, cookie});
+        if (holdAnswers) {
+            setDelayedReply(true);
+            heldAnswers.append(message().createReply(cookie));
+        }
+        return cookie;
+    }
+    void UnInhibit(uint cookie) { uninhibits.append(cookie); }
+};
+
+// Answers once everything sent to the fake's connection before it has arrived there.
+class Barrier : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "io.github.partivakt.Barrier")
+public Q_SLOTS:
+    void Ping() {}
+};
+
+} // namespace
+
+// Keeping the screen awake while a clock runs, against a private session bus with a fake
+// screen-saver service.
+class tst_screensaver : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QProcess m_bus;
+    QString m_address;
+    std::unique_ptr<QDBusConnection> m_service;
+    std::unique_ptr<FakeScreenSaver> m_fake;
+    Barrier m_barrier;
+    ManualClock m_clock;
+
+    // Publishes the fake under the service name at the given object path (none: absent).
+    void publish(const QString &path)
+    {
+        m_fake = std::make_unique<FakeScreenSaver>();
+        if (path.isEmpty())
+            return;
+        QVERIFY(m_service->registerObject(path, m_fake.get(), QDBusConnection::ExportAllSlots));
+        QVERIFY(m_service->registerService(kService));
+    }
+
+    // Lets queued requests go out and every call made so far reach the fake and be answered.
+    void settle()
+    {
+        QCoreApplication::processEvents();
+        const QDBusMessage ping =
+            QDBusMessage::createMethodCall(m_service->baseService(), kBarrierPath,
+                                           QStringLiteral("io.github.partivakt.Barrier"), QStringLiteral("Ping"));
+        const QDBusMessage answer = QDBusConnection::sessionBus().call(ping, QDBus::BlockWithGui);
+        QCOMPARE(answer.type(), QDBusMessage::ReplyMessage);
+        QCoreApplication::processEvents();
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+        if (daemon.isEmpty())
+            QSKIP("dbus-daemon is not installed");
+        QVERIFY(m_dir.isValid());
+        const QString config = m_dir.filePath(QStringLiteral("bus.conf"));
+        QFile file(config);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        // Nothing is activated on this bus: a service is there only while the test says so.
+        file.write(QStringLiteral("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\""
+                                  " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                                  "<busconfig><type>session</type><listen>unix:dir=%1</listen>"
+                                  "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                                  "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n")
+                       .arg(m_dir.path().toHtmlEscaped())
+                       .toUtf8());
+        file.close();
+#ifdef Q_OS_LINUX
+        // A test that crashes takes its bus with it.
+        m_bus.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+#endif
+        m_bus.start(daemon, {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
+                             QStringLiteral("--print-address=1")});
+        if (!m_bus.waitForStarted())
+            QSKIP("dbus-daemon cannot be run");
+        while (!m_bus.canReadLine() && m_bus.state() == QProcess::Running)
+            m_bus.waitForReadyRead(1000);
+        m_address = QString::fromUtf8(m_bus.readLine()).trimmed();
+        if (m_address.isEmpty())
+            QSKIP("dbus-daemon gave no address");
+        // Before anything connects to the session bus.
+        qputenv("DBUS_SESSION_BUS_ADDRESS", m_address.toUtf8());
+        m_service =
+            std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(m_address, QStringLiteral("fake-desktop")));
+        QVERIFY(m_service->isConnected());
+        QVERIFY(m_service->registerObject(kBarrierPath, &m_barrier, QDBusConnection::ExportAllSlots));
+        QVERIFY(QDBusConnection::sessionBus().isConnected());
+        QGuiApplication::setDesktopFileName(QStringLiteral("io.github.partivakt.Partivakt"));
+    }
+
+    void init()
+    {
+        TimeSource::setCurrent(&m_clock);
+    }
+
+    void cleanup()
+    {
+        TimeSource::setCurrent(nullptr);
+        if (m_service) {
+            m_service->unregisterService(kService);
+            m_service->unregisterObject(QStringLiteral("/org/freedesktop/ScreenSaver"));
+            m_service->unregisterObject(QStringLiteral("/ScreenSaver"));
+        }
+        m_fake.reset();
+    }
+
+    void cleanupTestCase()
+    {
+        m_service.reset();
+        QDBusConnection::disconnectFromBus(QStringLiteral("fake-desktop"));
+        if (m_bus.state() == QProcess::Running) {
+            m_bus.terminate();
+            m_bus.waitForFinished();
+        }
+    }
+
+    void runningClockKeepsScreenAwake_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("freedesktop path") << QStringLiteral("/org/freedesktop/ScreenSaver");
+        QTest::newRow("short path only") << QStringLiteral("/ScreenSaver");
+    }
+    void runningClockKeepsScreenAwake()
+    {
+        QFETCH(QString, path);
+        publish(path);
+        auto owner = std::make_unique<QObject>();
+        Timer *tida = new Timer(owner.get());
+        Timer *tidb = new Timer(owner.get());
+        desktop::keepScreenAwakeWhileRunning<Timer>(owner.get(), {tida, tidb});
+        auto *inhibitor = owner->findChild<ScreenSaverInhibitor *>();
+        QVERIFY(inhibitor);
+
+        // Interval 0: enabled but not counting, as before a game starts.
+        tida->setEnabled(true);
+        settle();
+        QVERIFY(m_fake->inhibits.isEmpty());
+
+        // A game starts with A's clock.
+        tida->setInterval(1000);
+        tidb->setInterval(1000);
+        QTRY_VERIFY(inhibitor->isHeld());
+        QCOMPARE(m_fake->inhibits.size(), 1);
+        QCOMPARE(m_fake->inhibits[0].application, QStringLiteral("io.github.partivakt.Partivakt"));
+        QVERIFY(!m_fake->inhibits[0].reason.isEmpty());
+
+        // Switching the move, both ways: one clock stops just before the other starts.
+        for (int i = 0; i < 3; ++i) {
+            tida->setEnabled(false);
+            tidb->setEnabled(true);
+            settle();
+            tidb->setEnabled(false);
+            tida->setEnabled(true);
+            settle();
+        }
+        QCOMPARE(m_fake->inhibits.size(), 1);
+        QVERIFY(m_fake->uninhibits.isEmpty());
+        QVERIFY(inhibitor->isHeld());
+
+        // Pause: the request the desktop granted is given back.
+        tida->setEnabled(false);
+        QTRY_COMPARE(m_fake->uninhibits, QList<uint>{m_fake->inhibits[0].cookie});
+        QVERIFY(!inhibitor->isHeld());
+        QVERIFY(!inhibitor->isInhibited());
+
+        // Resume with B, then the program goes away with the clock running.
+        tidb->setEnabled(true);
+        QTRY_VERIFY(inhibitor->isHeld());
+        QCOMPARE(m_fake->inhibits.size(), 2);
+        owner.reset();
+        QTRY_COMPARE(m_fake->uninhibits.size(), 2);
+        QCOMPARE(m_fake->uninhibits[1], m_fake->inhibits[1].cookie);
+    }
+
+    void repeatedRequestsAskOnce()
+    {
+        publish(QStringLiteral("/org/freedesktop/ScreenSaver"));
+        ScreenSaverInhibitor inhibitor;
+        inhibitor.setInhibited(true);
+        QTRY_VERIFY(inhibitor.isHeld());
+        inhibitor.setInhibited(true);
+        settle();
+        inhibitor.setInhibited(false);
+        inhibitor.setInhibited(false);
+        QTRY_VERIFY(!inhibitor.isHeld());
+        settle();
+        QCOMPARE(m_fake->inhibits.size(), 1);
+        QCOMPARE(m_fake->uninhibits, QList<uint>{m_fake->inhibits[0].cookie});
+    }
+
+    void slowDesktopGetsItsCookieBack_data()
+    {
+        QTest::addColumn<bool>("resumeBeforeAnswer");
+        QTest::addColumn<bool>("held");
+        QTest::newRow("paused before the answer") << false << false;
+        QTest::newRow("paused and resumed before the answer") << true << true;
+    }
+    void slowDesktopGetsItsCookieBack()
+    {
+        QFETCH(bool, resumeBeforeAnswer);
+        QFETCH(bool, held);
+        publish(QStringLiteral("/org/freedesktop/ScreenSaver"));
+        m_fake->holdAnswers = true;
+        ScreenSaverInhibitor inhibitor;
+        inhibitor.setInhibited(true);
+        QTRY_COMPARE(m_fake->inhibits.size(), 1);
+
+        // The clock goes on while the desktop has not answered.
+        inhibitor.setInhibited(false);
+        settle();
+        if (resumeBeforeAnswer) {
+            inhibitor.setInhibited(true);
+            settle();
+        }
+        QVERIFY(m_fake->uninhibits.isEmpty());
+
+        m_fake->sendHeldAnswers(*m_service);
+        if (held) {
+            QTRY_VERIFY(inhibitor.isHeld());
+            settle();
+            QVERIFY(m_fake->uninhibits.isEmpty());
+        } else {
+            QTRY_COMPARE(m_fake->uninhibits, QList<uint>{m_fake->inhibits[0].cookie});
+            QVERIFY(!inhibitor.isHeld());
+        }
+        QCOMPARE(m_fake->inhibits.size(), 1);
+    }
+
+    void destroyedBeforeTheAnswer()
+    {
+        publish(QStringLiteral("/org/freedesktop/ScreenSaver"));
+        m_fake->holdAnswers = true;
+        auto inhibitor = std::make_unique<ScreenSaverInhibitor>();
+        inhibitor->setInhibited(true);
+        QTRY_COMPARE(m_fake->inhibits.size(), 1);
+        inhibitor.reset();
+        m_fake->sendHeldAnswers(*m_service);
+        QTRY_COMPARE(m_fake->uninhibits, QList<uint>{m_fake->inhibits[0].cookie});
+    }
+
+    void absentServiceChangesNothing()
+    {
+        const QString path = QStringLiteral("/org/freedesktop/ScreenSaver");
+        publish(path);
+        ScreenSaverInhibitor inhibitor;
+        inhibitor.setInhibited(true);
+        QTRY_VERIFY(inhibitor.isHeld());
+        inhibitor.setInhibited(false);
+        QTRY_VERIFY(!inhibitor.isHeld());
+
+        // The desktop's service goes away: a clock that starts now asks nobody and fails quietly.
+        QVERIFY(m_service->unregisterService(kService));
+        inhibitor.setInhibited(true);
+        settle();
+        QVERIFY(inhibitor.isInhibited());
+        QVERIFY(!inhibitor.isHeld());
+        inhibitor.setInhibited(false);
+        settle();
+        QCOMPARE(m_fake->inhibits.size(), 1);
+        QCOMPARE(m_fake->uninhibits.size(), 1);
+
+        // When it is back, the next start of a clock is granted again.
+        QVERIFY(m_service->registerService(kService));
+        inhibitor.setInhibited(true);
+        QTRY_VERIFY(inhibitor.isHeld());
+        QCOMPARE(m_fake->inhibits.size(), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_screensaver)
+#include "tst_screensaver.moc"
