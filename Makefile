@@ -11,7 +11,7 @@ DEPS_FLAGS := --sanitize
 endif
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test bench fuzz format install clean crash-test fresh-check
+.PHONY: all deps configure build run test bench fuzz format install clean crash-test fresh-check deb
 
 all: build
 
@@ -61,8 +61,24 @@ fresh-check:
 	@scripts/install-deps --fresh-check
 	scripts/fresh-check $(FRESH_FLAGS)
 
+# The Debian packages partivakt and partivakt-browser, built by debian/rules into $(DEB_DIR)/ and
+# checked with lintian: an error or a warning fails the target. NOCHECK=1 skips the tests.
+DEB_DIR ?= build-deb
+DEB_JOBS ?= 2
+deb_out = $(abspath $(DEB_DIR))
+deb:
+	@scripts/install-deps --deb
+	rm -rf $(DEB_DIR) && mkdir -p $(DEB_DIR)
+	PARTIVAKT_DEB_DIR=$(deb_out) $(if $(NOCHECK),DEB_BUILD_OPTIONS="nocheck $(DEB_BUILD_OPTIONS)" DEB_BUILD_PROFILES=nocheck) \
+	    dpkg-buildpackage -b --no-sign -J$(DEB_JOBS) --buildinfo-option=-u$(deb_out) --changes-option=-u$(deb_out) \
+	        --buildinfo-file=$(deb_out)/partivakt.buildinfo --changes-file=$(deb_out)/partivakt.changes
+	@lintian --fail-on error,warning --display-info --show-overrides $(DEB_DIR)/partivakt.changes \
+	    >$(DEB_DIR)/lintian.txt 2>&1; status=$$?; cat $(DEB_DIR)/lintian.txt; \
+	    [ $$status -eq 0 ] && echo "lintian: no error, no warning ($(DEB_DIR)/lintian.txt)"; exit $$status
+	@ls -l $(DEB_DIR)/*.deb
+
 install: build
 	cmake --install $(BUILD) $(if $(PREFIX),--prefix $(PREFIX))
 
 clean:
-	rm -rf $(BUILD) build-sanitize build-fuzz
+	rm -rf $(BUILD) build-sanitize build-fuzz $(DEB_DIR) obj-*-linux-gnu

@@ -86,9 +86,8 @@ void connectWindows(frmhoved &main)
     auto *browser = new info::BrowserLauncher(&main);
     const auto showAvailability = [&main, browser] {
         const QString why = browser->unavailableReason();
-        if (why.isEmpty())
-            return;
-        main.Nettleser->setText(QStringLiteral("&Nettleser (ikke tilgjengelig)"));
+        main.Nettleser->setText(why.isEmpty() ? QStringLiteral("&Nettleser")
+                                              : QStringLiteral("&Nettleser (ikke tilgjengelig)"));
         main.Nettleser->setStatusTip(why);
         main.Nettleser->setToolTip(why);
     };
@@ -96,8 +95,9 @@ void connectWindows(frmhoved &main)
     QObject::connect(browser, &info::BrowserLauncher::becameUnavailable, &main, showAvailability);
     QObject::connect(browser, &info::BrowserLauncher::stopped, &main,
                      [&main](const QString &why) { main.setLasting(gameclock::frmhoved::Lasting::Browser, why); });
-    QObject::connect(&main, &frmhoved::browserRequested, &main, [&main, browser] {
+    QObject::connect(&main, &frmhoved::browserRequested, &main, [&main, browser, showAvailability] {
         const QString why = browser->show();
+        showAvailability(); // installed since the start, the browser opens and the menu says so
         main.setLasting(frmhoved::Lasting::Browser, {});
         if (!why.isEmpty())
             main.report(why);

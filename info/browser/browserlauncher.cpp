@@ -39,7 +39,10 @@ QString locateBrowserProgram()
     return {};
 }
 
-BrowserLauncher::BrowserLauncher(QObject *parent) : BrowserLauncher(locateBrowserProgram(), parent) {}
+BrowserLauncher::BrowserLauncher(QObject *parent) : BrowserLauncher(locateBrowserProgram(), parent)
+{
+    m_locates = true;
+}
 
 BrowserLauncher::BrowserLauncher(const QString &program, QObject *parent) : QObject(parent), m_program(program)
 {
@@ -74,6 +77,9 @@ QString BrowserLauncher::unavailableReason() const
 
 QString BrowserLauncher::show(const QString &startingAddress)
 {
+    // The browser's package may have been installed since the clock started.
+    if (m_locates && (m_program.isEmpty() || !QFileInfo(m_program).isExecutable()))
+        m_program = locateBrowserProgram();
     if (const QString why = unavailableReason(); !why.isEmpty())
         return why;
     if (running()) {

@@ -56,6 +56,7 @@ private:
     void answerOverdue();
 
     QString m_program;
+    bool m_locates = false; // looks for the program again while it is missing
     QString m_unusable; // why a browser program that was found cannot run here
     QProcess *m_process = nullptr;
     QByteArray m_output;
