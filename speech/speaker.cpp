@@ -122,9 +122,10 @@ Speaker::~Speaker()
     // What was handed over before is dropped; the engine is destroyed on its own thread.
     m_thread->quit();
     if (!m_thread->wait(2000)) {
-        // A service that hangs must not hang the end of the program: the thread is left to the
-        // process's exit.
+        // A service that hangs must not hang the end of the program: the thread is left to end on
+        // its own, or with the process.
         m_thread->setParent(nullptr);
+        connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
         m_thread = nullptr;
     }
 }
