@@ -1,5 +1,8 @@
 #include "process.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 
 #include <cstdio>
@@ -66,6 +69,17 @@ bool endProgram(int code)
         return false;
     }
     endProgramNow(code);
+}
+
+QString locatePart(const QString &file, const QString &binToDir, const QString &installDir, bool executable)
+{
+    const QString programDir = QCoreApplication::applicationDirPath();
+    for (const QString &dir : {programDir, QDir::cleanPath(programDir + QLatin1Char('/') + binToDir), installDir}) {
+        const QFileInfo candidate(QDir(dir).filePath(file));
+        if (candidate.isFile() && (!executable || candidate.isExecutable()))
+            return candidate.filePath();
+    }
+    return {};
 }
 
 } // namespace desktop

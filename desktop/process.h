@@ -20,6 +20,12 @@ QString startProgram(const StartRequest &request);
 // Tests replace the starter; an empty function restores the real one.
 void setProgramStarter(ProgramStarter starter);
 
+// Where a part of ours that ships beside the program (the browser program, the speech module) is:
+// beside the program (a build directory), at binToDir relative to the program's directory (the
+// installation the program runs from, wherever its prefix), or in installDir, where it was built to
+// be installed. Empty when there is none. executable: only a file that may be run counts.
+QString locatePart(const QString &file, const QString &binToDir, const QString &installDir, bool executable);
+
 // Ends the program at once: no closing handling runs.
 [[noreturn]] void endProgramNow(int code = 0);
 // Tests replace the ending; the replacement must not return normally to a caller that expects

@@ -2,9 +2,8 @@
 
 #include "engine.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
+#include "desktop/process.h"
+
 #include <QLibrary>
 #include <QThread>
 
@@ -87,16 +86,8 @@ private:
 
 QString locateSpeechModule()
 {
-    const QString file = QStringLiteral(PARTIVAKT_SPEECH_MODULE_FILE);
-    const QString programDir = QCoreApplication::applicationDirPath();
-    const QStringList dirs{programDir, QDir::cleanPath(programDir + QStringLiteral("/" PARTIVAKT_SPEECH_BIN_TO_MODULE)),
-                           QStringLiteral(PARTIVAKT_SPEECH_INSTALL_DIR)};
-    for (const QString &dir : dirs) {
-        const QFileInfo candidate(QDir(dir).filePath(file));
-        if (candidate.isFile())
-            return candidate.filePath();
-    }
-    return {};
+    return desktop::locatePart(QStringLiteral(PARTIVAKT_SPEECH_MODULE_FILE), QStringLiteral(PARTIVAKT_SPEECH_BIN_TO_MODULE),
+                               QStringLiteral(PARTIVAKT_SPEECH_INSTALL_DIR), false);
 }
 
 void Speaker::setDefaultBackend(Backend backend)

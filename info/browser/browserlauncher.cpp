@@ -1,7 +1,8 @@
 #include "browserlauncher.h"
 
+#include "desktop/process.h"
+
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 
 namespace info {
@@ -27,16 +28,8 @@ QString lastLine(const QByteArray &text)
 
 QString locateBrowserProgram()
 {
-    const QString programDir = QCoreApplication::applicationDirPath();
-    const QStringList dirs{programDir,
-                           QDir::cleanPath(programDir + QStringLiteral("/" PARTIVAKT_BROWSER_BIN_TO_PROGRAM)),
-                           QStringLiteral(PARTIVAKT_BROWSER_INSTALL_DIR)};
-    for (const QString &dir : dirs) {
-        const QFileInfo candidate(QDir(dir).filePath(programFileName()));
-        if (candidate.isFile() && candidate.isExecutable())
-            return candidate.filePath();
-    }
-    return {};
+    return desktop::locatePart(programFileName(), QStringLiteral(PARTIVAKT_BROWSER_BIN_TO_PROGRAM),
+                               QStringLiteral(PARTIVAKT_BROWSER_INSTALL_DIR), true);
 }
 
 BrowserLauncher::BrowserLauncher(QObject *parent) : BrowserLauncher(locateBrowserProgram(), parent)
