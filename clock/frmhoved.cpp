@@ -2,6 +2,7 @@
 
 #include "backupwriter.h"
 
+#include "desktop/process.h"
 #include "display/face.h"
 #include "gamefiles/linefiles.h"
 #include "limits.h"
@@ -10,7 +11,6 @@
 #include "toolkit/controltable.h"
 #include "toolkit/picturebox.h"
 #include "toolkit/playerkeys.h"
-#include "desktop/process.h"
 #include "toolkit/textbox.h"
 #include "toolkit/timer.h"
 #include "toolkit/windows.h"
@@ -95,7 +95,7 @@ toolkit::AnnouncedLabel *readout(const toolkit::BuiltControls &built, const char
 
 // Whatever is typed must fit the files it is saved in.
 toolkit::TextBox *textBox(const toolkit::BuiltControls &built, const char *name, const QString &text,
-                           const QString &role)
+                          const QString &role)
 {
     auto *box = built.get<toolkit::TextBox>(name);
     box->setText(text);
@@ -501,6 +501,39 @@ void frmhoved::tida_Timer()
 void frmhoved::tidb_Timer()
 {
     tick(sekb, minb, klaffb, spillerb);
+}
+
+SideView frmhoved::side(bool playerA) const
+{
+    SideView view;
+    const QString name = (playerA ? spillera : spillerb)->text();
+    view.name = name.isEmpty() ? (playerA ? kDefaults.spillera : kDefaults.spillerb) : name;
+    // A read-out that is not a number (only a damaged file brings one) shows as it stands.
+    const QString minText = (playerA ? mina : minb)->text();
+    const QString secText = (playerA ? seka : sekb)->text();
+    const std::optional<double> minutes = strictNumber(minText);
+    const std::optional<double> seconds = strictNumber(secText);
+    if (minutes && seconds && *minutes >= 0 && *seconds >= 0 && *seconds < 60) {
+        view.minutes = qint64(*minutes);
+        view.seconds = int(*seconds);
+        view.time = QStringLiteral("%1:%2").arg(view.minutes).arg(view.seconds, 2, 10, QLatin1Char('0'));
+    } else {
+        view.time = minText + QLatin1Char(':') + secText;
+    }
+    view.running = (playerA ? tida : tidb)->isActive();
+    const bool turnA = numericValue(Label1->text()) != 0;
+    view.toMove = phase() != Phase::SetUp && turnA == playerA;
+    view.flagFallen = (playerA ? klaffa : klaffb)->hasFallen();
+    const double limit = numericValue(stans->text());
+    view.lowTime = !view.flagFallen && minutes && *minutes + 1 == limit;
+    return view;
+}
+
+Phase frmhoved::phase() const
+{
+    if (!starta->isHidden())
+        return Phase::SetUp;
+    return tida->isActive() || tidb->isActive() ? Phase::Running : Phase::Paused;
 }
 
 gamefiles::GameValues frmhoved::gameValues() const

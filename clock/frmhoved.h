@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sideview.h"
 #include "toolkit/controls.h"
 #include "toolkit/controltable.h"
 #include "toolkit/gamemarks.h"
@@ -111,6 +112,10 @@ public:
 
     // The first step of every command that opens another window.
     void timeLimitCheck();
+
+    // What each player's side shows and the phase of the game, from the state as it stands now.
+    SideView side(bool playerA) const;
+    Phase phase() const;
 
     // The seven values a game file holds, from the controls as they stand now.
     gamefiles::GameValues gameValues() const;

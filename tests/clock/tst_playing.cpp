@@ -1,11 +1,12 @@
 #include "tests/support/clockfixture.h"
 
-#include "gamefiles/linefiles.h"
 #include "desktop/process.h"
+#include "gamefiles/linefiles.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -84,6 +85,78 @@ private Q_SLOTS:
         if (flag)
             QCOMPARE(w.klaffa->title(), QStringLiteral("Klaffen har falt for Spiller A"));
         QCOMPARE(w.klaffb->title(), QString());
+    }
+
+    // What the views are given of each side: the board view, the screen reader and the speech read
+    // nothing else, so a wrong field here is wrong everywhere.
+    void sideViews_data()
+    {
+        QTest::addColumn<QString>("play"); // s: start A, b: start B, x: switch, p: pause, digits: seconds run
+        QTest::addColumn<QString>("limit");
+        QTest::addColumn<QString>("expectA"); // time|running|toMove|fallen|low
+        QTest::addColumn<QString>("expectB");
+        QTest::addColumn<int>("phase");
+        QTest::newRow("set-up") << ""
+                                << "60"
+                                << "0:00|0|0|0|0"
+                                << "0:00|0|0|0|0" << int(gameclock::Phase::SetUp);
+        QTest::newRow("A runs 65 s") << "s65"
+                                     << "60"
+                                     << "1:05|1|1|0|0"
+                                     << "0:00|0|0|0|0" << int(gameclock::Phase::Running);
+        QTest::newRow("B in the last minute") << "b541"
+                                              << "10"
+                                              << "0:00|0|0|0|0"
+                                              << "9:01|1|1|0|1" << int(gameclock::Phase::Running);
+        QTest::newRow("paused, B to move") << "s3x4p"
+                                           << "60"
+                                           << "0:03|0|0|0|0"
+                                           << "0:04|0|1|0|0" << int(gameclock::Phase::Paused);
+        QTest::newRow("A's flag down, B in a one-minute last minute")
+            << "s60"
+            << "1"
+            << "1:00|1|1|1|0"
+            << "0:00|0|0|0|1" << int(gameclock::Phase::Running);
+    }
+    void sideViews()
+    {
+        QFETCH(QString, play);
+        QFETCH(QString, limit);
+        QFETCH(QString, expectA);
+        QFETCH(QString, expectB);
+        QFETCH(int, phase);
+        ClockFixture f;
+        frmhoved &w = f.start();
+        w.stans->setText(limit);
+        w.spillera->setText(QString()); // read as the default name
+        w.spillerb->setText(QStringLiteral("Ola"));
+        auto it = QRegularExpression(QStringLiteral("[sbxp]|\\d+")).globalMatch(play);
+        while (it.hasNext()) {
+            const QString step = it.next().captured();
+            if (step == u"s")
+                w.starta->click();
+            else if (step == u"b")
+                w.startb->click();
+            else if (step == u"x")
+                w.Command1->click();
+            else if (step == u"p")
+                w.pause->click();
+            else
+                f.clock.advance(step.toInt() * 1000);
+        }
+        const auto shown = [](const gameclock::SideView &v) {
+            return QStringLiteral("%1|%2|%3|%4|%5")
+                .arg(v.time)
+                .arg(int(v.running))
+                .arg(int(v.toMove))
+                .arg(int(v.flagFallen))
+                .arg(int(v.lowTime));
+        };
+        QCOMPARE(shown(w.side(true)), expectA);
+        QCOMPARE(shown(w.side(false)), expectB);
+        QCOMPARE(int(w.phase()), phase);
+        QCOMPARE(w.side(true).name, QStringLiteral("Spiller A"));
+        QCOMPARE(w.side(false).name, QStringLiteral("Ola"));
     }
 
     void flagCaptionIsRewrittenThroughTheMinuteAndThenStays()

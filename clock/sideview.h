@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace gameclock {
+
+// One player's side of the clock as every view shows it (read-outs, board view, screen reader,
+// speech), whatever the time control: the views read this, never the controls behind it, so that a
+// new kind of clock is shown everywhere by filling it once.
+struct SideView {
+    QString name;       // as the game uses it: an empty box reads as the default name
+    QString time;       // as the clock shows it: the classic clock's minutes and seconds, "12:05"
+    qint64 minutes = 0; // the whole minutes and seconds of that time
+    int seconds = 0;
+    bool countsDown = false; // the time is what is left, not what was used
+    bool running = false;    // this player's clock runs now
+    bool toMove = false;     // this player has the move: running, or paused with the move
+    bool flagFallen = false;
+    bool fellFirst = false;   // both flags are down and this one fell first
+    bool lowTime = false;     // the last minute before the flag
+    std::optional<int> moves; // moves completed, where the control counts them
+};
+
+enum class Phase { SetUp, Running, Paused };
+
+} // namespace gameclock
