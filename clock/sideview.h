@@ -21,6 +21,7 @@ struct SideView {
     bool fellFirst = false;   // both flags are down and this one fell first
     bool lowTime = false;     // the last minute before the flag
     std::optional<int> moves; // moves completed, where the control counts them
+    qint64 leftMs = 0;        // a count-down clock's time left to the millisecond (0 for the classic clock)
 };
 
 enum class Phase { SetUp, Running, Paused };
