@@ -2,6 +2,7 @@
 // flag plain to see, and where the focus goes after a pause.
 
 #include "tests/support/clockfixture.h"
+#include "tests/support/keys.h"
 
 #include "display/face.h"
 #include "toolkit/gamemarks.h"
@@ -18,32 +19,7 @@ using gameclock::frmhoved;
 
 namespace {
 
-enum class Key { LeftShift, RightShift, Z, Minus, Slash };
-
-// A key as the system delivers it, native codes included, pressed and released at the focus.
-void press(Key key)
-{
-    struct Native {
-        int qtKey;
-        quint32 virtualKey;
-        QString text;
-    };
-    static const Native natives[] = {
-        {Qt::Key_Shift, 0xffe1, {}},
-        {Qt::Key_Shift, 0xffe2, {}},
-        {Qt::Key_Z, 'z', QStringLiteral("z")},
-        {Qt::Key_Minus, '-', QStringLiteral("-")},
-        {Qt::Key_Slash, '/', QStringLiteral("/")},
-    };
-    const Native &n = natives[int(key)];
-    QWidget *target = QApplication::focusWidget();
-    QVERIFY(target);
-    const Qt::KeyboardModifiers down = n.qtKey == Qt::Key_Shift ? Qt::ShiftModifier : Qt::NoModifier;
-    QKeyEvent pressEvent(QEvent::KeyPress, n.qtKey, down, 0, n.virtualKey, 0, n.text);
-    QApplication::sendEvent(target, &pressEvent);
-    QKeyEvent releaseEvent(QEvent::KeyRelease, n.qtKey, Qt::NoModifier, 0, n.virtualKey, 0, n.text);
-    QApplication::sendEvent(QApplication::focusWidget(), &releaseEvent);
-}
+using Key = support::NativeKey;
 
 // Whether the widget's own picture shows the colour in a band along its left edge.
 bool leftEdgeShows(QWidget *w, const QColor &colour)
@@ -237,7 +213,8 @@ private Q_SLOTS:
             if (focus->isHidden() || !focus->isEnabled())
                 continue;
             focus->setFocus();
-            press(Key(key));
+            QVERIFY(QApplication::focusWidget() == focus);
+            support::tap(Key(key));
             if (switches) {
                 // Exactly what "Bytt spiller" does.
                 QCOMPARE(w.tida->isEnabled(), !aRan);

@@ -77,7 +77,7 @@ private Q_SLOTS:
         QVERIFY(disk.fill());
         const auto before = snapshot(disk.path());
         const QString game = gameState(w);
-        const QString elsewhere = f.makeDir(QStringLiteral("partier"));
+        const QString elsewhere = f.games;
 
         // One try of the writer; returns where it reports, for the checks below.
         frmlagresom *saveAs = nullptr;
