@@ -180,7 +180,7 @@ private:
         QList<qint64> pids;
         const QString tree = run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-children")});
         for (const QString &line : tree.split(QLatin1Char('\n'))) {
-            if (!line.contains(QLatin1String("\"Partivakt v2.0\"")))
+            if (!line.contains(QLatin1String("\"Partivakt v" PARTIVAKT_VERSION "\"")))
                 continue;
             const QString id = line.trimmed().section(QLatin1Char(' '), 0, 0);
             const QString pid =
