@@ -16,7 +16,7 @@ namespace {
 bool mapsSpeechLibrary()
 {
     QFile maps(QStringLiteral("/proc/self/maps"));
-    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libQt6TextToSpeech");
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libspeechd.so");
 }
 
 } // namespace
