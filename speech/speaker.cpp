@@ -182,9 +182,9 @@ bool Speaker::stop()
 {
     const bool was = speaking();
     m_waiting = {};
-    m_speaking = false;
-    if (m_worker)
+    if (m_speaking && m_worker)
         QMetaObject::invokeMethod(m_worker, [w = m_worker] { w->stop(); }, Qt::QueuedConnection);
+    m_speaking = false;
     return was;
 }
 

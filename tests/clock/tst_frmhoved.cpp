@@ -77,7 +77,7 @@ private Q_SLOTS:
     {
         ClockFixture f;
         frmhoved w;
-        QCOMPARE(w.windowTitle(), QStringLiteral("Partivakt v2.0"));
+        QCOMPARE(w.windowTitle(), QStringLiteral("Partivakt v" PARTIVAKT_VERSION));
         QCOMPARE(w.centralWidget()->size(), QSize(toolkit::twips(10065), toolkit::twips(5160)));
         for (QLabel *l : {w.mina, w.seka, w.minb, w.sekb})
             QCOMPARE(l->text(), QStringLiteral("0"));

@@ -50,6 +50,9 @@ QString shippedDocument()
     return QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + QStringLiteral("/regler.html"));
 }
 
+// The desktop's own opener, which shows a document in the program the user chose for its kind.
+const QString kSystemOpener = QStringLiteral("xdg-open");
+
 } // namespace
 
 class tst_rules : public QObject {
@@ -84,7 +87,7 @@ private Q_SLOTS:
             QVERIFY(QDir().mkpath(f.base.file(viewer)));
         f.main.Regler->trigger();
         QCOMPARE(f.started.size(), 1);
-        QCOMPARE(f.started[0].program, info::systemOpener());
+        QCOMPARE(f.started[0].program, kSystemOpener);
         // The program's own copy, named whole, so the viewer needs no working directory.
         QCOMPARE(f.started[0].arguments, QStringList{shippedDocument()});
         QVERIFY(QFileInfo(shippedDocument()).isFile());
@@ -99,7 +102,7 @@ private Q_SLOTS:
         f.makeFile(QStringLiteral("c:\\Windows\\Winhlp32.exe"));
         f.main.Regler->trigger();
         QCOMPARE(f.started.size(), 1);
-        QCOMPARE(f.started[0].program, info::systemOpener());
+        QCOMPARE(f.started[0].program, kSystemOpener);
     }
 #endif
 

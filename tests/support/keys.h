@@ -10,7 +10,7 @@
 
 namespace support {
 
-enum class NativeKey { LeftShift, RightShift, LeftControl, RightControl, Z, N };
+enum class NativeKey { LeftShift, RightShift, LeftControl, RightControl, Z, N, Minus, Slash };
 
 inline void tap(NativeKey key)
 {
@@ -23,6 +23,7 @@ inline void tap(NativeKey key)
         {Qt::Key_Shift, 0xffe1, Qt::ShiftModifier},     {Qt::Key_Shift, 0xffe2, Qt::ShiftModifier},
         {Qt::Key_Control, 0xffe3, Qt::ControlModifier}, {Qt::Key_Control, 0xffe4, Qt::ControlModifier},
         {Qt::Key_Z, 'z', Qt::NoModifier},               {Qt::Key_N, 'n', Qt::NoModifier},
+        {Qt::Key_Minus, '-', Qt::NoModifier},           {Qt::Key_Slash, '/', Qt::NoModifier},
     };
     const Native &n = natives[int(key)];
     const QString text = n.modifier == Qt::NoModifier ? QString(QChar(char16_t(n.keysym))) : QString();
