@@ -49,6 +49,7 @@ private Q_SLOTS:
         FileWindowFixture f;
         frmlagresom *w = f.openSaveAs();
         QVERIFY(w);
+        checkBuiltAsTable(w, frmlagresom::controlTable());
         QCOMPARE(w->objectName(), QStringLiteral("frmlagresom"));
         QCOMPARE(w->windowTitle(), QStringLiteral("Lagre som"));
         QVERIFY(w->isWindow());
@@ -68,14 +69,6 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(w));
         QCOMPARE(QApplication::focusWidget(), w->Dir1);
         QVERIFY(QApplication::activeModalWidget() == nullptr);
-    }
-
-    void builtAsItsTable()
-    {
-        FileWindowFixture f;
-        frmlagresom *w = f.openSaveAs();
-        QVERIFY(w);
-        checkBuiltAsTable(w, frmlagresom::controlTable());
     }
 
     void tabOrder()
@@ -347,42 +340,6 @@ private Q_SLOTS:
         QCOMPARE(again->Dir1->path(), f.home);
         QCOMPARE(again->filbane->text(), QDir::toNativeSeparators(f.home));
         QCOMPARE(again->filnavn->text(), QStringLiteral("Spill"));
-    }
-
-    void oneWindowAtATime()
-    {
-        FileWindowFixture f;
-        frmlagresom *first = f.openSaveAs(f.games);
-        QVERIFY(first);
-        first->filnavn->setText(QStringLiteral("under arbeid"));
-        QCOMPARE(f.openSaveAs(), first);
-        QCOMPARE(first->Dir1->path(), f.games);
-        QCOMPARE(first->filbane->text(), QDir::toNativeSeparators(f.games));
-        QCOMPARE(first->filnavn->text(), QStringLiteral("under arbeid"));
-    }
-
-    void timeLimitCheckBeforeOpening_data()
-    {
-        QTest::addColumn<QString>("limit");
-        QTest::addColumn<QString>("after");
-        QTest::newRow("empty") << ""
-                               << "60";
-        QTest::newRow("0") << "0"
-                           << "60";
-        QTest::newRow("45") << "45"
-                            << "45";
-    }
-    void timeLimitCheckBeforeOpening()
-    {
-        QFETCH(QString, limit);
-        QFETCH(QString, after);
-        FileWindowFixture f;
-        QVERIFY(QTest::qWaitForWindowActive(&f.main()));
-        f.main().spillera->setFocus();
-        f.main().stans->setText(limit);
-        QVERIFY(f.openSaveAs());
-        QCOMPARE(f.main().stans->text(), after);
-        QCOMPARE(f.main().focusWidget(), f.main().starta);
     }
 
     // ---- quick save ----

@@ -37,6 +37,7 @@ private Q_SLOTS:
         QVERIFY(writeRaw(QStringLiteral("def.dur"), "Kari\r\nOla\r\n45\r\n"));
         frmalt *w = f.open();
         QVERIFY(w);
+        checkBuiltAsTable(w, frmalt::controlTable());
         QCOMPARE(w->windowTitle(), QStringLiteral("Alternativer"));
         QVERIFY(w->isWindow());
         QCOMPARE(w->parentWidget(), nullptr);
@@ -53,14 +54,6 @@ private Q_SLOTS:
         QCOMPARE(QApplication::focusWidget(), w->ok);
         // The main window goes on: the options window blocks nothing.
         QVERIFY(QApplication::activeModalWidget() == nullptr);
-    }
-
-    void builtAsItsTable()
-    {
-        Fixture f;
-        frmalt *w = f.open();
-        QVERIFY(w);
-        checkBuiltAsTable(w, frmalt::controlTable());
     }
 
     void loading_data()
@@ -333,68 +326,6 @@ private Q_SLOTS:
         QCOMPARE(windowsOf<frmalt>().size(), open ? 1 : 0);
     }
 
-    void oneWindowAtATime()
-    {
-        Fixture f;
-        frmalt *first = f.open();
-        QVERIFY(first);
-        first->spillera->setText(QStringLiteral("under arbeid"));
-        // Shown again: brought forward, not loaded again.
-        QCOMPARE(f.open(), first);
-        QCOMPARE(first->spillera->text(), QStringLiteral("under arbeid"));
-        QVERIFY(QTest::qWaitForWindowActive(first));
-        QTest::mouseClick(first->Avbryt, Qt::LeftButton);
-        flushDeletes();
-        QVERIFY(windowsOf<frmalt>().isEmpty());
-        // A new opening starts afresh from the file.
-        frmalt *second = f.open();
-        QVERIFY(second);
-        QCOMPARE(second->spillera->text(), QStringLiteral("Spiller A"));
-    }
-
-    void timeLimitCheckBeforeOpening_data()
-    {
-        QTest::addColumn<QString>("limit");
-        QTest::addColumn<QString>("after");
-        QTest::newRow("empty") << ""
-                               << "60";
-        QTest::newRow("0") << "0"
-                           << "60";
-        QTest::newRow("abc") << "abc"
-                             << "60";
-        QTest::newRow("45") << "45"
-                            << "45";
-        QTest::newRow("3x") << "3x"
-                            << "3x";
-        QTest::newRow("0.5") << "0.5"
-                             << "0.5";
-    }
-    void timeLimitCheckBeforeOpening()
-    {
-        QFETCH(QString, limit);
-        QFETCH(QString, after);
-        Fixture f;
-        QVERIFY(QTest::qWaitForWindowActive(&f.main));
-        f.main.spillera->setFocus();
-        f.main.stans->setText(limit);
-        QVERIFY(f.open());
-        QCOMPARE(f.main.stans->text(), after);
-        QCOMPARE(f.main.focusWidget(), f.main.starta);
-    }
-
-    void noTimeLimitCheckDuringAGame()
-    {
-        Fixture f;
-        QVERIFY(QTest::qWaitForWindowActive(&f.main));
-        f.main.starta->click();
-        f.main.pause->click();
-        QWidget *focus = f.main.focusWidget();
-        const QString limit = f.main.stans->text();
-        QVERIFY(f.open());
-        QCOMPARE(f.main.stans->text(), limit);
-        QCOMPARE(f.main.focusWidget(), focus);
-        QCOMPARE(phaseOf(f.main), QStringLiteral("paused"));
-    }
 };
 
 QTEST_MAIN(tst_frmalt)
