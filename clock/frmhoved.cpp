@@ -612,7 +612,10 @@ void frmhoved::followCountdown()
         QLabel *igjen = playerA ? igjena : igjenb;
         if (igjen->text() != time)
             igjen->setText(time);
-        const QString moves = QStringLiteral("Trekk %1").arg(m_countdown->moves(p));
+        // Where the control has stages, the player's own stage shows beside the moves that lead to it.
+        QString moves = QStringLiteral("Trekk %1").arg(m_countdown->moves(p));
+        if (m_countdown->control().stages(playerA).size() > 1)
+            moves += QStringLiteral(", fase %1").arg(m_countdown->stage(p) + 1);
         QLabel *trekk = playerA ? trekka : trekkb;
         if (trekk->text() != moves)
             trekk->setText(moves);

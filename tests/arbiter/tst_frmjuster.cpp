@@ -237,6 +237,9 @@ private Q_SLOTS:
         for (int p : {gameclock::kA, gameclock::kB})
             state << QStringLiteral("%1 %2 %3").arg(game->leftMs(p, 0)).arg(game->moves(p)).arg(game->stage(p));
         QCOMPARE(state.join(QStringLiteral(" | ")), after);
+        // The stage shows beside the moves under a control with stages.
+        const QStringList a = after.split(u' ');
+        QCOMPARE(m.trekka->text(), QStringLiteral("Trekk %1, fase %2").arg(a[1]).arg(a[2].toInt() + 1));
         QVERIFY2(m.reportedMessage().contains(said), qPrintable(m.reportedMessage()));
         // The backup holds the corrected game at once.
         QVERIFY(m.finishBackup());
