@@ -1,5 +1,6 @@
 #include "app/wiring.h"
 #include "clock/frmhoved.h"
+#include "tests/support/procmaps.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,11 +35,7 @@ QList<qint64> browsers()
     return found;
 }
 
-bool mapsEngine(qint64 pid)
-{
-    QFile maps(QStringLiteral("/proc/%1/maps").arg(pid));
-    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libQt6WebEngineCore");
-}
+const QRegularExpression kEngine(QStringLiteral("libQt6WebEngineCore"));
 
 } // namespace
 
@@ -67,7 +64,7 @@ private Q_SLOTS:
         QVERIFY(main.tida->isActive() || main.tidb->isActive());
 
         main.Nettleser->trigger();
-        QVERIFY(QTest::qWaitFor([] { return browsers().size() == 1 && mapsEngine(browsers().first()); }, 60000));
+        QVERIFY(QTest::qWaitFor([] { return browsers().size() == 1 && support::mapsFile(kEngine, browsers().first()); }, 60000));
         const qint64 first = browsers().first();
         // Asked for again: still the one browser.
         main.Nettleser->trigger();
@@ -88,7 +85,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([&] { return browsers().size() == 1 && browsers().first() != first; }, 60000));
 
         // The engine never came into the clock's own process.
-        QVERIFY(!mapsEngine(QCoreApplication::applicationPid()));
+        QCOMPARE(support::mappedFiles(kEngine), QStringList());
     }
 };
 

@@ -1,12 +1,12 @@
 #include "tests/support/files.h"
 #include "tests/support/privatebus.h"
+#include "tests/support/xvfb.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QScopeGuard>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -41,15 +41,14 @@ QByteArray gameOfA(int seconds)
 class tst_endsignal : public QObject {
     Q_OBJECT
     QTemporaryDir m_root;
-    QProcess m_xvfb;
+    VirtualScreen m_screen;
     PrivateBus m_bus;
-    QString m_display;
 
     QString xdotool(const QStringList &arguments)
     {
         QProcess tool;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), m_display);
+        m_screen.addTo(env);
         tool.setProcessEnvironment(env);
         tool.start(QStringLiteral("xdotool"), arguments);
         if (!tool.waitForFinished(10'000) || tool.exitCode() != 0) {
@@ -111,9 +110,8 @@ class tst_endsignal : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        for (const char *tool : {"Xvfb", "xdotool"})
-            if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
-                QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(QLatin1String(tool))));
+        if (const QString missing = VirtualScreen::missing({QStringLiteral("xdotool")}); !missing.isEmpty())
+            QSKIP(qPrintable(missing));
         QVERIFY(m_root.isValid());
         QVERIFY(QDir(m_root.path()).mkdir(QStringLiteral("runtime")));
         QFile::setPermissions(m_root.filePath(QStringLiteral("runtime")),
@@ -121,24 +119,8 @@ private Q_SLOTS:
         // The session and system bus of the program: its own, with no service on it.
         if (const QString why = m_bus.start(m_root.path()); !why.isEmpty())
             QSKIP(qPrintable(why));
-        m_xvfb.start(QStringLiteral("Xvfb"),
-                     {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
-                      QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
-                      QStringLiteral("-noreset")});
-        QVERIFY(m_xvfb.waitForStarted());
-        while (!m_xvfb.canReadLine() && m_xvfb.state() == QProcess::Running)
-            m_xvfb.waitForReadyRead(1000);
-        const QString number = QString::fromUtf8(m_xvfb.readLine()).trimmed();
-        QVERIFY2(!number.isEmpty(), "Xvfb gave no display number");
-        m_display = QLatin1Char(':') + number;
-    }
-
-    void cleanupTestCase()
-    {
-        if (m_xvfb.state() == QProcess::Running) {
-            m_xvfb.terminate();
-            m_xvfb.waitForFinished();
-        }
+        const QString failed = m_screen.start();
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
     }
 
     void endsCleanlyWithTheLastSecond_data()
@@ -164,9 +146,7 @@ private Q_SLOTS:
 
         QProcess program;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), m_display);
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        env.insert(QStringLiteral("QT_ACCESSIBILITY"), QStringLiteral("0"));
+        m_screen.addTo(env);
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_root.filePath(QStringLiteral("runtime")));
         env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_bus.address());
         env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), m_bus.address());

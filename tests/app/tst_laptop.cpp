@@ -76,7 +76,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_busDir.isValid());
-        if (const QString why = m_bus.startAsSystemBus(m_busDir.path(), m_service); !why.isEmpty())
+        if (const QString why = m_bus.startAs(QDBusConnection::SystemBus, m_busDir.path(), m_service); !why.isEmpty())
             QSKIP(qPrintable(why));
         QVERIFY(m_service->isConnected());
         QVERIFY(m_service->registerObject(Barrier::path, &m_barrier, QDBusConnection::ExportAllSlots));
@@ -98,7 +98,7 @@ private Q_SLOTS:
     void cleanupTestCase()
     {
         m_service.reset();
-        QDBusConnection::disconnectFromBus(QStringLiteral("fake-system"));
+        QDBusConnection::disconnectFromBus(PrivateBus::fakesName);
     }
 
     void sleepDuringPlayPausesAndKeepsTheLastSecond_data()

@@ -1,6 +1,7 @@
 #include "desktop/singleinstance.h"
 #include "tests/support/files.h"
 #include "tests/support/foreignclock.h"
+#include "tests/support/xvfb.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -37,17 +38,9 @@ private Q_SLOTS:
             clock->waitForFinished(5000);
         }
         m_clocks.clear();
-        m_display.clear();
+        m_screen.stop();
         m_runtimePath.clear();
         m_sharedTmp.clear();
-    }
-
-    void cleanupTestCase()
-    {
-        if (m_xvfb.state() != QProcess::NotRunning) {
-            m_xvfb.kill();
-            m_xvfb.waitForFinished(5000);
-        }
     }
 
     void secondStartHandsOver()
@@ -129,17 +122,11 @@ private Q_SLOTS:
     // main window appears for the directory.
     void runningWindowComesToTheFront()
     {
-        for (const char *tool : {"Xvfb", "xwininfo", "xprop"}) {
-            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
-                QSKIP("needs Xvfb and x11-utils");
-        }
-        m_xvfb.start(QStringLiteral("Xvfb"),
-                     {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
-                      QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
-                      QStringLiteral("1024x768x24")});
-        QVERIFY(m_xvfb.waitForStarted(10000));
-        QTRY_VERIFY_WITH_TIMEOUT(m_xvfb.canReadLine(), 20000);
-        m_display = QLatin1Char(':') + QString::fromLatin1(m_xvfb.readLine().trimmed());
+        if (const QString missing = VirtualScreen::missing({QStringLiteral("xwininfo"), QStringLiteral("xprop")});
+            !missing.isEmpty())
+            QSKIP(qPrintable(missing));
+        const QString failed = m_screen.start();
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
 
         QProcess *first = start(m_first->path());
         QTRY_COMPARE_WITH_TIMEOUT(mainWindowPids().size(), 1, 20000);
@@ -193,7 +180,7 @@ private:
         QList<qint64> pids;
         const QString tree = run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-children")});
         for (const QString &line : tree.split(QLatin1Char('\n'))) {
-            if (!line.contains(QLatin1String("\"Partivakt v2.0\"")))
+            if (!line.contains(QLatin1String("\"Partivakt v" PARTIVAKT_VERSION "\"")))
                 continue;
             const QString id = line.trimmed().section(QLatin1Char(' '), 0, 0);
             const QString pid =
@@ -206,7 +193,7 @@ private:
     QString run(const QString &tool, QStringList arguments) const
     {
         QProcess process;
-        arguments << QStringLiteral("-display") << m_display;
+        arguments << QStringLiteral("-display") << m_screen.display();
         process.start(tool, arguments);
         process.waitForFinished(10000);
         return QString::fromUtf8(process.readAllStandardOutput());
@@ -222,13 +209,10 @@ private:
             env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
             env.insert(QStringLiteral("TMPDIR"), m_sharedTmp);
         }
-        if (m_display.isEmpty()) {
-            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        } else {
-            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-            env.insert(QStringLiteral("DISPLAY"), m_display);
-        }
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("QT_ACCESSIBILITY"), QStringLiteral("0"));
+        if (!m_screen.display().isEmpty())
+            m_screen.addTo(env);
         process->setProcessEnvironment(env);
         process->setWorkingDirectory(dir);
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -266,8 +250,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_runtime, m_first, m_second;
     std::vector<std::unique_ptr<QProcess>> m_clocks;
-    QProcess m_xvfb;
-    QString m_display;
+    VirtualScreen m_screen;
     QString m_runtimePath; // a runtime directory other than m_runtime's
     QString m_sharedTmp;   // when set, no runtime directory and this as the shared temporary directory
 };

@@ -1,5 +1,9 @@
 #include "tests/support/clockfixture.h"
 #include "tests/support/controltablecheck.h"
+#include "tests/support/filewindowfixture.h"
+
+#include "info/frmom.h"
+#include "settings/frmalt.h"
 
 #include "display/face.h"
 #include "toolkit/picturebox.h"
@@ -12,6 +16,62 @@
 #include <QSignalSpy>
 
 using gameclock::frmhoved;
+
+namespace {
+
+// What the table of windows opened once does with each: the command that opens it, a change the
+// user may make, how the window shows it, the button that closes it.
+struct WindowUse {
+    QAction *command;
+    std::function<void(QWidget *)> change;
+    std::function<QString(QWidget *)> state;
+    std::function<QWidget *(QWidget *)> closer;
+};
+
+template <typename W> W *as(QWidget *window)
+{
+    return static_cast<W *>(window);
+}
+
+WindowUse useOf(const QString &window, FileWindowFixture &f)
+{
+    using gamefiles::frmlagresom;
+    using gamefiles::frmopne;
+    // Directories as the paths below the working directory.
+    const auto dir = [&f](const QString &path) {
+        return QDir(f.base.dir.path()).relativeFilePath(QDir::fromNativeSeparators(path));
+    };
+    if (window == QLatin1String("settings::frmalt"))
+        return {f.main().Alternativer,
+                [](QWidget *x) { as<settings::frmalt>(x)->spillera->setText(QStringLiteral("under arbeid")); },
+                [](QWidget *x) { return as<settings::frmalt>(x)->spillera->text(); },
+                [](QWidget *x) -> QWidget * { return as<settings::frmalt>(x)->Avbryt; }};
+    if (window == QLatin1String("info::frmom"))
+        return {f.main().Om, [](QWidget *x) { as<info::frmom>(x)->rotateLabel1(); },
+                [](QWidget *x) { return as<info::frmom>(x)->Label1->text(); },
+                [](QWidget *x) -> QWidget * { return as<info::frmom>(x)->Command1; }};
+    if (window == QLatin1String("gamefiles::frmlagresom"))
+        return {f.main().LagreSom,
+                [&f](QWidget *x) {
+                    as<frmlagresom>(x)->filnavn->setText(QStringLiteral("under arbeid"));
+                    QVERIFY(as<frmlagresom>(x)->Dir1->setPath(f.games));
+                },
+                [dir](QWidget *x) {
+                    const frmlagresom *w = as<frmlagresom>(x);
+                    return QStringLiteral("%1 in %2, %3")
+                        .arg(w->filnavn->text(), dir(w->Dir1->path()), dir(w->filbane->text()));
+                },
+                [](QWidget *x) -> QWidget * { return as<frmlagresom>(x)->Avbryt; }};
+    return {f.main().Apne, [&f](QWidget *x) { QVERIFY(as<frmopne>(x)->Dir1->setPath(f.games)); },
+            [dir](QWidget *x) {
+                const frmopne *w = as<frmopne>(x);
+                return QStringLiteral("%1, %2, %3")
+                    .arg(dir(w->Dir1->path()), dir(w->filbane->text()), dir(w->File1->path()));
+            },
+            [](QWidget *x) -> QWidget * { return as<frmopne>(x)->Avbryt; }};
+}
+
+} // namespace
 
 class tst_frmhoved : public QObject {
     Q_OBJECT
@@ -77,7 +137,10 @@ private Q_SLOTS:
     {
         ClockFixture f;
         frmhoved w;
-        QCOMPARE(w.windowTitle(), QStringLiteral("Partivakt v2.0"));
+        const QWidget *client = w.findChild<QWidget *>(QStringLiteral("client"));
+        QVERIFY(client);
+        checkBuiltAsTable(client, frmhoved::controlTable());
+        QCOMPARE(w.windowTitle(), QStringLiteral("Partivakt v" PARTIVAKT_VERSION));
         QCOMPARE(w.centralWidget()->size(), QSize(toolkit::twips(10065), toolkit::twips(5160)));
         for (QLabel *l : {w.mina, w.seka, w.minb, w.sekb})
             QCOMPARE(l->text(), QStringLiteral("0"));
@@ -93,15 +156,6 @@ private Q_SLOTS:
         w.Timer1->setEnabled(false);
         f.clock.advance(10'000);
         QCOMPARE(readouts(w), QStringLiteral("0:0 0:0"));
-    }
-
-    void builtAsItsTable()
-    {
-        ClockFixture f;
-        frmhoved w;
-        auto *client = w.findChild<QWidget *>(QStringLiteral("client"));
-        QVERIFY(client);
-        checkBuiltAsTable(client, frmhoved::controlTable());
     }
 
     void menus_data()
@@ -292,63 +346,141 @@ private Q_SLOTS:
         QCOMPARE(w.klaffb->title(), QStringLiteral("x"));
     }
 
+    // The time-limit check, the first step of every command that opens a window: in set-up a limit
+    // worth 0 becomes 60 and the focus goes to A's start button; during a game, for the rules and for
+    // a quick save to a known file, nothing happens. The command's request goes out after it.
     void timeLimitCheck_data()
     {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("phase");
         QTest::addColumn<QString>("limit");
         QTest::addColumn<QString>("after");
-        QTest::newRow("empty") << ""
-                               << "60";
-        QTest::newRow("zero") << "0"
-                              << "60";
-        QTest::newRow("double zero") << "00"
-                                     << "60";
-        QTest::newRow("letters") << "abc"
-                                 << "60";
-        QTest::newRow("45") << "45"
-                            << "45";
-        QTest::newRow("3x") << "3x"
-                            << "3x";
-        QTest::newRow("fraction") << "0.5"
-                                  << "0.5";
+        QTest::addColumn<bool>("toStart"); // the focus moves to starta
+        const std::pair<const char *, const char *> limits[] = {{"", "60"},   {"0", "60"},  {"00", "60"},  {"abc", "60"},
+                                                                {"45", "45"}, {"3x", "3x"}, {"0.5", "0.5"}};
+        for (const char *command : {"Om", "Alternativer", "Apne", "LagreSom"}) {
+            for (const auto &[limit, after] : limits)
+                QTest::addRow("%s, set-up, '%s'", command, limit) << command << "setup" << limit << after << true;
+            // The box is disabled during a game: even an empty one stays as it is.
+            for (const char *phase : {"running", "paused"})
+                QTest::addRow("%s, %s", command, phase) << command << phase << "" << "" << false;
+        }
+        for (const char *command : {"Regler", "Lagre"}) {
+            for (const char *limit : {"", "0"})
+                QTest::addRow("%s, set-up, '%s'", command, limit) << command << "setup" << limit << limit << false;
+            QTest::addRow("%s, running", command) << command << "running" << "" << "" << false;
+        }
     }
     void timeLimitCheck()
     {
+        QFETCH(QString, command);
+        QFETCH(QString, phase);
         QFETCH(QString, limit);
         QFETCH(QString, after);
+        QFETCH(bool, toStart);
         ClockFixture f;
         frmhoved &w = f.start();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        w.spillera->setFocus();
+        // A quick save has a file to go to, so it opens no window.
+        const QString saved = f.file(QStringLiteral("Parti.sur"));
+        QVERIFY(writeRaw(f.file(QStringLiteral("bane.ban")), QFile::encodeName(saved) + "\r\n"));
+        w.startb->setFocus(); // a box would empty itself
+        if (phase != QLatin1String("setup"))
+            w.starta->click();
+        if (phase == QLatin1String("paused"))
+            w.pause->click();
         w.stans->setText(limit);
-        QSignalSpy spy(&w, &frmhoved::aboutRequested);
-        w.Om->trigger();
-        QCOMPARE(w.stans->text(), after);
-        QCOMPARE(QApplication::focusWidget(), w.starta);
-        QCOMPARE(spy.count(), 1);
-    }
-
-    void timeLimitCheckDoesNothingDuringAGame()
-    {
-        ClockFixture f;
-        frmhoved &w = f.start();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-        w.starta->click();
-        w.pause->click();
         QWidget *focus = QApplication::focusWidget();
-        const QString limit = w.stans->text();
-        for (QAction *a : {w.Om, w.Alternativer, w.Apne, w.LagreSom})
-            a->trigger();
-        QCOMPARE(w.stans->text(), limit);
-        QCOMPARE(QApplication::focusWidget(), focus);
+        QVERIFY(focus);
+        // What each request finds when it goes out.
+        QStringList heard;
+        const auto hear = [&](const char *request) {
+            return [&heard, &w, request] {
+                heard << QStringLiteral("%1 %2 %3").arg(QLatin1String(request), w.stans->text(),
+                                                         QApplication::focusWidget()->objectName());
+            };
+        };
+        connect(&w, &frmhoved::aboutRequested, &w, hear("Om"));
+        connect(&w, &frmhoved::optionsRequested, &w, hear("Alternativer"));
+        connect(&w, &frmhoved::openRequested, &w, hear("Apne"));
+        connect(&w, &frmhoved::saveAsRequested, &w, hear("LagreSom"));
+        connect(&w, &frmhoved::rulesRequested, &w, hear("Regler"));
+
+        w.findChild<QAction *>(command)->trigger();
+        QWidget *focusAfter = toStart ? w.starta : focus;
+        QCOMPARE(w.stans->text(), after);
+        QCOMPARE(QApplication::focusWidget(), focusAfter);
+        QCOMPARE(phaseOf(w), phase);
+        if (command == QLatin1String("Lagre")) {
+            QCOMPARE(heard, QStringList());
+            QCOMPARE(readRaw(saved), crlfLines({"0", "0", "0", "0", "Spiller A", "Spiller B", qPrintable(after)}));
+        } else {
+            QCOMPARE(heard, QStringList{command + u' ' + after + u' ' + focusAfter->objectName()});
+        }
     }
 
-    void rulesHelpAndQuickSaveSkipTheCheck()
+    // Each window a command opens exists once: asked for again it comes to the front as the user
+    // left it; closed, it is gone, and the next opening starts afresh.
+    void windowsOpenOnce_data()
     {
-        ClockFixture f;
-        frmhoved &w = f.start();
-        w.stans->setText(QString());
-        w.Regler->trigger();
-        QCOMPARE(w.stans->text(), QString());
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("fresh");
+        QTest::addColumn<QString>("changed");
+        QTest::newRow("Alternativer") << "settings::frmalt"
+                                      << "Spiller A"
+                                      << "under arbeid";
+        QTest::newRow("Om Partivakt") << "info::frmom"
+                                      << "Postboks 0"
+                                      << "ostboks 0P";
+        QTest::newRow("Lagre som") << "gamefiles::frmlagresom"
+                                   << "Spill in hjem, hjem"
+                                   << "under arbeid in partier, partier";
+        QTest::newRow("Åpne") << "gamefiles::frmopne"
+                              << "hjem, hjem, hjem"
+                              << "partier, partier, partier";
+    }
+    void windowsOpenOnce()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, fresh);
+        QFETCH(QString, changed);
+        FileWindowFixture f;
+        frmhoved &w = f.main();
+        app::connectOptions(w);
+        app::connectInfo(w);
+        const auto opened = [&window] {
+            QList<QWidget *> found;
+            for (QWidget *top : QApplication::topLevelWidgets())
+                if (QLatin1String(top->metaObject()->className()) == window)
+                    found << top;
+            return found;
+        };
+        const WindowUse use = useOf(window, f);
+        QAction *command = use.command;
+        const auto &state = use.state;
+
+        command->trigger();
+        QCOMPARE(opened().size(), 1);
+        QWidget *first = opened().first();
+        QCOMPARE(state(first), fresh);
+        use.change(first);
+        QCOMPARE(state(first), changed);
+        // The main window in front, then the command again: the same window comes back to the front.
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        command->trigger();
+        QCOMPARE(opened(), QList<QWidget *>{first});
+        QVERIFY(QTest::qWaitForWindowActive(first));
+        QCOMPARE(state(first), changed);
+
+        QTest::mouseClick(use.closer(first), Qt::LeftButton);
+        QVERIFY(!first->isVisible());
+        flushDeletes();
+        QCOMPARE(opened(), QList<QWidget *>());
+        command->trigger();
+        QCOMPARE(opened().size(), 1);
+        QCOMPARE(state(opened().first()), fresh);
+        qDeleteAll(opened());
     }
 
     void accessibleNames_data()

@@ -1,23 +1,17 @@
 #include "desktop/screensaver.h"
 #include "toolkit/timer.h"
+#include "tests/support/fakeservices.h"
 #include "tests/support/manualclock.h"
+#include "tests/support/privatebus.h"
 
 #include <QDBusConnection>
 #include <QDBusContext>
 #include <QDBusMessage>
-#include <QFile>
 #include <QGuiApplication>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
-
-#ifdef Q_OS_LINUX
-#include <csignal>
-#include <sys/prctl.h>
-#endif
 
 using support::ManualClock;
 using desktop::ScreenSaverInhibitor;
@@ -27,7 +21,6 @@ using toolkit::TimeSource;
 namespace {
 
 const QString kService = QStringLiteral("org.freedesktop.ScreenSaver");
-const QString kBarrierPath = QStringLiteral("/barrier");
 
 // The desktop's screen-saver service as the program meets it on the bus. It may hold its answers
 // back to play a slow desktop.
@@ -67,14 +60,6 @@ public Q_SLOTS:
     void UnInhibit(uint cookie) { uninhibits.append(cookie); }
 };
 
-// Answers once everything sent to the fake's connection before it has arrived there.
-class Barrier : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "io.github.partivakt.Barrier")
-public Q_SLOTS:
-    void Ping() {}
-};
-
 } // namespace
 
 // Keeping the screen awake while a clock runs, against a private session bus with a fake
@@ -82,8 +67,7 @@ public Q_SLOTS:
 class tst_screensaver : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
-    QProcess m_bus;
-    QString m_address;
+    PrivateBus m_bus;
     std::unique_ptr<QDBusConnection> m_service;
     std::unique_ptr<FakeScreenSaver> m_fake;
     Barrier m_barrier;
@@ -100,55 +84,17 @@ class tst_screensaver : public QObject {
     }
 
     // Lets queued requests go out and every call made so far reach the fake and be answered.
-    void settle()
-    {
-        QCoreApplication::processEvents();
-        const QDBusMessage ping =
-            QDBusMessage::createMethodCall(m_service->baseService(), kBarrierPath,
-                                           QStringLiteral("io.github.partivakt.Barrier"), QStringLiteral("Ping"));
-        const QDBusMessage answer = QDBusConnection::sessionBus().call(ping, QDBus::BlockWithGui);
-        QCOMPARE(answer.type(), QDBusMessage::ReplyMessage);
-        QCoreApplication::processEvents();
-    }
+    void settle() { QVERIFY(Barrier::settle(*m_service, QDBusConnection::sessionBus())); }
 
 private Q_SLOTS:
     void initTestCase()
     {
-        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-        if (daemon.isEmpty())
-            QSKIP("dbus-daemon is not installed");
         QVERIFY(m_dir.isValid());
-        const QString config = m_dir.filePath(QStringLiteral("bus.conf"));
-        QFile file(config);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        // Nothing is activated on this bus: a service is there only while the test says so.
-        file.write(QStringLiteral("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\""
-                                  " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                                  "<busconfig><type>session</type><listen>unix:dir=%1</listen>"
-                                  "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                                  "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n")
-                       .arg(m_dir.path().toHtmlEscaped())
-                       .toUtf8());
-        file.close();
-#ifdef Q_OS_LINUX
-        // A test that crashes takes its bus with it.
-        m_bus.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-#endif
-        m_bus.start(daemon, {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
-                             QStringLiteral("--print-address=1")});
-        if (!m_bus.waitForStarted())
-            QSKIP("dbus-daemon cannot be run");
-        while (!m_bus.canReadLine() && m_bus.state() == QProcess::Running)
-            m_bus.waitForReadyRead(1000);
-        m_address = QString::fromUtf8(m_bus.readLine()).trimmed();
-        if (m_address.isEmpty())
-            QSKIP("dbus-daemon gave no address");
         // Before anything connects to the session bus.
-        qputenv("DBUS_SESSION_BUS_ADDRESS", m_address.toUtf8());
-        m_service =
-            std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(m_address, QStringLiteral("fake-desktop")));
+        if (const QString why = m_bus.startAs(QDBusConnection::SessionBus, m_dir.path(), m_service); !why.isEmpty())
+            QSKIP(qPrintable(why));
         QVERIFY(m_service->isConnected());
-        QVERIFY(m_service->registerObject(kBarrierPath, &m_barrier, QDBusConnection::ExportAllSlots));
+        QVERIFY(m_service->registerObject(Barrier::path, &m_barrier, QDBusConnection::ExportAllSlots));
         QVERIFY(QDBusConnection::sessionBus().isConnected());
         QGuiApplication::setDesktopFileName(QStringLiteral("io.github.partivakt.Partivakt"));
     }
@@ -172,11 +118,7 @@ private Q_SLOTS:
     void cleanupTestCase()
     {
         m_service.reset();
-        QDBusConnection::disconnectFromBus(QStringLiteral("fake-desktop"));
-        if (m_bus.state() == QProcess::Running) {
-            m_bus.terminate();
-            m_bus.waitForFinished();
-        }
+        QDBusConnection::disconnectFromBus(PrivateBus::fakesName);
     }
 
     void runningClockKeepsScreenAwake_data()

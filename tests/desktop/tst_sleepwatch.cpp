@@ -41,7 +41,7 @@ private Q_SLOTS:
     {
         QVERIFY(m_dir.isValid());
         // Before anything connects to the system bus.
-        if (const QString why = m_bus.startAsSystemBus(m_dir.path(), m_service); !why.isEmpty())
+        if (const QString why = m_bus.startAs(QDBusConnection::SystemBus, m_dir.path(), m_service); !why.isEmpty())
             QSKIP(qPrintable(why));
         QVERIFY(m_service->isConnected());
         QVERIFY(m_service->registerObject(Barrier::path, &m_barrier, QDBusConnection::ExportAllSlots));
@@ -59,7 +59,7 @@ private Q_SLOTS:
     void cleanupTestCase()
     {
         m_service.reset();
-        QDBusConnection::disconnectFromBus(QStringLiteral("fake-system"));
+        QDBusConnection::disconnectFromBus(PrivateBus::fakesName);
     }
 
     // First of all: the system-bus connection of the process is shared and lives on once made.

@@ -265,38 +265,10 @@ private Q_SLOTS:
         QVERIFY2(difference.isEmpty(), qPrintable(QStringLiteral("after moving on: ") + difference));
     }
 
-    // A face redrawn each second only touches up what moved; after a run of seconds at any zoom it
-    // must hold exactly the picture a face drawn once from scratch holds.
-    void runningFaceMatchesAFreshOne_data()
-    {
-        QTest::addColumn<double>("zoom");
-        QTest::addColumn<int>("from");
-        for (double zoom : {1.0, 1.5, 2.86})
-            for (int from : {0, 55, 3599})
-                QTest::addRow("zoom %g from %d s", zoom, from) << zoom << from;
-    }
-    void runningFaceMatchesAFreshOne()
-    {
-        QFETCH(double, zoom);
-        QFETCH(int, from);
-        const auto drawAt = [zoom](PictureBox &box, int second) {
-            box.resize((QSizeF(faceSize()) * zoom).toSize());
-            box.setZoom(zoom);
-            refresh(box, second / 60, second % 60);
-        };
-        PictureBox running;
-        for (int second = from; second <= from + 70; ++second) {
-            drawAt(running, second);
-            PictureBox fresh;
-            drawAt(fresh, second);
-            const QString difference = firstDifference(running.canvas(), fresh.canvas());
-            QVERIFY2(difference.isEmpty(), qPrintable(QStringLiteral("second %1: ").arg(second) + difference));
-        }
-    }
-
-    // A face that redraws only where its hands moved must end up as a face drawn whole, at every
-    // zoom: in a running game and when the hands jump (an opened game, a read-out that is no number).
-    void onlyWhereTheHandsMovedMatchesAFreshOne_data()
+    // A face that redraws only where its hands moved, and one drawn whole over its last picture,
+    // must each end up as a face drawn once from scratch, at every zoom: in a running game and when
+    // the hands jump (an opened game, a read-out that is no number).
+    void refreshedFaceMatchesAFreshOne_data()
     {
         using Hands = QList<std::optional<double>>; // minutes, seconds, minutes, seconds, ...
         const std::optional<double> none;
@@ -315,7 +287,7 @@ private Q_SLOTS:
                 << zoom << Hands{none, none, 5, 5, none, 30, 20, none, 1e308, 44, 8, 1e308, 8, 9, none, none, 3, 4};
         }
     }
-    void onlyWhereTheHandsMovedMatchesAFreshOne()
+    void refreshedFaceMatchesAFreshOne()
     {
         QFETCH(double, zoom);
         QFETCH(QList<std::optional<double>>, steps);
@@ -328,15 +300,19 @@ private Q_SLOTS:
                 [&box](double x, double y, std::optional<double> v, double l) { display::drawHand(box, x, y, v, l); },
                 true, shown);
         };
-        PictureBox running;
+        PictureBox moved, whole;
         std::optional<display::FaceHands> shown;
         for (qsizetype i = 0; i + 1 < steps.size(); i += 2) {
-            drawn(running, steps[i], steps[i + 1], shown);
+            drawn(moved, steps[i], steps[i + 1], shown);
             shown = display::FaceHands{steps[i], steps[i + 1]};
+            drawn(whole, steps[i], steps[i + 1], std::nullopt);
             PictureBox fresh;
             drawn(fresh, steps[i], steps[i + 1], std::nullopt);
-            const QString difference = firstDifference(running.canvas(), fresh.canvas());
-            QVERIFY2(difference.isEmpty(), qPrintable(QStringLiteral("step %1: ").arg(i / 2) + difference));
+            for (const auto &[how, box] : {std::pair{"where the hands moved", &moved}, std::pair{"whole", &whole}}) {
+                const QString difference = firstDifference(box->canvas(), fresh.canvas());
+                QVERIFY2(difference.isEmpty(),
+                         qPrintable(QStringLiteral("step %1, drawn %2: ").arg(i / 2).arg(how) + difference));
+            }
         }
     }
 

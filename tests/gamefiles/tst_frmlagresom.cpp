@@ -49,6 +49,7 @@ private Q_SLOTS:
         FileWindowFixture f;
         frmlagresom *w = f.openSaveAs();
         QVERIFY(w);
+        checkBuiltAsTable(w, frmlagresom::controlTable());
         QCOMPARE(w->objectName(), QStringLiteral("frmlagresom"));
         QCOMPARE(w->windowTitle(), QStringLiteral("Lagre som"));
         QVERIFY(w->isWindow());
@@ -68,14 +69,6 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(w));
         QCOMPARE(QApplication::focusWidget(), w->Dir1);
         QVERIFY(QApplication::activeModalWidget() == nullptr);
-    }
-
-    void builtAsItsTable()
-    {
-        FileWindowFixture f;
-        frmlagresom *w = f.openSaveAs();
-        QVERIFY(w);
-        checkBuiltAsTable(w, frmlagresom::controlTable());
     }
 
     void tabOrder()
@@ -135,9 +128,8 @@ private Q_SLOTS:
     void rootDirectoryThroughTheWindow()
     {
         FileWindowFixture f;
-        frmlagresom *w = f.openSaveAs();
+        frmlagresom *w = f.openSaveAs(QDir::rootPath());
         QVERIFY(w);
-        QVERIFY(w->Dir1->setPath(QDir::rootPath()));
         QCOMPARE(w->filbane->text(), QDir::toNativeSeparators(QDir::rootPath()));
         // A directory that cannot exist: nothing is written to the root, yet the path shows.
         const QString missing = QStringLiteral("finnes-ikke-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
@@ -170,17 +162,15 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(QString, file);
         FileWindowFixture f;
-        const QString dir = f.makeDir(QStringLiteral("partier"));
         playSomeSeconds(f);
-        frmlagresom *w = f.openSaveAs();
+        frmlagresom *w = f.openSaveAs(f.games);
         QVERIFY(w);
-        QVERIFY(w->Dir1->setPath(dir));
-        QCOMPARE(w->filbane->text(), QDir::toNativeSeparators(dir));
+        QCOMPARE(w->filbane->text(), QDir::toNativeSeparators(f.games));
         w->filnavn->setText(name);
         QTest::mouseClick(w->Lagre, Qt::LeftButton);
 
-        const QString path = dir + QLatin1Char('/') + file;
-        QCOMPARE(entriesOf(dir), QStringList{file});
+        const QString path = f.games + QLatin1Char('/') + file;
+        QCOMPARE(entriesOf(f.games), QStringList{file});
         QCOMPARE(readRaw(path), kAfterFiveSeconds);
         QCOMPARE(readRaw(QStringLiteral("bane.ban")), gamefiles::encodeLines({path}));
         QCOMPARE(gamefiles::readPathFile().path, path);
@@ -221,37 +211,33 @@ private Q_SLOTS:
     void secondSaveReplacesTheFirst()
     {
         FileWindowFixture f;
-        const QString dir = f.makeDir(QStringLiteral("partier"));
         playSomeSeconds(f);
         for (int round = 0; round < 2; ++round) {
-            frmlagresom *w = f.openSaveAs();
+            frmlagresom *w = f.openSaveAs(f.games);
             QVERIFY(w);
-            QVERIFY(w->Dir1->setPath(dir));
             QTest::mouseClick(w->Lagre, Qt::LeftButton);
             flushDeletes();
             if (round == 0)
                 f.base.clock.advance(60'000);
         }
-        QCOMPARE(readRaw(dir + QStringLiteral("/Spill.sur")),
+        QCOMPARE(readRaw(f.games + QStringLiteral("/Spill.sur")),
                  QByteArray("0\r\n3\r\n1\r\n2\r\nSpiller A\r\nSpiller B\r\n60\r\n"));
         // No temporary file left beside it.
-        QCOMPARE(entriesOf(dir), QStringList{"Spill.sur"});
+        QCOMPARE(entriesOf(f.games), QStringList{"Spill.sur"});
     }
 
     void clocksRunWhileOpen()
     {
         FileWindowFixture f;
-        const QString dir = f.makeDir(QStringLiteral("partier"));
         f.main().starta->click();
         f.base.clock.advance(3000);
-        frmlagresom *w = f.openSaveAs();
+        frmlagresom *w = f.openSaveAs(f.games);
         QVERIFY(w);
-        QVERIFY(w->Dir1->setPath(dir));
         f.base.clock.advance(2000);
         QCOMPARE(readouts(f.main()), QStringLiteral("0:5 0:0"));
         // The file holds the moment "Lagre" is pressed.
         QTest::mouseClick(w->Lagre, Qt::LeftButton);
-        QCOMPARE(readRaw(dir + QStringLiteral("/Spill.sur")),
+        QCOMPARE(readRaw(f.games + QStringLiteral("/Spill.sur")),
                  QByteArray("0\r\n5\r\n0\r\n0\r\nSpiller A\r\nSpiller B\r\n60\r\n"));
         f.base.clock.advance(1000);
         QCOMPARE(readouts(f.main()), QStringLiteral("0:6 0:0"));
@@ -271,56 +257,52 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(QString, blocker);
         FileWindowFixture f;
-        const QString dir = f.makeDir(QStringLiteral("partier"));
         if (!blocker.isEmpty())
-            QVERIFY(QDir(dir).mkdir(blocker));
+            QVERIFY(QDir(f.games).mkdir(blocker));
         QVERIFY(writeRaw(QStringLiteral("bane.ban"), "/forrige/Spill.sur\r\n"));
         playSomeSeconds(f);
-        frmlagresom *w = f.openSaveAs();
+        frmlagresom *w = f.openSaveAs(f.games);
         QVERIFY(w);
-        QVERIFY(w->Dir1->setPath(dir));
         w->filnavn->setText(name);
-        const QMap<QString, QByteArray> before = snapshot(dir);
+        const QMap<QString, QByteArray> before = snapshot(f.games);
         const QString status = f.main().reportedMessage();
         QTest::mouseClick(w->Lagre, Qt::LeftButton);
         flushDeletes();
         QCOMPARE(windowsOf<frmlagresom>(), QList<frmlagresom *>{w});
         QVERIFY(w->isVisible());
         QVERIFY(!w->melding->isHidden());
-        const QString path = QDir::toNativeSeparators(dir + QLatin1Char('/') + name + QStringLiteral(".sur"));
+        const QString path = QDir::toNativeSeparators(f.games + QLatin1Char('/') + name + QStringLiteral(".sur"));
         QVERIFY2(w->melding->text().contains(path), qPrintable(w->melding->text()));
         QVERIFY2(w->melding->text().contains(QStringLiteral("ikke lagret")), qPrintable(w->melding->text()));
         QVERIFY(w->rect().contains(w->melding->geometry()));
         QVERIFY(w->height() > toolkit::twips(4860));
         // Nothing else written: no game file, the old path file kept, no word in the status bar.
-        QCOMPARE(snapshot(dir), before);
+        QCOMPARE(snapshot(f.games), before);
         QCOMPARE(readRaw(QStringLiteral("bane.ban")), QByteArray("/forrige/Spill.sur\r\n"));
         QCOMPARE(f.main().reportedMessage(), status);
         QCOMPARE(w->filnavn->text(), name);
 
         // Once the cause is gone the same press saves.
         if (!blocker.isEmpty())
-            QVERIFY(QDir(dir).rmdir(blocker));
+            QVERIFY(QDir(f.games).rmdir(blocker));
         else
-            QVERIFY(QDir(dir).mkdir(QStringLiteral("finnes-ikke")));
+            QVERIFY(QDir(f.games).mkdir(QStringLiteral("finnes-ikke")));
         QTest::mouseClick(w->Lagre, Qt::LeftButton);
         flushDeletes();
         QVERIFY(windowsOf<frmlagresom>().isEmpty());
-        QCOMPARE(readRaw(dir + QLatin1Char('/') + name + QStringLiteral(".sur")), kAfterFiveSeconds);
+        QCOMPARE(readRaw(f.games + QLatin1Char('/') + name + QStringLiteral(".sur")), kAfterFiveSeconds);
     }
 
     void pathFileFailureSaysTheGameIsSaved()
     {
         FileWindowFixture f;
-        const QString dir = f.makeDir(QStringLiteral("partier"));
         QVERIFY(QDir().mkdir(QStringLiteral("bane.ban")));
-        frmlagresom *w = f.openSaveAs();
+        frmlagresom *w = f.openSaveAs(f.games);
         QVERIFY(w);
-        QVERIFY(w->Dir1->setPath(dir));
         QTest::mouseClick(w->Lagre, Qt::LeftButton);
         flushDeletes();
         QCOMPARE(windowsOf<frmlagresom>(), QList<frmlagresom *>{w});
-        QCOMPARE(readRaw(dir + QStringLiteral("/Spill.sur")),
+        QCOMPARE(readRaw(f.games + QStringLiteral("/Spill.sur")),
                  QByteArray("0\r\n0\r\n0\r\n0\r\nSpiller A\r\nSpiller B\r\n60\r\n"));
         const QString text = w->melding->text();
         QVERIFY2(text.contains(QStringLiteral("Partiet er lagret i")), qPrintable(text));
@@ -338,11 +320,9 @@ private Q_SLOTS:
     {
         QFETCH(QString, how);
         FileWindowFixture f;
-        const QString dir = f.makeDir(QStringLiteral("partier"));
         const QMap<QString, QByteArray> before = snapshot(f.base.dir.path());
-        frmlagresom *w = f.openSaveAs();
+        frmlagresom *w = f.openSaveAs(f.games);
         QVERIFY(w);
-        QVERIFY(w->Dir1->setPath(dir));
         w->filnavn->setText(QStringLiteral("Annet"));
         if (how == QLatin1String("title bar"))
             QVERIFY(w->close());
@@ -360,44 +340,6 @@ private Q_SLOTS:
         QCOMPARE(again->Dir1->path(), f.home);
         QCOMPARE(again->filbane->text(), QDir::toNativeSeparators(f.home));
         QCOMPARE(again->filnavn->text(), QStringLiteral("Spill"));
-    }
-
-    void oneWindowAtATime()
-    {
-        FileWindowFixture f;
-        const QString dir = f.makeDir(QStringLiteral("partier"));
-        frmlagresom *first = f.openSaveAs();
-        QVERIFY(first);
-        QVERIFY(first->Dir1->setPath(dir));
-        first->filnavn->setText(QStringLiteral("under arbeid"));
-        QCOMPARE(f.openSaveAs(), first);
-        QCOMPARE(first->Dir1->path(), dir);
-        QCOMPARE(first->filbane->text(), QDir::toNativeSeparators(dir));
-        QCOMPARE(first->filnavn->text(), QStringLiteral("under arbeid"));
-    }
-
-    void timeLimitCheckBeforeOpening_data()
-    {
-        QTest::addColumn<QString>("limit");
-        QTest::addColumn<QString>("after");
-        QTest::newRow("empty") << ""
-                               << "60";
-        QTest::newRow("0") << "0"
-                           << "60";
-        QTest::newRow("45") << "45"
-                            << "45";
-    }
-    void timeLimitCheckBeforeOpening()
-    {
-        QFETCH(QString, limit);
-        QFETCH(QString, after);
-        FileWindowFixture f;
-        QVERIFY(QTest::qWaitForWindowActive(&f.main()));
-        f.main().spillera->setFocus();
-        f.main().stans->setText(limit);
-        QVERIFY(f.openSaveAs());
-        QCOMPARE(f.main().stans->text(), after);
-        QCOMPARE(f.main().focusWidget(), f.main().starta);
     }
 
     // ---- quick save ----
@@ -432,15 +374,13 @@ private Q_SLOTS:
     void quicksaveRewritesTheSavedFile()
     {
         FileWindowFixture f;
-        const QString dir = f.makeDir(QStringLiteral("partier"));
         playSomeSeconds(f);
-        frmlagresom *w = f.openSaveAs();
+        frmlagresom *w = f.openSaveAs(f.games);
         QVERIFY(w);
-        QVERIFY(w->Dir1->setPath(dir));
         QTest::mouseClick(w->Lagre, Qt::LeftButton);
         flushDeletes();
         const QByteArray pathFile = readRaw(QStringLiteral("bane.ban"));
-        const QString path = dir + QStringLiteral("/Spill.sur");
+        const QString path = f.games + QStringLiteral("/Spill.sur");
         QCOMPARE(readRaw(path), kAfterFiveSeconds);
 
         f.base.clock.advance(4000);
@@ -450,7 +390,7 @@ private Q_SLOTS:
         QCOMPARE(readRaw(QStringLiteral("bane.ban")), pathFile);
         QVERIFY(windowsOf<frmlagresom>().isEmpty());
         QVERIFY(f.main().reportedMessage().contains(path));
-        QCOMPARE(entriesOf(dir), QStringList{"Spill.sur"});
+        QCOMPARE(entriesOf(f.games), QStringList{"Spill.sur"});
         QCOMPARE(phaseOf(f.main()), QStringLiteral("paused"));
     }
 

@@ -19,6 +19,12 @@ namespace {
 
 const QString kNoRoom = QStringLiteral("Det er ikke mer plass på disken");
 
+// What the user reads once a game is on the disk.
+QString savedIn(const QString &path)
+{
+    return QStringLiteral("Partiet er lagret i «%1».").arg(QDir::toNativeSeparators(path));
+}
+
 QByteArray gameBytes(const QStringList &values)
 {
     return gamefiles::encodeLines(values);
@@ -77,7 +83,7 @@ private Q_SLOTS:
         QVERIFY(disk.fill());
         const auto before = snapshot(disk.path());
         const QString game = gameState(w);
-        const QString elsewhere = f.makeDir(QStringLiteral("partier"));
+        const QString elsewhere = f.games;
 
         // One try of the writer; returns where it reports, for the checks below.
         frmlagresom *saveAs = nullptr;
@@ -138,7 +144,7 @@ private Q_SLOTS:
                 if (writer == QLatin1String("pathfile")) {
                     // The game itself went where there was room; only the path file did not.
                     const QString there = elsewhere + QStringLiteral("/Parti1.sur");
-                    QVERIFY2(said.contains(gamefiles::savedMessage(QDir::toNativeSeparators(there))), qPrintable(said));
+                    QVERIFY2(said.contains(savedIn(there)), qPrintable(said));
                     QVERIFY2(said.contains(QStringLiteral("«bane.ban»")), qPrintable(said));
                     QCOMPARE(readRaw(there),
                              gamefiles::encodeLines({"0", "3", "0", "0", "Spiller A", "Spiller B", "60"}));
@@ -162,7 +168,7 @@ private Q_SLOTS:
             QVERIFY(!w.findChild<QLabel *>(QStringLiteral("lasting"))->text().contains(gamefiles::kBackupFile));
         } else if (writer == QLatin1String("quicksave")) {
             QCOMPARE(readRaw(saved), gameBytes(now));
-            QCOMPARE(w.reportedMessage(), gamefiles::savedMessage(saved));
+            QCOMPARE(w.reportedMessage(), savedIn(saved));
         } else if (writer == QLatin1String("options")) {
             QCOMPARE(readRaw(QStringLiteral("def.dur")), QByteArray("Per\r\nKari\r\n30\r\n"));
             QVERIFY(windowsOf<frmalt>().isEmpty());

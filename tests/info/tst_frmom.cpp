@@ -45,6 +45,7 @@ private Q_SLOTS:
         Fixture f;
         frmom *w = f.open();
         QVERIFY(w);
+        checkBuiltAsTable(w, frmom::controlTable());
         QCOMPARE(w->windowTitle(), QStringLiteral("Om spillet"));
         QVERIFY(w->isWindow());
         QCOMPARE(w->parentWidget(), nullptr);
@@ -65,14 +66,6 @@ private Q_SLOTS:
             QCOMPARE(child->focusPolicy() != Qt::NoFocus, child == w->Command1);
         QVERIFY(QTest::qWaitForWindowActive(w));
         QCOMPARE(QApplication::focusWidget(), w->Command1);
-    }
-
-    void builtAsItsTable()
-    {
-        Fixture f;
-        frmom *w = f.open();
-        QVERIFY(w);
-        checkBuiltAsTable(w, frmom::controlTable());
     }
 
     void contactTextsFitTheirPlaces_data()
@@ -146,22 +139,6 @@ private Q_SLOTS:
         QVERIFY(isBlack(name.pixel(0, 0)) && isBlack(name.pixel(149, 74)));
     }
 
-    void okUnloadsAndTheNextOpeningStartsAfresh()
-    {
-        Fixture f;
-        frmom *first = f.open();
-        QVERIFY(first);
-        first->rotateLabel1();
-        QCOMPARE(first->Label1->text(), QStringLiteral("ostboks 0P"));
-        QTest::mouseClick(first->Command1, Qt::LeftButton);
-        QVERIFY(!first->isVisible());
-        flushDeletes();
-        QVERIFY(windowsOf<frmom>().isEmpty());
-        frmom *second = f.open();
-        QVERIFY(second);
-        QCOMPARE(second->Label1->text(), QStringLiteral("Postboks 0"));
-    }
-
     void keyboard_data()
     {
         QTest::addColumn<int>("key");
@@ -181,17 +158,6 @@ private Q_SLOTS:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
         flushDeletes();
         QCOMPARE(windowsOf<frmom>().size(), open ? 1 : 0);
-    }
-
-    void oneWindowAtATime()
-    {
-        Fixture f;
-        frmom *first = f.open();
-        QVERIFY(first);
-        first->rotateLabel1();
-        QCOMPARE(f.open(), first);
-        QCOMPARE(first->Label1->text(), QStringLiteral("ostboks 0P"));
-        QVERIFY(first->isVisible());
     }
 
     void rotateLabel1_data()
@@ -217,38 +183,6 @@ private Q_SLOTS:
         QCOMPARE(w.Label1->text(), after);
     }
 
-    void timeLimitCheckBeforeOpening_data()
-    {
-        QTest::addColumn<bool>("game");
-        QTest::addColumn<QString>("limit");
-        QTest::addColumn<QString>("after");
-        QTest::newRow("abc") << false << "abc"
-                             << "60";
-        QTest::newRow("empty") << false << ""
-                               << "60";
-        QTest::newRow("3x") << false << "3x"
-                            << "3x";
-        QTest::newRow("during a game") << true << ""
-                                       << "";
-    }
-    void timeLimitCheckBeforeOpening()
-    {
-        QFETCH(bool, game);
-        QFETCH(QString, limit);
-        QFETCH(QString, after);
-        Fixture f;
-        QVERIFY(QTest::qWaitForWindowActive(&f.main));
-        if (game)
-            f.main.starta->click();
-        QWidget *focus = game ? f.main.focusWidget() : f.main.spillera;
-        focus->setFocus();
-        if (!game)
-            f.main.stans->setText(limit);
-        const QString before = f.main.stans->text();
-        QVERIFY(f.open());
-        QCOMPARE(f.main.stans->text(), game ? before : after);
-        QCOMPARE(f.main.focusWidget(), game ? focus : f.main.starta);
-    }
 };
 
 QTEST_MAIN(tst_frmom)

@@ -1,7 +1,6 @@
 #include "app/wiring.h"
 #include "settings/frmalt.h"
 
-#include "gamefiles/linefiles.h"
 #include "toolkit/twips.h"
 #include "tests/support/clockfixture.h"
 #include "tests/support/controltablecheck.h"
@@ -38,6 +37,7 @@ private Q_SLOTS:
         QVERIFY(writeRaw(QStringLiteral("def.dur"), "Kari\r\nOla\r\n45\r\n"));
         frmalt *w = f.open();
         QVERIFY(w);
+        checkBuiltAsTable(w, frmalt::controlTable());
         QCOMPARE(w->windowTitle(), QStringLiteral("Alternativer"));
         QVERIFY(w->isWindow());
         QCOMPARE(w->parentWidget(), nullptr);
@@ -54,14 +54,6 @@ private Q_SLOTS:
         QCOMPARE(QApplication::focusWidget(), w->ok);
         // The main window goes on: the options window blocks nothing.
         QVERIFY(QApplication::activeModalWidget() == nullptr);
-    }
-
-    void builtAsItsTable()
-    {
-        Fixture f;
-        frmalt *w = f.open();
-        QVERIFY(w);
-        checkBuiltAsTable(w, frmalt::controlTable());
     }
 
     void loading_data()
@@ -131,33 +123,33 @@ private Q_SLOTS:
         QTest::addColumn<QString>("b");
         QTest::addColumn<QString>("limit");
         QTest::addColumn<QByteArray>("saved");
+        QTest::addColumn<QStringList>("reloaded"); // the main window's boxes after its start-up
         const QString a = QStringLiteral("Kari");
         const QString b = QStringLiteral("Ola");
-        QTest::newRow("75") << a << b << "75" << QByteArray("Kari\r\nOla\r\n60\r\n");
-        QTest::newRow("61 min") << a << b << "61 min" << QByteArray("Kari\r\nOla\r\n60\r\n");
-        QTest::newRow("60.5") << a << b << "60.5" << QByteArray("Kari\r\nOla\r\n60\r\n");
-        QTest::newRow("hex 80") << a << b << "&H50" << QByteArray("Kari\r\nOla\r\n60\r\n");
-        QTest::newRow("60") << a << b << "60" << QByteArray("Kari\r\nOla\r\n60\r\n");
-        QTest::newRow("45 min as typed") << a << b << "45 min" << QByteArray("Kari\r\nOla\r\n45 min\r\n");
-        QTest::newRow("45") << a << b << "45" << QByteArray("Kari\r\nOla\r\n45\r\n");
-        QTest::newRow("1") << a << b << "1" << QByteArray("Kari\r\nOla\r\n1\r\n");
-        QTest::newRow("0.5") << a << b << "0.5" << QByteArray("Kari\r\nOla\r\n1\r\n");
-        QTest::newRow("0") << a << b << "0" << QByteArray("Kari\r\nOla\r\n1\r\n");
-        QTest::newRow("empty") << a << b << "" << QByteArray("Kari\r\nOla\r\n1\r\n");
-        QTest::newRow("abc") << a << b << "abc" << QByteArray("Kari\r\nOla\r\n1\r\n");
-        QTest::newRow("-5") << a << b << "-5" << QByteArray("Kari\r\nOla\r\n1\r\n");
-        QTest::newRow("empty names") << ""
-                                     << ""
-                                     << "30" << QByteArray("Spiller A\r\nSpiller B\r\n30\r\n");
-        QTest::newRow("blank names") << "  "
-                                     << " "
-                                     << "30" << QByteArray("  \r\n \r\n30\r\n");
-        QTest::newRow("comma, quotes") << " \"Kari\", jr. "
-                                       << "Ola"
-                                       << "30" << QByteArray(" \"Kari\", jr. \r\nOla\r\n30\r\n");
-        QTest::newRow("Norwegian letters") << "Bjørn"
-                                           << "Åse"
-                                           << "30" << QByteArray("Bj\xF8rn\r\n\xC5se\r\n30\r\n");
+        const auto limited = [&](const char *limit) { return QStringList{a, b, QString::fromUtf8(limit)}; };
+        QTest::newRow("75") << a << b << "75" << QByteArray("Kari\r\nOla\r\n60\r\n") << limited("60");
+        QTest::newRow("61 min") << a << b << "61 min" << QByteArray("Kari\r\nOla\r\n60\r\n") << limited("60");
+        QTest::newRow("60.5") << a << b << "60.5" << QByteArray("Kari\r\nOla\r\n60\r\n") << limited("60");
+        QTest::newRow("hex 80") << a << b << "&H50" << QByteArray("Kari\r\nOla\r\n60\r\n") << limited("60");
+        QTest::newRow("60") << a << b << "60" << QByteArray("Kari\r\nOla\r\n60\r\n") << limited("60");
+        QTest::newRow("45 min as typed") << a << b << "45 min" << QByteArray("Kari\r\nOla\r\n45 min\r\n")
+                                         << limited("45 min");
+        QTest::newRow("45") << a << b << "45" << QByteArray("Kari\r\nOla\r\n45\r\n") << limited("45");
+        QTest::newRow("1") << a << b << "1" << QByteArray("Kari\r\nOla\r\n1\r\n") << limited("1");
+        QTest::newRow("0.5") << a << b << "0.5" << QByteArray("Kari\r\nOla\r\n1\r\n") << limited("1");
+        QTest::newRow("0") << a << b << "0" << QByteArray("Kari\r\nOla\r\n1\r\n") << limited("1");
+        QTest::newRow("empty") << a << b << "" << QByteArray("Kari\r\nOla\r\n1\r\n") << limited("1");
+        QTest::newRow("abc") << a << b << "abc" << QByteArray("Kari\r\nOla\r\n1\r\n") << limited("1");
+        QTest::newRow("-5") << a << b << "-5" << QByteArray("Kari\r\nOla\r\n1\r\n") << limited("1");
+        QTest::newRow("empty names") << "" << "" << "30" << QByteArray("Spiller A\r\nSpiller B\r\n30\r\n")
+                                     << QStringList{"Spiller A", "Spiller B", "30"};
+        QTest::newRow("blank names") << "  " << " " << "30" << QByteArray("  \r\n \r\n30\r\n")
+                                     << QStringList{"  ", " ", "30"};
+        QTest::newRow("comma, quotes") << " \"Kari\", jr. " << "Ola" << "30"
+                                       << QByteArray(" \"Kari\", jr. \r\nOla\r\n30\r\n")
+                                       << QStringList{" \"Kari\", jr. ", "Ola", "30"};
+        QTest::newRow("Norwegian letters") << "Bjørn" << "Åse" << "30" << QByteArray("Bj\xF8rn\r\n\xC5se\r\n30\r\n")
+                                           << QStringList{"Bjørn", "Åse", "30"};
     }
     void ok()
     {
@@ -165,6 +157,7 @@ private Q_SLOTS:
         QFETCH(QString, b);
         QFETCH(QString, limit);
         QFETCH(QByteArray, saved);
+        QFETCH(QStringList, reloaded);
         Fixture f;
         f.main.stans->setText(QStringLiteral("25"));
         frmalt *w = f.open();
@@ -184,11 +177,7 @@ private Q_SLOTS:
         // ...its start-up takes the saved values at Timer1's tick.
         f.base.clock.advance(1);
         QVERIFY(!f.main.Timer1->isEnabled());
-        const QList<QByteArray> lines = saved.split('\n');
-        const auto line = [&](int i) { return gamefiles::decodeText(lines[i].chopped(1)); };
-        QCOMPARE(f.main.spillera->text(), line(0));
-        QCOMPARE(f.main.spillerb->text(), line(1));
-        QCOMPARE(f.main.stans->text(), line(2));
+        QCOMPARE((QStringList{f.main.spillera->text(), f.main.spillerb->text(), f.main.stans->text()}), reloaded);
     }
 
     void typedValuesAndUntouchedEmptyBox()
@@ -337,68 +326,6 @@ private Q_SLOTS:
         QCOMPARE(windowsOf<frmalt>().size(), open ? 1 : 0);
     }
 
-    void oneWindowAtATime()
-    {
-        Fixture f;
-        frmalt *first = f.open();
-        QVERIFY(first);
-        first->spillera->setText(QStringLiteral("under arbeid"));
-        // Shown again: brought forward, not loaded again.
-        QCOMPARE(f.open(), first);
-        QCOMPARE(first->spillera->text(), QStringLiteral("under arbeid"));
-        QVERIFY(QTest::qWaitForWindowActive(first));
-        QTest::mouseClick(first->Avbryt, Qt::LeftButton);
-        flushDeletes();
-        QVERIFY(windowsOf<frmalt>().isEmpty());
-        // A new opening starts afresh from the file.
-        frmalt *second = f.open();
-        QVERIFY(second);
-        QCOMPARE(second->spillera->text(), QStringLiteral("Spiller A"));
-    }
-
-    void timeLimitCheckBeforeOpening_data()
-    {
-        QTest::addColumn<QString>("limit");
-        QTest::addColumn<QString>("after");
-        QTest::newRow("empty") << ""
-                               << "60";
-        QTest::newRow("0") << "0"
-                           << "60";
-        QTest::newRow("abc") << "abc"
-                             << "60";
-        QTest::newRow("45") << "45"
-                            << "45";
-        QTest::newRow("3x") << "3x"
-                            << "3x";
-        QTest::newRow("0.5") << "0.5"
-                             << "0.5";
-    }
-    void timeLimitCheckBeforeOpening()
-    {
-        QFETCH(QString, limit);
-        QFETCH(QString, after);
-        Fixture f;
-        QVERIFY(QTest::qWaitForWindowActive(&f.main));
-        f.main.spillera->setFocus();
-        f.main.stans->setText(limit);
-        QVERIFY(f.open());
-        QCOMPARE(f.main.stans->text(), after);
-        QCOMPARE(f.main.focusWidget(), f.main.starta);
-    }
-
-    void noTimeLimitCheckDuringAGame()
-    {
-        Fixture f;
-        QVERIFY(QTest::qWaitForWindowActive(&f.main));
-        f.main.starta->click();
-        f.main.pause->click();
-        QWidget *focus = f.main.focusWidget();
-        const QString limit = f.main.stans->text();
-        QVERIFY(f.open());
-        QCOMPARE(f.main.stans->text(), limit);
-        QCOMPARE(f.main.focusWidget(), focus);
-        QCOMPARE(phaseOf(f.main), QStringLiteral("paused"));
-    }
 };
 
 QTEST_MAIN(tst_frmalt)

@@ -3,8 +3,8 @@
 // nothing, and each is said once.
 
 #include "speech/speaker.h"
+#include "tests/support/procmaps.h"
 
-#include <QFile>
 #include <QLocalServer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -15,8 +15,7 @@ namespace {
 
 bool mapsSpeechLibrary()
 {
-    QFile maps(QStringLiteral("/proc/self/maps"));
-    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libQt6TextToSpeech");
+    return support::mapsFile(QRegularExpression(QStringLiteral("/libspeechd\\.so")));
 }
 
 } // namespace

@@ -117,13 +117,13 @@ public:
     static inline const QString path = QStringLiteral("/barrier");
 
     // Lets queued requests of the program go out and every call made so far on the program's
-    // system-bus connection reach the fakes and be answered.
-    static bool settle(const QDBusConnection &fakes)
+    // connection (its system bus unless told) reach the fakes and be answered.
+    static bool settle(const QDBusConnection &fakes, QDBusConnection program = QDBusConnection::systemBus())
     {
         QCoreApplication::processEvents();
         const QDBusMessage ping = QDBusMessage::createMethodCall(
             fakes.baseService(), path, QStringLiteral("io.github.partivakt.Barrier"), QStringLiteral("Ping"));
-        const QDBusMessage answer = QDBusConnection::systemBus().call(ping, QDBus::BlockWithGui);
+        const QDBusMessage answer = program.call(ping, QDBus::BlockWithGui);
         QCoreApplication::processEvents();
         return answer.type() == QDBusMessage::ReplyMessage;
     }

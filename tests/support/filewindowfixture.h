@@ -47,6 +47,8 @@ struct FileWindowFixture {
     ClockFixture base;
     QByteArray oldHome = qgetenv("HOME");
     QString home;
+    // A directory for games below the working directory, as the lists show it.
+    QString games = makeDir(QStringLiteral("partier"));
     gameclock::frmhoved *mainWindow = nullptr;
 
     FileWindowFixture()
@@ -68,6 +70,13 @@ struct FileWindowFixture {
 
     gamefiles::frmlagresom *openSaveAs() { return openedBy<gamefiles::frmlagresom>(main().LagreSom); }
     gamefiles::frmopne *openOpen() { return openedBy<gamefiles::frmopne>(main().Apne); }
+    // The window open in dir, or nothing when either fails.
+    gamefiles::frmlagresom *openSaveAs(const QString &dir) { return movedTo(openSaveAs(), dir); }
+    gamefiles::frmopne *openOpen(const QString &dir) { return movedTo(openOpen(), dir); }
+    template <typename W> static W *movedTo(W *window, const QString &dir)
+    {
+        return window && window->Dir1->setPath(dir) ? window : nullptr;
+    }
     // A directory below the working directory, made if needed; its path as the lists show it.
     QString makeDir(const QString &name)
     {

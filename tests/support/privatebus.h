@@ -63,16 +63,19 @@ public:
         return m_address;
     }
 
-    // Starts the daemon as the bus the program takes for the system bus (Qt D-Bus reads the
-    // address when it first connects there), and connects the fake services to it. Returns why it
-    // cannot run, or an empty string.
-    QString startAsSystemBus(const QString &dir, std::unique_ptr<QDBusConnection> &fakes)
+    // The name of the fake services' connection.
+    static inline const QString fakesName = QStringLiteral("fakes");
+
+    // Starts the daemon as the bus the program takes for its system or session bus (Qt D-Bus reads
+    // the address when it first connects there), and connects the fake services to it. Returns why
+    // it cannot run, or an empty string.
+    QString startAs(QDBusConnection::BusType bus, const QString &dir, std::unique_ptr<QDBusConnection> &fakes)
     {
         if (const QString why = start(dir); !why.isEmpty())
             return why;
-        qputenv("DBUS_SYSTEM_BUS_ADDRESS", m_address.toUtf8());
-        fakes =
-            std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(m_address, QStringLiteral("fake-system")));
+        qputenv(bus == QDBusConnection::SystemBus ? "DBUS_SYSTEM_BUS_ADDRESS" : "DBUS_SESSION_BUS_ADDRESS",
+                m_address.toUtf8());
+        fakes = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(m_address, fakesName));
         return {};
     }
 

@@ -1,7 +1,7 @@
 #include "toolkit/appstyle.h"
+#include "tests/support/procmaps.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QGroupBox>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -15,14 +15,7 @@
 
 namespace {
 
-// How many image-format plug-ins this process has mapped.
-int imagePluginsMapped()
-{
-    QFile maps(QStringLiteral("/proc/self/maps"));
-    if (!maps.open(QIODevice::ReadOnly))
-        return -1;
-    return int(maps.readAll().count("/imageformats/"));
-}
+const QRegularExpression kImagePlugin(QStringLiteral("/imageformats/"));
 
 QImage rendered(QWidget &widget)
 {
@@ -63,7 +56,7 @@ private Q_SLOTS:
     // First in this process, before anything has read an image: once loaded, a plug-in stays.
     void mainWindowLoadsNoImagePlugin()
     {
-        QCOMPARE(imagePluginsMapped(), 0);
+        QCOMPARE(support::mappedFiles(kImagePlugin), QStringList());
         toolkit::installApplicationStyle();
         QVERIFY(qobject_cast<toolkit::ApplicationStyle *>(QApplication::style()));
         {
@@ -82,12 +75,12 @@ private Q_SLOTS:
             window.show();
             QVERIFY(QTest::qWaitForWindowExposed(&window));
             QVERIFY(!rendered(window).isNull());
-            QCOMPARE(imagePluginsMapped(), 0);
+            QCOMPARE(support::mappedFiles(kImagePlugin), QStringList());
         }
         // The check sees them: the desktop style's own arrows come from an image file.
         std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
         QVERIFY(!fusion->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton).pixmap(16, 16).isNull());
-        QVERIFY(imagePluginsMapped() > 0);
+        QVERIFY(support::mapsFile(kImagePlugin));
     }
 
     // Installed twice, the style is not wrapped in itself.

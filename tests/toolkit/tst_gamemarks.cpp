@@ -1,7 +1,7 @@
 #include "toolkit/gamemarks.h"
 #include "toolkit/windows.h"
+#include "tests/support/procmaps.h"
 
-#include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QGroupBox>
@@ -11,21 +11,8 @@
 
 namespace {
 
-// The bold font files this process has mapped (FreeType maps a face's file while it is loaded).
-QStringList boldFacesMapped()
-{
-    QFile maps(QStringLiteral("/proc/self/maps"));
-    if (!maps.open(QIODevice::ReadOnly))
-        return {QStringLiteral("(maps unreadable)")};
-    QStringList found;
-    static const QRegularExpression face(QStringLiteral("[^/ ]*Bold[^/ ]*\\.(ttf|otf|ttc)$"));
-    for (const QByteArray &line : maps.readAll().split('\n')) {
-        const QRegularExpressionMatch m = face.match(QString::fromUtf8(line));
-        if (m.hasMatch() && !found.contains(m.captured()))
-            found << m.captured();
-    }
-    return found;
-}
+// A bold font file (FreeType maps a face's file while it is loaded).
+const QRegularExpression kBoldFace(QStringLiteral("/[^/]*Bold[^/]*\\.(ttf|otf|ttc)$"));
 
 // How wide the caption's white ink runs across a picture.
 int inkWidth(const QImage &image)
@@ -59,18 +46,18 @@ private Q_SLOTS:
         const QFontInfo face(windowFont(11));
         if (!QFontDatabase::styles(face.family()).contains(QStringLiteral("Bold")))
             QSKIP("the window's face has no bold file of its own here");
-        QCOMPARE(boldFacesMapped(), QStringList());
+        QCOMPARE(support::mappedFiles(kBoldFace), QStringList());
         QWidget window;
         window.setFont(windowFont(11));
         window.resize(200, 40);
         auto *strip = new toolkit::FlagStrip(&window);
         strip->setGeometry(16, 0, 169, 17);
         QVERIFY(!window.grab().isNull());
-        QCOMPARE(boldFacesMapped(), QStringList());
+        QCOMPARE(support::mappedFiles(kBoldFace), QStringList());
 
         strip->showFall(QStringLiteral("Klaffen har falt for Kari"));
         QVERIFY(!strip->grab().isNull());
-        QVERIFY(!boldFacesMapped().isEmpty());
+        QVERIFY(support::mapsFile(kBoldFace));
     }
 
     // A fallen caption is bold in the window's face and size (at any zoom), shortened in bold when

@@ -1,5 +1,6 @@
 #include "info/browser/browserlauncher.h"
 #include "pageserver.h"
+#include "tests/support/procmaps.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -18,19 +19,8 @@ namespace {
 
 const QString kProgram = QStringLiteral(PARTIVAKT_BROWSER_PROGRAM);
 
-// What of the browser engine and the GL driver a process has mapped, empty when none.
-QStringList engineLibraries(qint64 pid)
-{
-    QFile maps(QStringLiteral("/proc/%1/maps").arg(pid));
-    if (!maps.open(QIODevice::ReadOnly))
-        return {QStringLiteral("(maps unreadable)")};
-    QStringList found;
-    for (const QByteArray &line : maps.readAll().split('\n'))
-        for (const char *name : {"libQt6WebEngine", "libQt6Quick", "libLLVM", "_dri.so"})
-            if (line.contains(name) && !found.contains(QString::fromLatin1(name)))
-                found.append(QString::fromLatin1(name));
-    return found;
-}
+// The browser engine and the GL driver.
+const QRegularExpression kEngine(QStringLiteral("libQt6WebEngine|libQt6Quick|libLLVM|_dri\\.so"));
 
 // Whether a process has ended: gone, or a zombie nobody has reaped yet.
 bool processGone(qint64 pid)
@@ -187,8 +177,8 @@ private Q_SLOTS:
         QCOMPARE(browser.windowsOpen(), 1);
 
         // The engine stays in the browser's process.
-        QVERIFY(!engineLibraries(pid).isEmpty());
-        QCOMPARE(engineLibraries(QCoreApplication::applicationPid()), QStringList());
+        QVERIFY(support::mapsFile(kEngine, pid));
+        QCOMPARE(support::mappedFiles(kEngine), QStringList());
     }
 
     // A browser killed outright or hung is reported, never waited for, and the next open starts a
