@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <utility>
 
 namespace app {
 
@@ -87,7 +88,13 @@ speech::Speaker *connectSpeech(frmhoved &main)
     const auto sayTime = [&main, speaker] {
         speaker->sayFresh([&main] { return speech::timeSentence(clockState(main)); });
     };
-    QObject::connect(&main, &frmhoved::timeRequested, speaker, [chosen, sayTime] {
+    // A Ctrl pressed while the clock speaks stops it and asks for nothing: the player who taps Ctrl
+    // to silence a screen reader silences the clock too. The next tap asks again.
+    const auto silenced = std::make_shared<bool>(false);
+    QObject::connect(&main, &frmhoved::silenceRequested, speaker, [speaker, silenced] { *silenced = speaker->stop(); });
+    QObject::connect(&main, &frmhoved::timeRequested, speaker, [chosen, sayTime, silenced] {
+        if (std::exchange(*silenced, false))
+            return;
         chosen();
         sayTime();
     });

@@ -150,6 +150,7 @@ frmhoved::frmhoved(QWidget *parent) : QMainWindow(parent)
     m_keys = new toolkit::PlayerKeys(this);
     connect(m_keys, &toolkit::PlayerKeys::pressed, this, &frmhoved::playerKey);
     connect(m_keys, &toolkit::PlayerKeys::timeRequested, this, &frmhoved::timeRequested);
+    connect(m_keys, &toolkit::PlayerKeys::controlPressed, this, &frmhoved::silenceRequested);
     connect(tida, &toolkit::Timer::activeChanged, this, &frmhoved::followClocks);
     connect(tidb, &toolkit::Timer::activeChanged, this, &frmhoved::followClocks);
     resize(sizeHint());

@@ -155,6 +155,8 @@ Q_SIGNALS:
     void lastingChanged(const QString &text);
     // A player asked to hear both clocks (a Ctrl key tapped alone; playerA: the left one).
     void timeRequested(bool playerA);
+    // A Ctrl key went down: the key that silences a screen reader silences the clock too.
+    void silenceRequested();
     // A second was counted on a player's clock, its backup handed to the writer; flagFell: the
     // player's flag fell at this second.
     void ticked(bool playerA, bool flagFell);

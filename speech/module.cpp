@@ -1,103 +1,151 @@
-// The speech module: Qt TextToSpeech behind the clock's narrow interface. Runs on the speaker's
-// thread, never on the clock's.
+// The speech module: speech-dispatcher, through libspeechd, behind the clock's narrow interface.
+// Runs on the speaker's thread, never on the clock's.
+//
+// libspeechd rather than Qt TextToSpeech: a screen reader speaks through the same service, and Qt
+// 6.4's speech-dispatcher engine can only cancel everyone's speech (CANCEL ALL), the screen
+// reader's with the clock's. Here the clock cancels its own messages only (CANCEL SELF).
 
 #include "engine.h"
 
-#include <QLocale>
-#include <QTextToSpeech>
+#include <libspeechd.h>
 
-#include <algorithm>
-#include <memory>
+#include <cmath>
+#include <cstdlib>
+#include <mutex>
 
 namespace {
 
-class TextToSpeechEngine : public speech::Engine {
+// libspeechd's notifications name the message but not the connection: they go to the one engine
+// of the process.
+std::mutex g_endMutex;
+std::function<void(int)> g_ended;
+
+void sentenceEnded(size_t message, size_t /*client*/, SPDNotificationType /*type*/)
+{
+    const std::lock_guard lock(g_endMutex);
+    if (g_ended)
+        g_ended(int(message));
+}
+
+const QString kService = QStringLiteral("speech-dispatcher");
+
+class SpeechDispatcherEngine : public speech::Engine {
 public:
-    TextToSpeechEngine() { m_unavailable = open(); }
+    SpeechDispatcherEngine() { m_unavailable = open(); }
+
+    ~SpeechDispatcherEngine() override
+    {
+        close();
+        const std::lock_guard lock(g_endMutex);
+        g_ended = nullptr;
+    }
 
     QString unavailableReason() const override { return m_unavailable; }
 
-    void say(const QString &text) override
+    int say(const QString &text) override
     {
         // Without speech from the start there is nothing to try; that was said once already.
         if (!m_unavailable.isEmpty())
-            return;
-        if (m_broken) {
+            return -1;
+        if (!m_connection) {
             // The service went away; it may be back (a desktop starts speech-dispatcher again on demand).
             if (const QString why = open(); !why.isEmpty()) {
                 fail(why);
-                return;
+                return -1;
             }
         }
-        // The newest request is the one that counts: a time read out late is a wrong time. Its text
-        // priority makes speech-dispatcher drop the sentence under way by itself; other engines queue,
-        // and the engine's state may not show yet that the last sentence began, so stop in any case.
-        m_tts->stop(QTextToSpeech::BoundaryHint::Immediate);
-        m_tts->say(text);
+        // The newest request is the one that counts: a time read out late is a wrong time. Only the
+        // clock's own sentence goes; a screen reader's stays.
+        spd_cancel(m_connection);
+        // "message": never cuts the screen reader's speech, waits at most for its utterance under way
+        // (the echo of the key, a line), and is not cut by what the screen reader says after it,
+        // as "text" would be. "important" would cut the screen reader.
+        const int id = spd_say(m_connection, SPD_MESSAGE, text.toUtf8().constData());
+        if (id < 0) {
+            close();
+            fail(QStringLiteral("Talen virker ikke lenger: taletjenesten (%1) svarer ikke.").arg(kService));
+        }
+        return id;
+    }
+
+    void stop() override
+    {
+        if (m_connection)
+            spd_cancel(m_connection);
+    }
+
+    void setEndHandler(std::function<void(int)> handler) override
+    {
+        const std::lock_guard lock(g_endMutex);
+        g_ended = std::move(handler);
     }
 
     void setRate(double rate) override
     {
         m_rate = rate;
-        if (m_tts)
-            m_tts->setRate(rate);
+        if (m_connection)
+            spd_set_voice_rate(m_connection, int(std::lround(rate * 100)));
     }
 
     void setFailureHandler(std::function<void(const QString &)> handler) override { m_failed = std::move(handler); }
 
 private:
-    // Connects to the speech service and chooses a Norwegian voice; empty when that worked, else why
-    // not, for the user.
+    // Connects to the speech service and chooses Norwegian; empty when that worked, else why not,
+    // for the user.
     QString open()
     {
-        m_tts.reset();
-        m_broken = false;
-        const QStringList engines = QTextToSpeech::availableEngines();
-        if (engines.isEmpty())
-            return QStringLiteral("Tale er ikke tilgjengelig: Qt TextToSpeech har ingen taletjeneste "
-                                  "(installer qt6-speech-speechd-plugin og speech-dispatcher).");
-        // The desktop's own speech service first: it is what screen readers use.
-        const QString name =
-            engines.contains(QStringLiteral("speechd")) ? QStringLiteral("speechd") : engines.constFirst();
-        const QString service = name == QLatin1String("speechd") ? QStringLiteral("speech-dispatcher") : name;
-        // Qt's speech-dispatcher engine reads the list of every voice of the service here: more than a
-        // second with espeak-ng's thousands.
-        auto tts = std::make_unique<QTextToSpeech>(name);
-        // Qt's own reasons are in English; the user reads which service failed.
-        if (tts->state() == QTextToSpeech::Error)
-            return QStringLiteral("Tale er ikke tilgjengelig: taletjenesten svarer ikke (%1).").arg(service);
-        const QList<QLocale> locales = tts->availableLocales();
-        const auto language = [&locales](QLocale::Language wanted) {
-            return std::find_if(locales.begin(), locales.end(),
-                                [wanted](const QLocale &l) { return l.language() == wanted; });
-        };
-        auto norwegian = language(QLocale::NorwegianBokmal);
-        if (norwegian == locales.end())
-            norwegian = language(QLocale::NorwegianNynorsk);
-        if (norwegian == locales.end())
+        close();
+        char *error = nullptr;
+        // The address from SPEECHD_ADDRESS or the user's default; a desktop's service is started
+        // on demand.
+        SPDConnection *connection = spd_open2("partivakt", "clock", nullptr, SPD_MODE_THREADED, nullptr, 1, &error);
+        std::free(error);
+        if (!connection)
+            return QStringLiteral("Tale er ikke tilgjengelig: taletjenesten svarer ikke (%1).").arg(kService);
+        // The service's list of every voice: more than a second with espeak-ng's thousands. Bokmål
+        // first, else Norwegian as the voices name it, else Nynorsk.
+        QByteArray language;
+        if (SPDVoice **voices = spd_list_synthesis_voices(connection)) {
+            for (SPDVoice **v = voices; *v && language != "nb"; ++v) {
+                const QByteArray tag = QByteArray((*v)->language).toLower();
+                const qsizetype dash = tag.indexOf('-');
+                const QByteArray code = dash < 0 ? tag : tag.left(dash);
+                if (code == "nb" || (code == "no" && language != "no") || (code == "nn" && language.isEmpty()))
+                    language = code;
+            }
+            free_spd_voices(voices);
+        }
+        if (language.isEmpty()) {
+            spd_close(connection);
             return QStringLiteral("Tale er ikke tilgjengelig: taletjenesten (%1) har ingen norsk stemme "
                                   "(installer espeak-ng).")
-                .arg(service);
-        tts->setLocale(*norwegian);
-        tts->setRate(m_rate);
-        QObject::connect(tts.get(), &QTextToSpeech::errorOccurred, tts.get(), [this, service] {
-            m_broken = true;
-            fail(QStringLiteral("Talen virker ikke lenger: taletjenesten (%1) svarer ikke.").arg(service));
-        });
-        m_tts = std::move(tts);
+                .arg(kService);
+        }
+        spd_set_language(connection, language.constData());
+        spd_set_voice_rate(connection, int(std::lround(m_rate * 100)));
+        connection->callback_end = sentenceEnded;
+        connection->callback_cancel = sentenceEnded;
+        spd_set_notification_on(connection, SPD_END);
+        spd_set_notification_on(connection, SPD_CANCEL);
+        m_connection = connection;
         return {};
+    }
+
+    void close()
+    {
+        if (m_connection)
+            spd_close(m_connection);
+        m_connection = nullptr;
     }
 
     void fail(const QString &why)
     {
-        m_broken = true;
         if (m_failed)
             m_failed(why);
     }
 
-    std::unique_ptr<QTextToSpeech> m_tts;
+    SPDConnection *m_connection = nullptr;
     QString m_unavailable;
-    bool m_broken = false;
     double m_rate = 0;
     std::function<void(const QString &)> m_failed;
 };
@@ -108,5 +156,5 @@ extern "C" Q_DECL_EXPORT speech::Engine *partivakt_speech_create(int interfaceVe
 {
     if (interfaceVersion != speech::kEngineInterfaceVersion)
         return nullptr;
-    return new TextToSpeechEngine;
+    return new SpeechDispatcherEngine;
 }

@@ -44,13 +44,28 @@ public:
         if (why.isEmpty()) {
             m_engine->setRate(rate);
             m_engine->setFailureHandler([this](const QString &failure) { Q_EMIT failed(failure); });
+            // Told on the service's reader thread; the numbers are compared here, after say() took
+            // the number of the newest sentence.
+            m_engine->setEndHandler([this](int id) {
+                QMetaObject::invokeMethod(this, [this, id] {
+                    if (id == m_id)
+                        Q_EMIT ended(m_sentence);
+                }, Qt::QueuedConnection);
+            });
         }
         Q_EMIT loaded(why, timer.nsecsElapsed() / 1e6);
     }
-    void say(const QString &text)
+    void say(quint64 sentence, const QString &text)
+    {
+        m_sentence = sentence;
+        m_id = m_engine ? m_engine->say(text) : -1;
+        if (m_id < 0)
+            Q_EMIT ended(sentence);
+    }
+    void stop()
     {
         if (m_engine)
-            m_engine->say(text);
+            m_engine->stop();
     }
     void setRate(double rate)
     {
@@ -61,6 +76,8 @@ public:
 Q_SIGNALS:
     void loaded(const QString &unavailableReason, double milliseconds);
     void failed(const QString &why);
+    // The sentence handed over last ended (said, cut, or never begun).
+    void ended(quint64 sentence);
 
 private:
     QString open(const QString &module)
@@ -82,6 +99,8 @@ private:
 
     QLibrary m_library;
     std::unique_ptr<Engine> m_engine;
+    quint64 m_sentence = 0;
+    int m_id = -1; // the engine's number of that sentence
 };
 
 QString locateSpeechModule()
@@ -135,6 +154,7 @@ void Speaker::start()
     connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
     connect(m_worker, &SpeakerWorker::loaded, this, &Speaker::loaded);
     connect(m_worker, &SpeakerWorker::failed, this, &Speaker::failed);
+    connect(m_worker, &SpeakerWorker::ended, this, &Speaker::ended);
     m_thread->start();
     QMetaObject::invokeMethod(m_worker, [w = m_worker, module = m_module, rate = m_rate] { w->load(module, rate); },
                               Qt::QueuedConnection);
@@ -151,8 +171,28 @@ void Speaker::say(const QString &text)
     if (m_said.size() > kKeptSentences)
         m_said.removeFirst();
     start();
-    if (m_worker)
-        QMetaObject::invokeMethod(m_worker, [w = m_worker, text] { w->say(text); }, Qt::QueuedConnection);
+    if (m_worker) {
+        m_speaking = true;
+        QMetaObject::invokeMethod(m_worker, [w = m_worker, n = ++m_sentence, text] { w->say(n, text); },
+                                  Qt::QueuedConnection);
+    }
+}
+
+bool Speaker::stop()
+{
+    const bool was = speaking();
+    m_waiting = {};
+    if (m_speaking && m_worker)
+        QMetaObject::invokeMethod(m_worker, [w = m_worker] { w->stop(); }, Qt::QueuedConnection);
+    m_speaking = false;
+    return was;
+}
+
+void Speaker::ended(quint64 sentence)
+{
+    // An older sentence cut by a newer one says nothing about the newer.
+    if (sentence == m_sentence)
+        m_speaking = false;
 }
 
 void Speaker::sayFresh(std::function<QString()> compose)

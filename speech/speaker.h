@@ -36,7 +36,7 @@ public:
     Speaker(const QString &module, QObject *parent);
     ~Speaker() override;
 
-    // Hands the text over and returns at once; whatever is being said stops for it.
+    // Hands the text over and returns at once; the clock's own sentence under way stops for it.
     void say(const QString &text);
     // The same for a text that tells the time: composed when it can be spoken, so that a sentence
     // asked for while the module still loads (a second or two, the first time) is not late. A
@@ -44,6 +44,10 @@ public:
     void sayFresh(std::function<QString()> compose);
     // Loads the module ahead of the first sentence (a game with announcements is starting).
     void prepare();
+    // Stops the clock's sentence being said or waiting to be; returns whether there was one.
+    bool stop();
+    // A sentence was handed over and has not ended yet, or one waits for the module.
+    bool speaking() const { return m_speaking || m_waiting; }
 
     double rate() const { return m_rate; }
     void setRate(double rate);
@@ -68,6 +72,7 @@ Q_SIGNALS:
 private:
     void start();
     void loaded(const QString &unavailableReason, double milliseconds);
+    void ended(quint64 sentence);
 
     Backend m_backend;
     QString m_module;
@@ -77,6 +82,8 @@ private:
     bool m_requested = false;
     bool m_loaded = false;
     std::function<QString()> m_waiting;
+    bool m_speaking = false;
+    quint64 m_sentence = 0; // counts the sentences handed to the module
     QThread *m_thread = nullptr;
     SpeakerWorker *m_worker = nullptr;
     QString m_unavailable;

@@ -17,6 +17,13 @@ constexpr quint32 kX11ControlL = 0xffe3, kX11ControlR = 0xffe4;
 constexpr quint32 kWinScanControlL = 0x1d, kWinScanControlR = 0x11d;
 constexpr quint32 kMacControlL = 0x3b, kMacControlR = 0x3e;
 
+// Qt on macOS gives the Control key as Key_Meta (and Command as Key_Control).
+#if defined(Q_OS_MACOS)
+constexpr int kControlKey = Qt::Key_Meta;
+#else
+constexpr int kControlKey = Qt::Key_Control;
+#endif
+
 } // namespace
 
 PlayerKeys::PlayerKeys(QWidget *window) : QObject(window), m_window(window)
@@ -81,56 +88,116 @@ PlayerKeys::Side PlayerKeys::letterSide(const QKeyEvent &event)
 void PlayerKeys::setArmed(bool armed)
 {
     m_armed = armed;
-    m_shiftDown = Side::None;
+    // A Shift held as the game starts was not meant as a move.
+    m_shift.reset();
+}
+
+bool PlayerKeys::Tap::press(Side side, bool lookup)
+{
+    if (m_down != Side::None && m_down != side) {
+        // Both keys of the pair at once.
+        m_alone = false;
+        return false;
+    }
+    bool &seen = lookup ? m_lookupSeen : m_pressSeen;
+    if (m_down == side && !seen) {
+        seen = true;
+        return false;
+    }
+    // A new press (also when the release of the last one never came: the window lost it).
+    m_down = side;
+    m_alone = true;
+    m_lookupSeen = lookup;
+    m_pressSeen = !lookup;
+    return true;
+}
+
+bool PlayerKeys::Tap::release(Side side)
+{
+    if (side == Side::None || side != m_down) {
+        m_alone = false;
+        return false;
+    }
+    const bool alone = m_alone;
+    reset();
+    return alone;
 }
 
 bool PlayerKeys::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
-    if ((type != QEvent::KeyPress && type != QEvent::KeyRelease) || !watched->isWidgetType())
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+        // Ctrl+click, Ctrl+wheel: the key was part of something else.
+        m_shift.interrupt();
+        m_control.interrupt();
         return false;
-    auto *widget = static_cast<QWidget *>(watched);
-    if (widget->window() != m_window)
+    case QEvent::WindowDeactivate:
+        // Its release goes to another window.
+        if (watched == m_window) {
+            m_shift.reset();
+            m_control.reset();
+        }
+        return false;
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+        break;
+    default:
+        return false;
+    }
+    if (!watched->isWidgetType() || static_cast<QWidget *>(watched)->window() != m_window)
+        return false;
+    // A key the focus does not take goes on to its parents: the same key, seen once.
+    const QWidget *focus = QApplication::focusWidget();
+    if (watched != (focus ? focus : m_window))
         return false;
     auto *key = static_cast<QKeyEvent *>(event);
-    // The time is asked for in every phase; a key pressed between makes the Ctrl part of a shortcut.
     const Side control = controlSide(*key);
-    if (type == QEvent::KeyPress) {
-        if (!key->isAutoRepeat())
-            m_controlDown = control;
-    } else if (control != Side::None && control == m_controlDown && !key->isAutoRepeat()) {
-        m_controlDown = Side::None;
-        Q_EMIT timeRequested(control == Side::A);
-    }
-    if (!m_armed || control != Side::None) {
-        // A Ctrl between makes a Shift part of a combination too.
-        if (control != Side::None)
-            m_shiftDown = Side::None;
+    const Side shift = shiftSide(*key);
+    const bool controlKey = key->key() == kControlKey, shiftKey = key->key() == Qt::Key_Shift;
+    // A modifier held down repeats; nothing else happened.
+    if (key->isAutoRepeat() && (controlKey || shiftKey))
+        return false;
+    // A key re-sent by the program (the accessibility bridge sends on what a screen reader let
+    // through) is looked up again without its native codes: the key itself once more, side unknown.
+    const bool again = (controlKey && control == Side::None) || (shiftKey && shift == Side::None);
+
+    if (type == QEvent::KeyRelease) {
+        if (!controlKey || !again) {
+            if (m_control.release(control))
+                Q_EMIT timeRequested(control == Side::A);
+        }
+        if (!shiftKey || !again) {
+            if (m_shift.release(shift) && m_armed)
+                Q_EMIT pressed(shift == Side::A);
+        }
         return false;
     }
-    if (type == QEvent::KeyPress) {
-        const Side shift = shiftSide(*key);
-        if (shift != Side::None) {
-            if (!key->isAutoRepeat())
-                m_shiftDown = shift;
-            return false;
-        }
-        // Any other key makes the Shift part of a combination.
-        m_shiftDown = Side::None;
-        const Side letter = letterSide(*key);
-        if (letter == Side::None)
-            return false;
-        if (!key->isAutoRepeat())
-            Q_EMIT pressed(letter == Side::A);
-        return true;
+    // Every key press is first looked up as a shortcut (ShortcutOverride), then delivered, unless a
+    // shortcut took it. A screen reader that watches the keys holds the delivery back until it has
+    // seen the key, so a shortcut's lookup may come before the press of the Ctrl held for it.
+    const bool lookup = type == QEvent::ShortcutOverride;
+    if (control != Side::None) {
+        if (m_control.press(control, lookup))
+            Q_EMIT controlPressed();
+    } else if (!controlKey) {
+        m_control.interrupt();
     }
-    // The release of a Shift tapped alone.
-    const Side shift = shiftSide(*key);
-    if (shift != Side::None && shift == m_shiftDown && !key->isAutoRepeat()) {
-        m_shiftDown = Side::None;
-        Q_EMIT pressed(shift == Side::A);
-    }
-    return false;
+    if (shift != Side::None)
+        m_shift.press(shift, lookup);
+    else if (!shiftKey)
+        m_shift.interrupt();
+    if (lookup || !m_armed || controlKey || shiftKey)
+        return false;
+    const Side letter = letterSide(*key);
+    if (letter == Side::None)
+        return false;
+    if (!key->isAutoRepeat())
+        Q_EMIT pressed(letter == Side::A);
+    return true;
 }
 
 } // namespace toolkit

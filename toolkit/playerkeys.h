@@ -14,6 +14,9 @@ namespace toolkit {
 //
 // The two Ctrl keys, one in each bottom corner, ask for the time, in every phase of the game: they
 // never end a move. They too count only when tapped alone, so Ctrl+N and the other shortcuts stay.
+//
+// Tapped alone means nothing between the press and the release: no other key pressed or released,
+// no shortcut looked up, no mouse button, no wheel step.
 class PlayerKeys : public QObject {
     Q_OBJECT
 public:
@@ -35,6 +38,8 @@ public:
 
 Q_SIGNALS:
     void pressed(bool playerA);
+    // A Ctrl key went down, alone or not: what the clock says stops, as a screen reader's speech does.
+    void controlPressed();
     // A Ctrl key tapped alone, on player A's side or on B's.
     void timeRequested(bool playerA);
 
@@ -42,10 +47,27 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // One pair of modifier keys (the Shifts or the Ctrls), and whether the one held is still alone.
+    class Tap {
+    public:
+        // A press, seen as the shortcut lookup or as the key press: returns whether it began a new
+        // press (the same press arrives once as each, in either order).
+        bool press(Side side, bool lookup);
+        // Something else happened while the key is held.
+        void interrupt() { m_alone = false; }
+        // A key released; returns whether it was this pair's key, tapped alone.
+        bool release(Side side);
+        void reset() { *this = Tap(); }
+
+    private:
+        Side m_down = Side::None;
+        bool m_alone = false;
+        bool m_lookupSeen = false, m_pressSeen = false;
+    };
+
     QWidget *m_window;
     bool m_armed = false;
-    Side m_shiftDown = Side::None;
-    Side m_controlDown = Side::None;
+    Tap m_shift, m_control;
 };
 
 } // namespace toolkit

@@ -15,7 +15,7 @@ namespace {
 
 bool mapsSpeechLibrary()
 {
-    return support::mapsFile(QRegularExpression(QStringLiteral("libQt6TextToSpeech")));
+    return support::mapsFile(QRegularExpression(QStringLiteral("/libspeechd\\.so")));
 }
 
 } // namespace

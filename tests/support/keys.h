@@ -46,3 +46,82 @@ inline void chord(NativeKey control, Qt::Key key)
 }
 
 } // namespace support
+
+// Keys as the window system hands them to the program: each press first looked up as a shortcut
+// (a menu's Ctrl+N takes it there), then delivered to the focus. A test that includes this links
+// Qt6::GuiPrivate.
+#ifdef PARTIVAKT_SYSTEM_KEYS
+#include <qpa/qwindowsysteminterface.h>
+
+#include <QPointer>
+
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace support {
+
+struct SystemKey {
+    int qtKey;
+    quint32 keysym;
+    QString text;
+};
+
+inline SystemKey systemKey(NativeKey key)
+{
+    switch (key) {
+    case NativeKey::LeftShift:
+        return {Qt::Key_Shift, 0xffe1, {}};
+    case NativeKey::RightShift:
+        return {Qt::Key_Shift, 0xffe2, {}};
+    case NativeKey::LeftControl:
+        return {Qt::Key_Control, 0xffe3, {}};
+    case NativeKey::RightControl:
+        return {Qt::Key_Control, 0xffe4, {}};
+    case NativeKey::Z:
+        return {Qt::Key_Z, 'z', QStringLiteral("z")};
+    case NativeKey::N:
+        return {Qt::Key_N, 'n', QStringLiteral("n")};
+    }
+    return {};
+}
+
+// A press or release at the window, with the modifiers held at that moment.
+inline void systemKeyEvent(QWindow *window, QEvent::Type type, const SystemKey &key, Qt::KeyboardModifiers held)
+{
+    // Keys typed with Ctrl held carry no text, as on X11.
+    const QString text = held & Qt::ControlModifier ? QString() : key.text;
+    QWindowSystemInterface::handleExtendedKeyEvent(window, type, key.qtKey, held, 0, key.keysym, 0, text);
+    QWindowSystemInterface::flushWindowSystemEvents();
+}
+
+// Holds the deliveries of keys back, as a screen reader that watches the keys does through the
+// accessibility bridge: a press is looked up as a shortcut at once, but the press and the release
+// reach the focus only when the screen reader lets them go (deliver()).
+class HeldKeys : public QObject {
+public:
+    HeldKeys() { qApp->installEventFilter(this); }
+    ~HeldKeys() override { deliver(); }
+    void deliver()
+    {
+        qApp->removeEventFilter(this);
+        for (auto &[target, event] : std::exchange(m_held, {}))
+            if (target)
+                QApplication::sendEvent(target, event.get());
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if ((event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) || !event->spontaneous())
+            return false;
+        m_held.emplace_back(watched, static_cast<QKeyEvent *>(event)->clone());
+        return true;
+    }
+
+private:
+    std::vector<std::pair<QPointer<QObject>, std::unique_ptr<QKeyEvent>>> m_held;
+};
+
+} // namespace support
+#endif
