@@ -12,6 +12,13 @@ constexpr int kMaxMoves = 99999;
 
 } // namespace
 
+Dial mechanicalDial(qint64 leftMs)
+{
+    const qint64 secondsLeft = std::max<qint64>(leftMs, 0) / 1000 % 3600;
+    const qint64 shown = (3600 - secondsLeft) % 3600;
+    return {double(shown) / 60.0, int(shown % 60)};
+}
+
 Countdown::Countdown(const TimeControl &control) : m_control(control)
 {
     m_left = {startingTime(control.a), startingTime(control.b)};

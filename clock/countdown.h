@@ -25,6 +25,15 @@ struct CountdownState {
     bool operator==(const CountdownState &) const = default;
 };
 
+// Where the hands of a mechanical chess clock stand with that much time left, on a 60-step dial:
+// the time to go to the full hour, so that the minute hand reaches twelve as the time runs out
+// (minutes creep with the seconds, as a real minute hand does).
+struct Dial {
+    double minutes;
+    int seconds;
+};
+Dial mechanicalDial(qint64 leftMs);
+
 class Countdown {
 public:
     // The state before the first move.

@@ -5,6 +5,7 @@
 #include "tests/support/clockfixture.h"
 #include "tests/support/filewindowfixture.h"
 
+#include "clock/boardview.h"
 #include "clock/countdownfile.h"
 #include "clock/timecontrolstore.h"
 #include "display/face.h"
@@ -256,6 +257,28 @@ private Q_SLOTS:
         QCOMPARE(w.side(false).leftMs, qint64(303'000 - 1999 + 3000));
         QCOMPARE(w.side(true).leftMs, qint64(303'000 - 4321 + 3000));
         QCOMPARE(w.side(false).moves, 1);
+    }
+
+    // The board view shows the count-down clock through each side's view: the time left, the moves,
+    // and the hands as on a mechanical chess clock.
+    void boardView()
+    {
+        ClockFixture f;
+        frmhoved &w = startUnder(f, fischer(3, 2));
+        w.Tavlevisning->trigger();
+        QVERIFY(w.board());
+        w.starta_Click();
+        f.clock.advance(1500);
+        w.Command1_Click();
+        f.clock.advance(100);
+        const gameclock::BoardHalf *a = w.board()->half(true);
+        QCOMPARE(a->side().time, QStringLiteral("3:02"));
+        QCOMPARE(a->side().moves, 1);
+        QCOMPARE(a->side().handMinutes, 3418.0 / 60); // 3:02 left: 56:58 on the dial, the minute hand creeping
+        QCOMPARE(a->side().handSeconds, 58);
+        QVERIFY2(a->accessibleName().startsWith(QStringLiteral("Spiller A, tid igjen: 3 minutter og 2 sekunder")),
+                 qPrintable(a->accessibleName()));
+        QCOMPARE(w.board()->half(false)->side().time, QStringLiteral("3:01"));
     }
 
     // The choice is kept with QSettings and taken by the next start; a new game keeps it.
