@@ -1,6 +1,7 @@
 #include "frmhoved.h"
 
 #include "backupwriter.h"
+#include "boardview.h"
 
 #include "desktop/process.h"
 #include "display/face.h"
@@ -27,6 +28,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTime>
 
@@ -41,6 +43,8 @@ const QString kBegynner = QStringLiteral(" begynner");
 const QString kSittTrekk = QStringLiteral(" sitt trekk");
 const QString kKlaffenHarFalt = QStringLiteral("Klaffen har falt for ");
 const QString kByttSpiller = QStringLiteral("Bytt spiller");
+// The user's choice of sides in the board view, kept with the other preferences.
+const QString kSidesSwappedKey = QStringLiteral("tavle/byttSide");
 // Names and limit of a new window and of an empty box, as the settings file has them.
 const gamefiles::SettingsValues kDefaults;
 
@@ -150,7 +154,7 @@ frmhoved::frmhoved(QWidget *parent) : QMainWindow(parent)
     connect(m_backup, &BackupWriter::written, this, &frmhoved::backupWritten);
 
     m_keys = new toolkit::PlayerKeys(this);
-    connect(m_keys, &toolkit::PlayerKeys::pressed, this, &frmhoved::playerKey);
+    connect(m_keys, &toolkit::PlayerKeys::pressed, this, &frmhoved::sideKey);
     connect(m_keys, &toolkit::PlayerKeys::timeRequested, this, &frmhoved::timeRequested);
     connect(m_keys, &toolkit::PlayerKeys::controlPressed, this, &frmhoved::silenceRequested);
     connect(tida, &toolkit::Timer::activeChanged, this, &frmhoved::followClocks);
@@ -275,6 +279,19 @@ void frmhoved::buildMenus()
     Fullskjerm->setCheckable(true);
     Fullskjerm->setShortcut(QKeySequence(Qt::Key_F11));
     connect(Fullskjerm, &QAction::triggered, this, &frmhoved::Fullskjerm_Click);
+    Tavlevisning = Vis->addAction(QStringLiteral("T&avlevisning"));
+    Tavlevisning->setObjectName(QStringLiteral("Tavlevisning"));
+    Tavlevisning->setCheckable(true);
+    Tavlevisning->setShortcut(QKeySequence(QStringLiteral("Ctrl+T")));
+    connect(Tavlevisning, &QAction::triggered, this, &frmhoved::Tavlevisning_Click);
+    ByttSide = Vis->addAction(QStringLiteral("&Bytt side"));
+    ByttSide->setObjectName(QStringLiteral("ByttSide"));
+    ByttSide->setCheckable(true);
+    ByttSide->setStatusTip(
+        QStringLiteral("Tavlevisningen viser spiller B til venstre, og tastene til venstre på tastaturet hører til B"));
+    connect(ByttSide, &QAction::triggered, this, &frmhoved::ByttSide_Click);
+    // The choice is read from the user's preferences when it is first shown, not at start.
+    connect(Vis, &QMenu::aboutToShow, this, [this] { ByttSide->setChecked(sidesSwapped()); });
     Storre = add(Vis, "Storre", QStringLiteral("Stø&rre"), {}, &frmhoved::Storre_Click);
     // Ctrl++ needs Shift on many keyboards; Ctrl+= is the same key without it.
     Storre->setShortcuts({QKeySequence(QStringLiteral("Ctrl++")), QKeySequence(QStringLiteral("Ctrl+="))});
@@ -287,7 +304,7 @@ void frmhoved::buildMenus()
     leave->setObjectName(QStringLiteral("forlatFullskjerm"));
     leave->setShortcut(QKeySequence(Qt::Key_Escape));
     connect(leave, &QAction::triggered, this, [this] {
-        if (isFullScreen())
+        if (isFullScreen() || m_boardShown)
             Fullskjerm_Click(false);
     });
     addAction(leave);
@@ -307,6 +324,11 @@ void frmhoved::buildMenus()
     Nettleser = add(hjelp1, "Nettleser", QStringLiteral("&Nettleser"), {}, &frmhoved::Nettleser_Click);
     separator(hjelp1, "strek4");
     Om = add(hjelp1, "Om", QStringLiteral("&Om Partivakt"), {}, &frmhoved::Om_Click);
+    // The board view hides the menu bar: the window itself carries the shortcuts then.
+    for (QMenu *menu : {Spill, Vis, hjelp1})
+        for (QAction *action : menu->actions())
+            if (!action->isSeparator())
+                addAction(action);
 }
 
 // ---- start-up ----------------------------------------------------------------------------------
@@ -355,6 +377,7 @@ void frmhoved::Timer1_Timer()
         starta->setFocus(Qt::OtherFocusReason);
     Timer1->setEnabled(false);
     followPhase();
+    followBoard();
 }
 
 // ---- faces -------------------------------------------------------------------------------------
@@ -385,11 +408,13 @@ void frmhoved::Timer2_Timer()
     // check here touches as little as it can.
     showStartCaption(starta, spillera->text());
     showStartCaption(startb, spillerb->text());
+    followBoard();
     followAccessible();
     const QString limit = stans->text();
     if (!m_limitRead || m_limitRead->text != limit)
         m_limitRead = LimitRead{limit, numericValue(limit) == 0};
-    if (m_limitRead->zero)
+    // Behind the board view the faces are not seen: they are drawn again when the layout comes back.
+    if (m_limitRead->zero || m_boardShown)
         return;
     // Face B keeps the fill colour the start-up gave it.
     refreshFace(false, false);
@@ -480,6 +505,7 @@ void frmhoved::startGame(bool playerA)
     startb->setHidden(true);
     // One key works the clock at the board: Space on the switch button hands over the move.
     Command1->setFocus(Qt::OtherFocusReason);
+    followBoard();
     Q_EMIT gameStarted(playerA);
 }
 
@@ -504,6 +530,7 @@ void frmhoved::Command1_Click()
         tida->setEnabled(false);
         tidb->setEnabled(true);
     }
+    followBoard();
 }
 
 // ---- counting ----------------------------------------------------------------------------------
@@ -527,6 +554,7 @@ void frmhoved::tick(QLabel *sek, QLabel *min, toolkit::FlagStrip *klaff, toolkit
     if (numericValue(stans->text()) == strictNumber(min->text()))
         klaff->showFall(kKlaffenHarFalt + spiller->text());
     writeBackup();
+    followBoard();
     Q_EMIT ticked(klaff == klaffa, stood && klaff->hasFallen());
 }
 
@@ -616,6 +644,7 @@ void frmhoved::showPaused()
     // The focus was on a button now hidden: Space or Enter resumes whoever had the move.
     (numericValue(Label1->text()) == 0 ? pauseb : pausea)->setFocus(Qt::OtherFocusReason);
     followPhase();
+    followBoard();
 }
 
 bool frmhoved::paused() const
@@ -658,6 +687,7 @@ void frmhoved::restoreGame(const gamefiles::GameValues &values)
     showPaused();
     starta->setHidden(true);
     startb->setHidden(true);
+    followBoard();
 }
 
 std::optional<QString> frmhoved::correctTime(const gamefiles::Readouts &readouts)
@@ -689,6 +719,7 @@ std::optional<QString> frmhoved::correctTime(const gamefiles::Readouts &readouts
     refreshFace(true, true);
     refreshFace(false, false);
     writeBackup();
+    followBoard();
     report(notes.join(QLatin1Char(' ')));
     return std::nullopt;
 }
@@ -712,6 +743,7 @@ void frmhoved::resume(bool playerA)
     Command1->setFocus(Qt::OtherFocusReason);
     setLasting(Lasting::Sleep, {});
     followPhase();
+    followBoard();
 }
 
 bool frmhoved::pauseForSleep()
@@ -802,6 +834,8 @@ qreal frmhoved::largestZoom() const
 
 void frmhoved::setZoom(qreal zoom)
 {
+    if (m_boardShown)
+        return;
     zoom = std::clamp<qreal>(zoom, 1.0, largestZoom());
     if (isFullScreen() || isMaximized())
         showNormal();
@@ -828,11 +862,133 @@ void frmhoved::VanligStorrelse_Click()
 
 void frmhoved::Fullskjerm_Click(bool on)
 {
-    if (on)
+    if (on) {
+        showBoard(true);
         showFullScreen();
-    else
-        showNormal();
+    } else {
+        if (isFullScreen())
+            showNormal();
+        showBoard(false);
+    }
     Fullskjerm->setChecked(on);
+}
+
+void frmhoved::Tavlevisning_Click(bool on)
+{
+    if (!on && isFullScreen())
+        showNormal();
+    showBoard(on);
+}
+
+void frmhoved::showBoard(bool on)
+{
+    Tavlevisning->setChecked(on);
+    // The layout's own scale means nothing to the board.
+    for (QAction *zoom : {Storre, Mindre, VanligStorrelse})
+        zoom->setEnabled(!on);
+    if (on == m_boardShown)
+        return;
+    m_boardShown = on;
+    // The view taken out stays the window's child, hidden, with its state: the layout's controls
+    // remain the game's state, and the board comes back as it was left.
+    QWidget *shown = takeCentralWidget();
+    shown->setParent(this);
+    shown->hide();
+    if (on) {
+        if (!m_board) {
+            m_board = new BoardView(this);
+            m_board->hide();
+            connect(m_board, &BoardView::tapped, this, &frmhoved::playerKey);
+            // The board's buttons are shown in their phase only; a click that comes as the phase
+            // changes must not run a handler made for another one.
+            connect(m_board, &BoardView::startClicked, this, [this](bool playerA) {
+                if (phase() == Phase::SetUp)
+                    playerA ? starta_Click() : startb_Click();
+            });
+            connect(m_board, &BoardView::switchClicked, this, [this] {
+                if (phase() == Phase::Running)
+                    Command1_Click();
+            });
+            connect(m_board, &BoardView::pauseClicked, this, [this] {
+                if (phase() == Phase::Running)
+                    pause_Click();
+            });
+            connect(m_board, &BoardView::resumeClicked, this, [this](bool playerA) {
+                if (phase() == Phase::Paused)
+                    playerA ? pausea_Click() : pauseb_Click();
+            });
+            connect(m_board, &BoardView::leaveClicked, this, [this] { Fullskjerm_Click(false); });
+            m_board->setMenuActions({Tavlevisning, Fullskjerm, ByttSide});
+        }
+        m_board->setSwapped(sidesSwapped());
+        setCentralWidget(m_board);
+        m_board->show();
+        menuBar()->hide();
+        followBoard();
+        m_board->takeFocus();
+    } else {
+        setCentralWidget(m_stage);
+        m_stage->show();
+        menuBar()->show();
+        focusClassic();
+        Timer2_Timer();
+    }
+}
+
+void frmhoved::focusClassic()
+{
+    // A button, never a box: a box that receives the focus empties itself.
+    switch (phase()) {
+    case Phase::SetUp:
+        starta->setFocus(Qt::OtherFocusReason);
+        break;
+    case Phase::Running:
+        Command1->setFocus(Qt::OtherFocusReason);
+        break;
+    case Phase::Paused:
+        (numericValue(Label1->text()) == 0 ? pauseb : pausea)->setFocus(Qt::OtherFocusReason);
+        break;
+    }
+}
+
+void frmhoved::followBoard()
+{
+    if (!m_boardShown)
+        return;
+    m_board->setState(side(true), side(false), phase());
+    // The handlers give the focus to the layout's buttons, hidden behind the board.
+    QWidget *focus = focusWidget();
+    if (!focus || !m_board->isAncestorOf(focus))
+        m_board->takeFocus();
+}
+
+bool frmhoved::sidesSwapped()
+{
+    if (!m_sidesSwapped)
+        m_sidesSwapped = QSettings().value(kSidesSwappedKey, false).toBool();
+    return *m_sidesSwapped;
+}
+
+void frmhoved::ByttSide_Click(bool)
+{
+    // The entry's mark may not have been read yet: the choice turns from what is kept.
+    const bool swapped = !sidesSwapped();
+    m_sidesSwapped = swapped;
+    ByttSide->setChecked(swapped);
+    if (m_board)
+        m_board->setSwapped(swapped);
+    QSettings settings;
+    settings.setValue(kSidesSwappedKey, swapped);
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        report(QStringLiteral("Valget av side kan ikke lagres i %1. Det gjelder til programmet avsluttes.")
+                   .arg(settings.fileName()));
+}
+
+void frmhoved::sideKey(bool left)
+{
+    // The key on the left belongs to the player shown on the left.
+    playerKey(left != (m_boardShown && m_sidesSwapped.value_or(false)));
 }
 
 void frmhoved::changeEvent(QEvent *event)

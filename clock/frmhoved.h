@@ -32,6 +32,7 @@ class ZoomStage;
 namespace gameclock {
 
 class BackupWriter;
+class BoardView;
 
 // The game clock's main window. It is also the only store of game state: read-outs, names, limit,
 // turn indicator, flags and clock timers are its controls, and every handler works on them.
@@ -58,7 +59,7 @@ public:
     // ---- menus ----
     QMenu *Spill, *Vis, *hjelp1;
     QAction *Nytt, *Apne, *Juster, *Lagre, *LagreSom, *Alternativer, *Avslutt;
-    QAction *Fullskjerm, *Storre, *Mindre, *VanligStorrelse;
+    QAction *Fullskjerm, *Tavlevisning, *ByttSide, *Storre, *Mindre, *VanligStorrelse;
     QAction *LesOpp, *TaleRaskere, *TaleSaktere; // spoken announcements (checkable), speech rate
     QAction *Regler, *Om, *Nettleser;
 
@@ -96,8 +97,19 @@ public:
     // Runs the start-up again, so that newly saved settings are taken up.
     void reloadSettings();
 
-    // The whole window at another scale: zoom steps of a quarter, full screen.
+    // The whole window at another scale: zoom steps of a quarter. Full screen shows the board view.
     void Fullskjerm_Click(bool on);
+    // The board view in place of the window's layout, the menu bar out of the way; off, the layout
+    // comes back (and full screen ends).
+    void Tavlevisning_Click(bool on);
+    // Turns the sides of the board view: B's half on the left, and the player keys with it (or back);
+    // kept per user. The argument, the entry's new mark, is not relied on.
+    void ByttSide_Click(bool);
+    bool boardShown() const { return m_boardShown; }
+    // The board view, once it was first shown.
+    BoardView *board() const { return m_board; }
+    // Whether the board shows B on the left (read from the user's choice when first needed).
+    bool sidesSwapped();
     void Storre_Click();
     void Mindre_Click();
     void VanligStorrelse_Click();
@@ -192,6 +204,13 @@ private:
     // The running side shown in the frames, the player keys armed, from the clock timers.
     void followClocks();
     void playerKey(bool playerA);
+    // A player key or a tap on a half, by where it is: the left one belongs to the player shown on the left.
+    void sideKey(bool left);
+    // The board view shows the state as it stands now (nothing when it is not shown).
+    void followBoard();
+    void showBoard(bool on);
+    // The controls of the window that the game's phase gives the focus.
+    void focusClassic();
     void zoomChanged(qreal zoom);
     // What a screen reader reads of each face follows the game's state; a change of state (not of
     // the time) is announced.
@@ -202,6 +221,9 @@ private:
     toolkit::ZoomStage *m_stage;
     toolkit::PlayerKeys *m_keys;
     QLabel *m_lasting; // the permanent part of the status bar
+    BoardView *m_board = nullptr;
+    bool m_boardShown = false;
+    std::optional<bool> m_sidesSwapped; // read when first needed: a start reads no configuration
     std::map<Lasting, QString> m_lastingStates;
     // What each face (A, B) was last drawn from, and its canvas's count right after.
     struct FaceDrawn {

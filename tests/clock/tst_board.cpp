@@ -3,6 +3,9 @@
 
 #include "tests/support/clockfixture.h"
 #include "tests/support/keys.h"
+#include "tests/support/pixels.h"
+
+#include "clock/boardview.h"
 
 #include "display/face.h"
 #include "toolkit/gamemarks.h"
@@ -61,7 +64,7 @@ private Q_SLOTS:
         QStringList seen;
         for (QAction *a : w.Vis->actions())
             seen << a->text() + u'|' + a->shortcuts().value(0).toString(QKeySequence::PortableText);
-        QCOMPARE(seen, (QStringList{"&Fullskjerm|F11", "Stø&rre|Ctrl++", "&Mindre|Ctrl+-", "&Vanlig størrelse|Ctrl+0", "|",
+        QCOMPARE(seen, (QStringList{"&Fullskjerm|F11", "T&avlevisning|Ctrl+T", "&Bytt side|", "Stø&rre|Ctrl++", "&Mindre|Ctrl+-", "&Vanlig størrelse|Ctrl+0", "|",
                                     "Les &opp tiden|", "&Tale raskere|", "Tale &saktere|"}));
         QVERIFY(w.LesOpp->isCheckable());
         QVERIFY(w.Fullskjerm->isCheckable());
@@ -158,24 +161,35 @@ private Q_SLOTS:
     {
         ClockFixture f;
         frmhoved &w = f.start();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
         w.Fullskjerm->trigger();
         QTRY_VERIFY(w.isFullScreen());
         QVERIFY(w.Fullskjerm->isChecked());
         QTRY_COMPARE(w.size(), w.screen()->geometry().size());
-        const QSize room = w.centralWidget()->size();
-        const QSize base(toolkit::twips(10065), toolkit::twips(5160));
-        const qreal zoom = std::min(qreal(room.width()) / base.width(), qreal(room.height()) / base.height());
-        QVERIFY(std::abs(w.zoom() - zoom) < 0.005);
+        // Full screen is the board view: the times fill the screen, the menu bar is out of the way.
+        QCOMPARE(w.centralWidget(), w.board());
+        QVERIFY(w.Tavlevisning->isChecked());
+        QVERIFY(w.menuBar()->isHidden());
         f.clock.advance(100);
-        for (toolkit::PictureBox *face : {w.ura, w.urb})
-            QVERIFY(std::abs(discRadiusOnScreen(*face) - 80 * zoom * face->devicePixelRatioF()) <= 2);
-        // The read-outs can be read from the other chair: three times their height at 100 %.
-        QVERIFY2(w.mina->font().pixelSize() >= 3 * toolkit::layoutFont().pixelSize(),
-                 qPrintable(QString::number(w.mina->font().pixelSize())));
-        // Escape leaves full screen, as F11 does.
-        QTest::keyClick(&w, Qt::Key_Escape);
+        gameclock::BoardHalf *half = w.board()->half(true);
+        const QRect digits =
+            support::inkBounds(support::pictureOf(half), half->timeArea(), half->look().figures);
+        QVERIFY2(digits.height() >= 0.15 * w.screen()->geometry().height(), qPrintable(QString::number(digits.height())));
+        // The shortcuts still work without the menu bar.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_N, Qt::ControlModifier);
+        f.clock.advance(1);
+        QCOMPARE(phaseOf(w), QStringLiteral("setup"));
+        // Escape leaves full screen and the board, as F11 does: the window's layout comes back.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QTRY_VERIFY(!w.isFullScreen());
         QVERIFY(!w.Fullskjerm->isChecked());
+        QVERIFY(!w.Tavlevisning->isChecked());
+        QVERIFY(!w.menuBar()->isHidden());
+        QCOMPARE(w.centralWidget()->objectName(), QStringLiteral("stage"));
+        QTRY_COMPARE(w.zoom(), 1.0);
+        // The focus is on a button, never in a box that would empty itself.
+        QCOMPARE(QApplication::focusWidget(), w.starta);
+        QCOMPARE(w.spillera->text(), QStringLiteral("Spiller A"));
     }
 
     void playerKeys_data()

@@ -82,6 +82,10 @@ inline SystemKey systemKey(NativeKey key)
         return {Qt::Key_Z, 'z', QStringLiteral("z")};
     case NativeKey::N:
         return {Qt::Key_N, 'n', QStringLiteral("n")};
+    case NativeKey::Minus:
+        return {Qt::Key_Minus, '-', QStringLiteral("-")};
+    case NativeKey::Slash:
+        return {Qt::Key_Slash, '/', QStringLiteral("/")};
     }
     return {};
 }

@@ -1,0 +1,462 @@
+// The board view: the time read across the room, the running side and the last minute seen at a
+// glance, a tap on one's own half, the sides swapped with the keys.
+
+#include "tests/support/clockfixture.h"
+#include "tests/support/keys.h"
+#include "tests/support/pixels.h"
+
+#include "clock/boardview.h"
+#include "toolkit/controls.h"
+
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
+
+using gameclock::BoardHalf;
+using gameclock::BoardView;
+using gameclock::frmhoved;
+using gameclock::Phase;
+using gameclock::SideView;
+
+namespace {
+
+// The window in the board view with the game brought to a state: "setup", "A" or "B" running for
+// three seconds, or "paused" after A ran.
+BoardView &boardIn(ClockFixture &f, frmhoved &w, const QString &state)
+{
+    w.Tavlevisning->trigger();
+    if (state != QLatin1String("setup")) {
+        state == QLatin1String("B") ? w.startb_Click() : w.starta_Click();
+        f.clock.advance(3000);
+    }
+    if (state == QLatin1String("paused"))
+        w.pause_Click();
+    return *w.board();
+}
+
+// Which clock runs, whose turn it is and the read-outs: what a tap must change or leave.
+QString game(const frmhoved &w)
+{
+    return QStringLiteral("%1 %2%3 %4").arg(phaseOf(w), w.tida->isEnabled() ? "A" : "-", w.tidb->isEnabled() ? "B" : "-",
+                                          w.Label1->text());
+}
+
+QPoint centreIn(QWidget *widget, QWidget *window)
+{
+    return widget->mapTo(window, widget->rect().center());
+}
+
+// A click as the window system delivers it, through the window: open popups see it first.
+void click(QWidget *window, QPoint at, Qt::MouseButton button = Qt::LeftButton)
+{
+    QTest::mouseClick(window->windowHandle(), button, {}, at);
+}
+
+SideView sideOf(const QString &name, const QString &time)
+{
+    SideView side;
+    side.name = name;
+    side.time = time;
+    return side;
+}
+
+} // namespace
+
+class tst_boardview : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { QSettings().clear(); }
+
+    void aTapEndsOnlyOwnMove_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<bool>("tapA");
+        QTest::addColumn<bool>("swapped");
+        QTest::addColumn<bool>("switches");
+        for (const char *state : {"setup", "A", "B", "paused"})
+            for (const bool tapA : {true, false})
+                for (const bool swapped : {false, true}) {
+                    const bool own = QLatin1String(state) == QLatin1String(tapA ? "A" : "B");
+                    QTest::addRow("%s, tap on %s's half%s", state, tapA ? "A" : "B", swapped ? ", sides swapped" : "")
+                        << state << tapA << swapped << own;
+                }
+    }
+    void aTapEndsOnlyOwnMove()
+    {
+        QFETCH(QString, state);
+        QFETCH(bool, tapA);
+        QFETCH(bool, swapped);
+        QFETCH(bool, switches);
+        ClockFixture f;
+        frmhoved &w = f.start();
+        if (swapped)
+            w.ByttSide->trigger();
+        BoardView &board = boardIn(f, w, state);
+        const QString before = game(w), shown = readouts(w);
+        click(&w, centreIn(board.half(tapA), &w));
+        if (!switches) {
+            QCOMPARE(game(w), before);
+            return;
+        }
+        // What "Bytt spiller" does, and no more: never a pause, never a second counted.
+        QCOMPARE(game(w), QString(tapA ? "running -B 0" : "running A- 1"));
+        QCOMPARE(readouts(w), shown);
+        // The next tap on the same half finds the other clock running.
+        click(&w, centreIn(board.half(tapA), &w));
+        QCOMPARE(game(w), QString(tapA ? "running -B 0" : "running A- 1"));
+    }
+
+    void onlyATapOnTheHalfCounts_data()
+    {
+        QTest::addColumn<QString>("gesture");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("switch button") << "switch" << "running -B 0";
+        QTest::newRow("pause button") << "pause" << "paused -- 1";
+        QTest::newRow("leave button") << "leave" << "running A- 1";
+        QTest::newRow("between the buttons") << "gap" << "running A- 1";
+        QTest::newRow("pointer resting on the half") << "rest" << "running A- 1";
+        QTest::newRow("pressed on the half, released on the other") << "slide" << "running A- 1";
+        QTest::newRow("pressed on the switch, released on the half") << "offButton" << "running A- 1";
+        QTest::newRow("click that closes the board's menu") << "menu" << "running A- 1";
+        QTest::newRow("right button") << "right" << "running A- 1";
+    }
+    void onlyATapOnTheHalfCounts()
+    {
+        QFETCH(QString, gesture);
+        QFETCH(QString, after);
+        ClockFixture f;
+        frmhoved &w = f.start();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        BoardView &board = boardIn(f, w, "A");
+        BoardHalf *own = board.half(true);
+        const QPoint ownCentre = centreIn(own, &w);
+        if (gesture == "switch" || gesture == "pause" || gesture == "leave") {
+            QWidget *button = gesture == "switch" ? board.switchButton
+                              : gesture == "pause"  ? board.pauseButton
+                                                    : board.leaveButton;
+            click(&w, centreIn(button, &w));
+            QCOMPARE(w.boardShown(), gesture != "leave");
+        } else if (gesture == "gap") {
+            const QPoint gap((board.switchButton->geometry().left() + board.switchButton->geometry().right()) / 2,
+                             (board.switchButton->geometry().bottom() + board.pauseButton->geometry().top()) / 2);
+            QVERIFY(!board.childAt(gap));
+            click(&w, board.mapTo(&w, gap));
+        } else if (gesture == "rest") {
+            for (int i = 0; i < 5; ++i)
+                QTest::mouseMove(w.windowHandle(), ownCentre + QPoint(i, i));
+            f.clock.advance(500);
+        } else if (gesture == "slide") {
+            QTest::mousePress(w.windowHandle(), Qt::LeftButton, {}, ownCentre);
+            QTest::mouseRelease(w.windowHandle(), Qt::LeftButton, {}, centreIn(board.half(false), &w));
+        } else if (gesture == "offButton") {
+            QTest::mousePress(w.windowHandle(), Qt::LeftButton, {}, centreIn(board.switchButton, &w));
+            QTest::mouseRelease(w.windowHandle(), Qt::LeftButton, {}, ownCentre);
+        } else if (gesture == "menu") {
+            QContextMenuEvent open(QContextMenuEvent::Mouse, own->rect().center(), own->mapToGlobal(own->rect().center()));
+            QApplication::sendEvent(own, &open);
+            QTRY_VERIFY(board.menu()->isVisible());
+            // Away from the menu, on the running player's own half.
+            const QPoint away = own->mapTo(&w, QPoint(own->width() / 10, own->height() / 10));
+            QVERIFY(!board.menu()->geometry().contains(w.mapToGlobal(away)));
+            // A hand's click: the release comes after the events of the press were handled.
+            QTest::mousePress(w.windowHandle(), Qt::LeftButton, {}, away);
+            QTRY_VERIFY(!board.menu()->isVisible());
+            QCoreApplication::processEvents();
+            QTest::mouseRelease(w.windowHandle(), Qt::LeftButton, {}, away);
+        } else if (gesture == "right") {
+            click(&w, ownCentre, Qt::RightButton);
+            QTRY_VERIFY(board.menu()->isVisible());
+            // Closed again by the key everyone tries.
+            QTest::keyClick(board.menu(), Qt::Key_Escape);
+            QTRY_VERIFY(!board.menu()->isVisible());
+        }
+        QCOMPARE(game(w), after);
+    }
+
+    void theKeysFollowTheSides_data()
+    {
+        QTest::addColumn<bool>("board");
+        QTest::addColumn<bool>("swapped");
+        QTest::addColumn<QString>("running");
+        QTest::addColumn<bool>("leftKey");
+        QTest::addColumn<bool>("switches");
+        for (const bool board : {true, false})
+            for (const bool swapped : {false, true})
+                for (const char *running : {"A", "B"})
+                    for (const bool leftKey : {true, false}) {
+                        // Only the board swaps: the window's own layout keeps A on the left.
+                        const bool leftIsA = !(board && swapped);
+                        const bool keyIsA = leftKey == leftIsA;
+                        QTest::addRow("%s%s, %s runs, %s Shift", board ? "board" : "window",
+                                      swapped ? " swapped" : "", running, leftKey ? "left" : "right")
+                            << board << swapped << QString(running) << leftKey
+                            << (keyIsA == (QLatin1String(running) == QLatin1String("A")));
+                    }
+    }
+    void theKeysFollowTheSides()
+    {
+        QFETCH(bool, board);
+        QFETCH(bool, swapped);
+        QFETCH(QString, running);
+        QFETCH(bool, leftKey);
+        QFETCH(bool, switches);
+        ClockFixture f;
+        frmhoved &w = f.start();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.ByttSide->trigger();
+        if (!swapped)
+            w.ByttSide->trigger();
+        QCOMPARE(w.ByttSide->isChecked(), swapped);
+        if (board) {
+            boardIn(f, w, running);
+            // The player on the left is shown on the left.
+            QCOMPARE(w.board()->half(false)->x() < w.board()->half(true)->x(), swapped);
+        } else {
+            running == "B" ? w.startb_Click() : w.starta_Click();
+        }
+        const QString before = game(w);
+        support::tap(leftKey ? support::NativeKey::LeftShift : support::NativeKey::RightShift);
+        if (switches)
+            QCOMPARE(game(w), QString(running == "A" ? "running -B 0" : "running A- 1"));
+        else
+            QCOMPARE(game(w), before);
+    }
+
+    void sidesAreKeptForTheUser()
+    {
+        ClockFixture f;
+        f.start().ByttSide->trigger();
+        f.w.reset();
+        frmhoved &w = f.start();
+        QVERIFY(w.sidesSwapped());
+        w.Fullskjerm->trigger();
+        QVERIFY(w.board()->half(false)->x() < w.board()->half(true)->x());
+        w.ByttSide->trigger();
+        f.w.reset();
+        QVERIFY(!f.start().sidesSwapped());
+    }
+
+    void readableAcrossTheRoom_data()
+    {
+        QTest::addColumn<QSize>("screen");
+        QTest::addColumn<QString>("time");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<double>("leastShare"); // of the screen's height, for the digits
+        const QString longName = QStringLiteral("Kristoffer Bjørnstad-Fjellheim Wilhelmsen");
+        QTest::newRow("1366 x 768") << QSize(1366, 768) << "12:05" << "Kari" << 0.15;
+        QTest::newRow("1920 x 1080") << QSize(1920, 1080) << "12:05" << "Kari" << 0.15;
+        QTest::newRow("3840 x 2160") << QSize(3840, 2160) << "59:59" << "Kari" << 0.15;
+        QTest::newRow("1366 x 768, a long name") << QSize(1366, 768) << "0:00" << longName << 0.15;
+        QTest::newRow("1366 x 768, 125 minutes") << QSize(1366, 768) << "125:00" << "Ola" << 0.15;
+        QTest::newRow("1920 x 1080, tenths") << QSize(1920, 1080) << "0:09.3" << "Ola" << 0.15;
+        QTest::newRow("a small window") << QSize(640, 400) << "12:05" << longName << 0.15;
+    }
+    void readableAcrossTheRoom()
+    {
+        QFETCH(QSize, screen);
+        QFETCH(QString, time);
+        QFETCH(QString, name);
+        QFETCH(double, leastShare);
+        BoardView board;
+        board.resize(screen);
+        board.show();
+        SideView a = sideOf(name, time), b = sideOf(QStringLiteral("Ola"), QStringLiteral("8:40"));
+        a.running = true;
+        board.setState(a, b, Phase::Running);
+        int heights[2] = {};
+        for (const bool playerA : {true, false}) {
+            BoardHalf *half = board.half(playerA);
+            const QImage picture = support::pictureOf(half);
+            const QRect area = half->timeArea();
+            const QRect digits = support::inkBounds(picture, area, half->look().figures);
+            heights[playerA] = digits.height();
+            QVERIFY2(digits.height() >= leastShare * screen.height(),
+                     qPrintable(QStringLiteral("%1 px of %2").arg(digits.height()).arg(screen.height())));
+            // Nothing cut off: the figures end inside their area on every side.
+            QVERIFY2(area.adjusted(1, 1, -1, -1).contains(digits), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(digits.x()).arg(digits.y()).arg(digits.width()).arg(digits.height())));
+            const QRect nameInk = support::inkBounds(picture, half->nameArea(), half->look().figures);
+            QVERIFY(!nameInk.isEmpty());
+            QVERIFY(half->nameArea().adjusted(1, 1, -1, -1).contains(nameInk));
+        }
+        // One size for both players.
+        QVERIFY(std::abs(heights[0] - heights[1]) <= 1);
+    }
+
+    void theStateSeenAtAGlance_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("lookA");
+        QTest::addColumn<QString>("lookB");
+        QTest::newRow("set-up") << "setup" << "plain" << "plain";
+        QTest::newRow("A runs") << "A" << "running" << "plain";
+        QTest::newRow("B runs") << "B" << "plain" << "running";
+        QTest::newRow("paused") << "paused" << "striped" << "striped";
+        QTest::newRow("A's last minute, running") << "A low" << "low" << "plain";
+        QTest::newRow("B's last minute, waiting") << "A, B low waits" << "running" << "framed";
+        QTest::newRow("A's flag fallen") << "A fallen" << "running fallen" << "plain";
+    }
+    void theStateSeenAtAGlance()
+    {
+        QFETCH(QString, state);
+        QFETCH(QString, lookA);
+        QFETCH(QString, lookB);
+        ClockFixture f;
+        QVERIFY(writeRaw(f.file(gamefiles::kSettingsFile), "Kari\r\nOla\r\n2\r\n"));
+        frmhoved &w = f.start();
+        // Started by B, the limit would be at least 10 minutes.
+        BoardView &board = boardIn(f, w, state.section(u' ', 0, 0).remove(u','));
+        if (state == "A low")
+            f.clock.advance(57'000);
+        if (state == "A fallen")
+            f.clock.advance(117'000);
+        if (state == "A, B low waits") {
+            w.Command1_Click();
+            f.clock.advance(60'000);
+            w.Command1_Click();
+        }
+        const QColor window = w.palette().color(QPalette::Window);
+        const QColor accent = w.palette().color(QPalette::Highlight);
+        for (const bool playerA : {true, false}) {
+            BoardHalf *half = board.half(playerA);
+            const QString want = playerA ? lookA : lookB;
+            const QImage picture = support::pictureOf(half);
+            // A band of plain ground: between the name and the time, away from the edges.
+            const QRect band(half->width() / 4, half->nameArea().bottom() + 2, half->width() / 2,
+                             std::max(1, half->timeArea().top() - half->nameArea().bottom() - 3));
+            const QColor ground = picture.pixelColor(band.topLeft());
+            const double windowShare = support::shareOf(picture, band, window);
+            if (want.startsWith("running"))
+                QCOMPARE(support::shareOf(picture, band, accent), 1.0);
+            else if (want == "low")
+                QVERIFY(ground != accent && ground != window && ground.red() > 200 && ground.blue() < 60);
+            else if (want == "striped") // the ground shows between broad stripes
+                QVERIFY2(windowShare > 0.3 && windowShare < 0.9, qPrintable(QString::number(windowShare)));
+            else
+                QCOMPARE(windowShare, 1.0);
+            // The waiting player's last minute frames the half in amber.
+            const QColor edge = picture.pixelColor(1, half->height() / 2);
+            QCOMPARE(edge.red() > 200 && edge.blue() < 60 && edge != ground, want == "framed");
+            // A fallen flag fills its strip, red.
+            QCOMPARE(support::shareOf(picture, half->flagArea(), toolkit::FlagStrip::fallenBackground()) > 0.5,
+                     want.endsWith("fallen"));
+            // The figures stand out from whatever ground they are on.
+            QVERIFY(gameclock::contrastRatio(half->look().figures, half->look().ground) >= 4.5);
+        }
+    }
+
+    void theRunningColourStandsOut_data()
+    {
+        QTest::addColumn<QColor>("window");
+        QTest::addColumn<QColor>("accent");
+        QTest::newRow("light theme") << QColor(239, 239, 239) << QColor(48, 140, 198);
+        QTest::newRow("dark theme") << QColor(53, 53, 53) << QColor(42, 130, 218);
+        QTest::newRow("pale accent on light") << QColor(239, 239, 239) << QColor(225, 225, 235);
+        QTest::newRow("dark accent on dark") << QColor(30, 30, 30) << QColor(40, 40, 48);
+        QTest::newRow("yellow accent") << QColor(255, 255, 255) << QColor(250, 220, 40);
+    }
+    void theRunningColourStandsOut()
+    {
+        QFETCH(QColor, window);
+        QFETCH(QColor, accent);
+        QPalette palette;
+        palette.setColor(QPalette::Window, window);
+        palette.setColor(QPalette::WindowText, window.lightness() > 128 ? Qt::black : Qt::white);
+        palette.setColor(QPalette::Highlight, accent);
+        SideView running;
+        running.running = true;
+        const gameclock::HalfLook look = gameclock::halfLook(running, Phase::Running, palette);
+        const gameclock::HalfLook waiting = gameclock::halfLook(SideView{}, Phase::Running, palette);
+        QVERIFY2(gameclock::contrastRatio(look.ground, waiting.ground) >= 2.0, qPrintable(look.ground.name()));
+        QVERIFY(gameclock::contrastRatio(look.figures, look.ground) >= 4.5);
+        running.lowTime = true;
+        const gameclock::HalfLook low = gameclock::halfLook(running, Phase::Running, palette);
+        QVERIFY(gameclock::contrastRatio(low.figures, low.ground) >= 4.5);
+        QVERIFY(low.ground != look.ground);
+    }
+
+    void aSecondRedrawsItsFigureAndFaceOnly()
+    {
+        ClockFixture f;
+        frmhoved &w = f.start();
+        w.resize(1280, 720);
+        BoardView &board = boardIn(f, w, "A");
+        QRegion painted[2];
+        struct Recorder : QObject {
+            QRegion *into;
+            bool eventFilter(QObject *, QEvent *e) override
+            {
+                if (e->type() == QEvent::Paint)
+                    *into += static_cast<QPaintEvent *>(e)->region();
+                return false;
+            }
+        } recordA, recordB;
+        recordA.into = &painted[0];
+        recordB.into = &painted[1];
+        QCoreApplication::processEvents();
+        board.half(true)->installEventFilter(&recordA);
+        board.half(false)->installEventFilter(&recordB);
+        // 0:03 to 0:04, on to 0:09, then 0:10: one figure, the same one, then two.
+        for (const auto &[ms, changed] : {std::pair{1000, 1}, std::pair{5000, 1}, std::pair{1000, 2}}) {
+            painted[0] = painted[1] = QRegion();
+            f.clock.advance(ms);
+            QCoreApplication::processEvents();
+            BoardHalf *half = board.half(true);
+            const QRegion allowed = QRegion(half->timeArea()) + half->faceArea();
+            QVERIFY2((painted[0] - allowed).isEmpty(), qPrintable(w.mina->text() + ':' + w.seka->text()));
+            // The time area is drawn again only in the cells of the figures that changed.
+            const QRegion time = painted[0] & half->timeArea();
+            const qreal cell = half->timeCells().cells.back().width();
+            QVERIFY(!time.isEmpty());
+            QVERIFY2(time.boundingRect().width() <= changed * cell + 4,
+                     qPrintable(QString::number(time.boundingRect().width())));
+            QVERIFY(painted[1].isEmpty());
+        }
+    }
+
+    void eachHalfIsAnnounced_data()
+    {
+        QTest::addColumn<int>("minutes");
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<QString>("flags");
+        QTest::addColumn<QString>("heard");
+        QTest::newRow("one and one, running") << 1 << 1 << "running" << "Kari, brukt tid: 1 minutt og 1 sekund, klokken går";
+        QTest::newRow("paused, flag down") << 60 << 0 << "paused fallen" << "Kari, brukt tid: 60 minutter og 0 sekunder, pause, klaffen har falt";
+        QTest::newRow("count-down, last minute, moves") << 0 << 9 << "down low moves" << "Kari, tid igjen: 0 minutter og 9 sekunder, siste minutt, 23 trekk";
+    }
+    void eachHalfIsAnnounced()
+    {
+        QFETCH(int, minutes);
+        QFETCH(int, seconds);
+        QFETCH(QString, flags);
+        QFETCH(QString, heard);
+        BoardView board;
+        board.resize(800, 450);
+        SideView a = sideOf(QStringLiteral("Kari"), QStringLiteral("%1:%2").arg(minutes).arg(seconds, 2, 10, QChar(u'0')));
+        a.minutes = minutes;
+        a.seconds = seconds;
+        a.running = flags.contains("running");
+        a.flagFallen = flags.contains("fallen");
+        a.countsDown = flags.contains("down");
+        a.lowTime = flags.contains("low");
+        if (flags.contains("moves"))
+            a.moves = 23;
+        board.setState(a, sideOf(QStringLiteral("Ola"), QStringLiteral("0:00")),
+                       flags.contains("paused") ? Phase::Paused : Phase::Running);
+        QCOMPARE(board.half(true)->accessibleName(), heard);
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    // A full HD screen, as at a club: the offscreen platform's own screen is smaller.
+    QTemporaryDir config;
+    const QString screens = config.filePath(QStringLiteral("screens.json"));
+    if (!writeRaw(screens, R"({"screens":[{"name":"hd","x":0,"y":0,"width":1920,"height":1080,)"
+                           R"("logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})"))
+        return 1;
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.toUtf8());
+    QApplication app(argc, argv);
+    tst_boardview test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_boardview.moc"
