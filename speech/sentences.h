@@ -32,6 +32,9 @@ QString spokenName(const PlayerState &player, bool playerA);
 // A count-down clock says what is left and the moves: "Kari 4 minutter 12 sekunder igjen, trekk 23."
 QString timeSentence(const ClockState &state);
 
+// A game starts: whose clock runs and the time each player has. "Kari begynner. 1 minutt per spiller."
+QString startSentence(const ClockState &state, bool playerA);
+
 // "Klaffen har falt for Kari."
 QString flagSentence(const ClockState &state, bool playerA);
 
