@@ -254,6 +254,10 @@ void frmhoved::buildControls(QWidget *client)
     for (QLabel *label : {static_cast<QLabel *>(igjena), static_cast<QLabel *>(igjenb),
                           static_cast<QLabel *>(trekka), static_cast<QLabel *>(trekkb)})
         label->setAlignment(Qt::AlignCenter);
+    // Ten times a second in the last ten seconds: an opaque read-out is drawn alone, not the frame
+    // it lies in with it.
+    for (QLabel *label : {static_cast<QLabel *>(igjena), static_cast<QLabel *>(igjenb)})
+        label->setAutoFillBackground(true);
 
     connect(starta, &QPushButton::clicked, this, &frmhoved::starta_Click);
     connect(startb, &QPushButton::clicked, this, &frmhoved::startb_Click);

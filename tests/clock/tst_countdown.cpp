@@ -286,36 +286,6 @@ private Q_SLOTS:
         QCOMPARE(clockText(ms), text);
     }
 
-    // The bounds of a user's own control, refused with the field named.
-    void bounds_data()
-    {
-        QTest::addColumn<TimeControl>("control");
-        QTest::addColumn<QString>("reason"); // empty: accepted
-        QTest::newRow("no time at all") << fischer(0, 600) << "Tiden i fase 1";
-        QTest::newRow("the longest") << both({{kMaxBaseMs, 0, Bonus::Fischer, kMaxBonusMs}}) << "";
-        QTest::newRow("ten hours") << both({{kMaxBaseMs + 1000, 0, Bonus::None, 0}}) << "Tiden i fase 1";
-        QTest::newRow("increment 601 s") << fischer(5, 601) << "Tillegget i fase 1";
-        QTest::newRow("a last stage with moves") << both({{kMin, 40, Bonus::None, 0}}) << "siste fasen";
-        QTest::newRow("a middle stage without moves")
-            << both({{kMin, 0, Bonus::None, 0}, {kMin, 0, Bonus::None, 0}}) << "Antall trekk i fase 1";
-        QTest::newRow("four stages")
-            << both({{kMin, 1, Bonus::None, 0}, {kMin, 1, Bonus::None, 0}, {kMin, 1, Bonus::None, 0},
-                     {kMin, 0, Bonus::None, 0}})
-            << "fra 1 til 3 faser";
-        QTest::newRow("odds name the player")
-            << TimeControl{QStringLiteral("x"), {{kMin, 0, Bonus::None, 0}}, {{kMin, 0, Bonus::Delay, 700000}}}
-            << "Tillegget i fase 1 for spiller B";
-    }
-    void bounds()
-    {
-        QFETCH(TimeControl, control);
-        QFETCH(QString, reason);
-        const std::optional<QString> why = whyInvalid(control);
-        QCOMPARE(why.has_value(), !reason.isEmpty());
-        if (why)
-            QVERIFY2(why->contains(reason), qPrintable(*why));
-    }
-
     // Every preset can be played and survives its own text form, which the files and the settings keep.
     void presetsRoundTrip()
     {
