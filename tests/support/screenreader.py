@@ -11,7 +11,7 @@ own desktop. Who said what, and what became of it, is read from speech-dispatche
     session.messages()                            # every message, with its client and its end
 """
 
-import os, re, shutil, subprocess, time
+import fcntl, os, re, shutil, subprocess, time
 
 from speechservice import SpeechService, fail, skip, wait_for
 
@@ -37,9 +37,13 @@ class ScreenReaderSession(SpeechService):
             skip(f"Orca cannot run here: {' '.join(missing)} missing (scripts/install-deps)")
         if not os.environ.get("DISPLAY"):
             skip("no X server (run under xvfb-run)")
-        # Orca refuses to start beside another Orca of the same user, on any display.
-        if not wait_for(180, lambda: not self.other_orcas()):
-            skip(f"another Orca of this user runs (pids {' '.join(self.other_orcas())}) and did not end in 180 s")
+        # Orca refuses to start beside another Orca of the same user, on any display: one session at
+        # a time for the user (other builds' test runs wait here), and none beside a foreign Orca.
+        self.lock = open(f"/tmp/partivakt-orca-{os.getuid()}.lock", "w")
+        if not wait_for(300, lambda: self._locked()):
+            skip("another test run of this user has held Orca for 300 s")
+        if not wait_for(120, lambda: not self.other_orcas()):
+            skip(f"another Orca of this user runs (pids {' '.join(self.other_orcas())}) and did not end in 120 s")
         # Until the session bus is up, no client may start one of its own on the X server.
         os.environ["DBUS_SESSION_BUS_ADDRESS"] = "disabled:"
         super().__init__(prefix, speechd_conf='LogLevel 5\nCustomLogFile "protocol" "{work}/protocol.log"')
@@ -56,6 +60,13 @@ class ScreenReaderSession(SpeechService):
         self.spawn(["openbox"], "openbox.log")
         self.debug = os.path.join(self.work, "orca.debug")
 
+    def _locked(self):
+        try:
+            fcntl.flock(self.lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+            return True
+        except OSError:
+            return False
+
     @staticmethod
     def other_orcas():
         return subprocess.run(["pgrep", "-u", str(os.getuid()), "-x", "orca"], capture_output=True,
@@ -66,9 +77,15 @@ class ScreenReaderSession(SpeechService):
         spoken its first sentence."""
         # Not --replace, which would end every other Orca of the user. Its debug file says what it
         # did, for a failure.
-        self.orca = self.spawn(["orca", "--disable", "braille", "--debug-file", self.debug], "orca.log")
-        if not wait_for(60, lambda: self.orca_said()):
-            fail("Orca said nothing within 60 s: " + self.log("orca.log")[-1500:])
+        for attempt in range(3):
+            self.orca = self.spawn(["orca", "--disable", "braille", "--debug-file", self.debug], "orca.log")
+            if wait_for(60, lambda: self.orca_said() or self.orca.poll() is not None) and self.orca_said():
+                return
+            if self.orca.poll() is None:
+                fail("Orca said nothing within 60 s: " + self.log("orca.log")[-1500:])
+            # An Orca started meanwhile by someone else: it refused, and said so.
+            wait_for(60, lambda: not self.other_orcas())
+        skip("Orca would not start beside another Orca of this user: " + self.log("orca.log")[-300:])
 
     def app_env(self, **extra):
         """The environment of a Qt program that Orca reads."""
