@@ -272,6 +272,8 @@ void frmhoved::buildControls(QWidget *client)
                 ->setAnnouncePrefix(name + QStringLiteral(", minutter: "));
             static_cast<toolkit::AnnouncedLabel *>(playerA ? seka : sekb)
                 ->setAnnouncePrefix(name + QStringLiteral(", sekunder: "));
+            (playerA ? igjena : igjenb)->setAnnouncePrefix(name + QStringLiteral(", tid igjen: "));
+            (playerA ? trekka : trekkb)->setAnnouncePrefix(name + QStringLiteral(", "));
         });
 }
 
