@@ -143,6 +143,7 @@ private:
     QMenu *m_menu = nullptr;
     BoardHalf *m_halfA, *m_halfB;
     Phase m_phase = Phase::SetUp;
+    bool m_shown = false; // a state was given
     bool m_swapped = false;
     QString m_names[2]; // A's and B's, as the buttons show them
     QString m_pattern; // the time shapes and the area the font was fitted to

@@ -21,6 +21,7 @@ struct SideView {
     bool fellFirst = false;   // both flags are down and this one fell first
     bool lowTime = false;     // the last minute before the flag
     std::optional<int> moves; // moves completed, where the control counts them
+    bool operator==(const SideView &) const = default;
 };
 
 enum class Phase { SetUp, Running, Paused };
