@@ -104,6 +104,11 @@ speech::Speaker *connectSpeech(frmhoved &main)
         if (const QString sentence = speech::tickSentence(clockState(main), playerA, flagFell); !sentence.isEmpty())
             speaker->say(sentence);
     });
+    // The start says the game: a limit box that Tab emptied is heard at once.
+    QObject::connect(&main, &frmhoved::gameStarted, speaker, [&main, speaker, chosen](bool playerA) {
+        if (chosen().announce)
+            speaker->say(speech::startSentence(clockState(main), playerA));
+    });
     // A warning is said when it appears, not at each change of its text (the battery's percentage).
     const auto shown = std::make_shared<std::map<frmhoved::Lasting, bool>>();
     QObject::connect(&main, &frmhoved::lastingChanged, speaker, [&main, speaker, shown, chosen] {

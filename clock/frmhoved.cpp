@@ -8,8 +8,10 @@
 #include "gamefiles/linefiles.h"
 #include "limits.h"
 #include "numbers.h"
+#include "sidetext.h"
 #include "toolkit/controls.h"
 #include "toolkit/controltable.h"
+#include "toolkit/liveaccessible.h"
 #include "toolkit/picturebox.h"
 #include "toolkit/playerkeys.h"
 #include "toolkit/textbox.h"
@@ -187,8 +189,14 @@ void frmhoved::buildControls(QWidget *client)
 
     ura = built.get<toolkit::PictureBox>("ura");
     urb = built.get<toolkit::PictureBox>("urb");
-    ura->setAccessibleName(QStringLiteral("Klokke for spiller A"));
-    urb->setAccessibleName(QStringLiteral("Klokke for spiller B"));
+    // The whole side in words, as it is when the screen reader asks: on focus, where am I, flat
+    // review. Only a change of state is announced (followAccessible), never a second.
+    for (const bool playerA : {true, false})
+        toolkit::setLiveAccessibleText(playerA ? ura : urb, [this, playerA](QAccessible::Text t) {
+            if (t == QAccessible::Description)
+                return playerA ? QStringLiteral("Klokke for spiller A") : QStringLiteral("Klokke for spiller B");
+            return sideText(side(playerA), phase());
+        });
     ura->setFocusPolicy(Qt::TabFocus);
     urb->setFocusPolicy(Qt::TabFocus);
     klaffa = built.get<toolkit::FlagStrip>("klaffa");
@@ -221,6 +229,15 @@ void frmhoved::buildControls(QWidget *client)
     // A value is always typed anew.
     for (toolkit::TextBox *box : {spillera, spillerb, stans})
         connect(box, &toolkit::TextBox::gotFocus, box, [box] { box->setText(QString()); });
+    // The read-outs are announced with the player's name.
+    for (const bool playerA : {true, false})
+        connect(playerA ? spillera : spillerb, &QLineEdit::textChanged, this, [this, playerA] {
+            const QString name = side(playerA).name;
+            static_cast<toolkit::AnnouncedLabel *>(playerA ? mina : minb)
+                ->setAnnouncePrefix(name + QStringLiteral(", minutter: "));
+            static_cast<toolkit::AnnouncedLabel *>(playerA ? seka : sekb)
+                ->setAnnouncePrefix(name + QStringLiteral(", sekunder: "));
+        });
 }
 
 void frmhoved::buildMenus()
@@ -392,6 +409,7 @@ void frmhoved::Timer2_Timer()
     showStartCaption(starta, spillera->text());
     showStartCaption(startb, spillerb->text());
     followBoard();
+    followAccessible();
     const QString limit = stans->text();
     if (!m_limitRead || m_limitRead->text != limit)
         m_limitRead = LimitRead{limit, numericValue(limit) == 0};
@@ -434,6 +452,23 @@ void frmhoved::refreshFace(bool playerA, bool setFillColour)
     last.drawCount = box.drawCount();
 }
 
+void frmhoved::followAccessible()
+{
+    // Without a screen reader there is no one to tell.
+    if (!QAccessible::isActive())
+        return;
+    const Phase now = phase();
+    for (const bool playerA : {true, false}) {
+        const SideView view = side(playerA);
+        const FaceState state{view.name, view.running, view.toMove, view.flagFallen, view.fellFirst, view.lowTime, now};
+        FaceState &was = m_faceState[playerA ? 0 : 1];
+        if (state == was)
+            continue;
+        was = state;
+        toolkit::announceChange(playerA ? ura : urb);
+    }
+}
+
 // ---- game start and switching ------------------------------------------------------------------
 
 void frmhoved::startGame(bool playerA)
@@ -471,6 +506,7 @@ void frmhoved::startGame(bool playerA)
     // One key works the clock at the board: Space on the switch button hands over the move.
     Command1->setFocus(Qt::OtherFocusReason);
     followBoard();
+    Q_EMIT gameStarted(playerA);
 }
 
 void frmhoved::starta_Click()
@@ -1070,6 +1106,9 @@ void frmhoved::quicksave()
 void frmhoved::report(const QString &message)
 {
     statusBar()->showMessage(message);
+    // The message is painted, not a control: its text is the bar's name, for a screen reader's
+    // "read the status bar" (not announced: a note must not cut into the game).
+    statusBar()->setAccessibleName(message);
 }
 
 QString frmhoved::reportedMessage() const

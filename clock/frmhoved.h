@@ -169,6 +169,8 @@ Q_SIGNALS:
     void timeRequested(bool playerA);
     // A Ctrl key went down: the key that silences a screen reader silences the clock too.
     void silenceRequested();
+    // A start button began a game with this player's clock; the limit and names are fixed.
+    void gameStarted(bool playerA);
     // A second was counted on a player's clock, its backup handed to the writer; flagFell: the
     // player's flag fell at this second.
     void ticked(bool playerA, bool flagFell);
@@ -210,6 +212,9 @@ private:
     // The controls of the window that the game's phase gives the focus.
     void focusClassic();
     void zoomChanged(qreal zoom);
+    // What a screen reader reads of each face follows the game's state; a change of state (not of
+    // the time) is announced.
+    void followAccessible();
     void backupWritten(const std::optional<gamefiles::FileError> &error);
 
     BackupWriter *m_backup;
@@ -229,6 +234,13 @@ private:
         bool operator==(const FaceDrawn &) const = default;
     };
     FaceDrawn m_faceDrawn[2];
+    struct FaceState {
+        QString name;
+        bool running = false, toMove = false, flagFallen = false, fellFirst = false, lowTime = false;
+        Phase phase = Phase::SetUp;
+        bool operator==(const FaceState &) const = default;
+    };
+    FaceState m_faceState[2];
     // The time limit's text as the refresh last read it, and whether it reads as 0.
     struct LimitRead {
         QString text;

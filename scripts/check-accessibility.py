@@ -15,8 +15,8 @@ EXPECTED = {
     "Spiller A begynner",
     "Spiller B begynner",
     "Pause",
-    "Klokke for spiller A",
-    "Klokke for spiller B",
+    "Spiller A: 0 minutter 0 sekunder",
+    "Spiller B: 0 minutter 0 sekunder",
 }
 
 

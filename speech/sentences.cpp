@@ -58,6 +58,13 @@ QString timeSentence(const ClockState &state)
     return parts.join(QLatin1Char(' '));
 }
 
+QString startSentence(const ClockState &state, bool playerA)
+{
+    const double limit = gameclock::numericValue(state.limit);
+    return QStringLiteral("%1 begynner. %2 %3 per spiller.")
+        .arg(spokenName(side(state, playerA), playerA), gameclock::numberToText(limit), minutesWord(limit));
+}
+
 QString flagSentence(const ClockState &state, bool playerA)
 {
     return QStringLiteral("Klaffen har falt for %1.").arg(spokenName(side(state, playerA), playerA));

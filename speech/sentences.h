@@ -26,6 +26,9 @@ QString spokenName(const PlayerState &player, bool playerA);
 // Both clocks, for a player who asks: "Kari 12 minutter 5. Ola 8 minutter 40. Kari trekker."
 QString timeSentence(const ClockState &state);
 
+// A game starts: whose clock runs and the time each player has. "Kari begynner. 1 minutt per spiller."
+QString startSentence(const ClockState &state, bool playerA);
+
 // "Klaffen har falt for Kari."
 QString flagSentence(const ClockState &state, bool playerA);
 

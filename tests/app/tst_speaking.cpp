@@ -206,8 +206,10 @@ private Q_SLOTS:
                                "Kari 2 minutter igjen.", "Kari 1 minutt igjen.", "Klaffen har falt for Kari."};
         const QStringList ola{"Ola 5 minutter igjen.", "Ola 4 minutter igjen.", "Ola 3 minutter igjen.",
                               "Ola 2 minutter igjen.", "Ola 1 minutt igjen.", "Klaffen har falt for Ola."};
-        QTest::newRow("on, A plays to the flag and on") << true << true << kari;
-        QTest::newRow("on, B plays to the flag and on") << true << false << ola;
+        QTest::newRow("on, A plays to the flag and on")
+            << true << true << QStringList{"Kari begynner. 10 minutter per spiller."} + kari;
+        QTest::newRow("on, B plays to the flag and on")
+            << true << false << QStringList{"Ola begynner. 10 minutter per spiller."} + ola;
         QTest::newRow("off: silent") << false << true << QStringList();
     }
     void announcements()
@@ -220,12 +222,43 @@ private Q_SLOTS:
         frmhoved &w = f.startSpeaking();
         (playerA ? w.starta : w.startb)->click();
         QCOMPARE(w.LesOpp->isChecked(), announce);
-        // With announcements on, the module is asked for as the game starts, before the first sentence.
+        // With announcements on, the module is asked for as the game starts.
         QCOMPARE(f.speaker->moduleRequested(), announce);
-        QCOMPARE(f.speaker->said(), QStringList());
         // Past the flag by two minutes, the other clock never running.
         f.clock.advance(12 * 60'000);
         QCOMPARE((playerA ? w.klaffa : w.klaffb)->hasFallen(), true);
+        QCOMPARE(f.speaker->said(), said);
+    }
+
+    // The limit box empties itself when Tab enters it; the start says what the game became.
+    void startSaysTheGame_data()
+    {
+        QTest::addColumn<bool>("announce");
+        QTest::addColumn<bool>("playerA");
+        QTest::addColumn<QStringList>("said");
+        QTest::newRow("A starts") << true << true << QStringList{"Kari begynner. 1 minutt per spiller."};
+        QTest::newRow("B starts") << true << false << QStringList{"Ola begynner. 10 minutter per spiller."};
+        QTest::newRow("off: silent") << false << true << QStringList();
+    }
+    void startSaysTheGame()
+    {
+        QFETCH(bool, announce);
+        QFETCH(bool, playerA);
+        QFETCH(QStringList, said);
+        Speaking f;
+        f.choose(announce);
+        frmhoved &w = f.startSpeaking();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.startb->setFocus();
+        QTest::keyClick(w.startb, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), w.stans);
+        QCOMPARE(w.stans->text(), QString());
+        // Back to a start button, and Space.
+        for (int i = 0; i < (playerA ? 2 : 1); ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QCOMPARE(w.tida->isEnabled(), playerA);
+        QCOMPARE(w.tidb->isEnabled(), !playerA);
         QCOMPARE(f.speaker->said(), said);
     }
 
@@ -260,7 +293,9 @@ private Q_SLOTS:
             f.clock.advance(3000);
         }
         QVERIFY(!w.lastingText().isEmpty());
-        QCOMPARE(f.speaker->said(), QStringList(times, sentence));
+        // A game started for the sleep and the backup is said first.
+        const QStringList started{QStringLiteral("Kari begynner. 30 minutter per spiller.")};
+        QCOMPARE(f.speaker->said(), (warning == "battery" ? QStringList() : started) + QStringList(times, sentence));
     }
 
     void choicesAreKept_data()

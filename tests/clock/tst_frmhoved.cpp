@@ -6,6 +6,7 @@
 #include "settings/frmalt.h"
 
 #include "display/face.h"
+#include "gamefiles/linefiles.h"
 #include "toolkit/picturebox.h"
 #include "toolkit/twips.h"
 
@@ -502,7 +503,7 @@ private Q_SLOTS:
         QTest::newRow("start A") << "starta"
                                  << "Spiller A begynner";
         QTest::newRow("face B") << "urb"
-                                << "Klokke for spiller B";
+                                << "Spiller B: 0 minutter 0 sekunder";
     }
     void accessibleNames()
     {
@@ -516,6 +517,62 @@ private Q_SLOTS:
         QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(c);
         QVERIFY(iface);
         QCOMPARE(iface->text(QAccessible::Name), announced);
+    }
+
+    // What a screen reader reads of each side, as the game goes: the name, the time in words and
+    // the state, on the face; the name on the read-outs.
+    void sidesInWords_data()
+    {
+        QTest::addColumn<QString>("play");
+        QTest::addColumn<QString>("faceA");
+        QTest::addColumn<QString>("faceB");
+        QTest::addColumn<QString>("secondsB");
+        QTest::newRow("set-up") << "" << "Kari: 0 minutter 0 sekunder" << "Ola: 0 minutter 0 sekunder"
+                                << "Ola, sekunder: 0";
+        QTest::newRow("A runs 61 s") << "A61" << "Kari: 1 minutt 1 sekund, trekker" << "Ola: 0 minutter 0 sekunder"
+                                     << "Ola, sekunder: 0";
+        QTest::newRow("A runs into the last minute") << "A125"
+                                                     << "Kari: 2 minutter 5 sekunder, trekker, siste minutt"
+                                                     << "Ola: 0 minutter 0 sekunder" << "Ola, sekunder: 0";
+        // B's start raises the limit to 10.
+        QTest::newRow("B runs 9:01") << "B541"
+                                     << "Kari: 0 minutter 0 sekunder"
+                                     << "Ola: 9 minutter 1 sekund, trekker, siste minutt" << "Ola, sekunder: 1";
+        QTest::newRow("paused with B to move") << "B5 pause"
+                                               << "Kari: 0 minutter 0 sekunder, pause"
+                                               << "Ola: 0 minutter 5 sekunder, pause, skal trekke"
+                                               << "Ola, sekunder: 5";
+        QTest::newRow("A's flag down, B to move") << "A180 switch"
+                                                  << "Kari: 3 minutter 0 sekunder, klaffen har falt"
+                                                  << "Ola: 0 minutter 0 sekunder, trekker" << "Ola, sekunder: 0";
+        QTest::newRow("empty name box") << "unnamed" << "Spiller A: 0 minutter 0 sekunder"
+                                        << "Ola: 0 minutter 0 sekunder" << "Ola, sekunder: 0";
+    }
+    void sidesInWords()
+    {
+        QFETCH(QString, play);
+        QFETCH(QString, faceA);
+        QFETCH(QString, faceB);
+        QFETCH(QString, secondsB);
+        ClockFixture f;
+        QVERIFY(writeRaw(f.file(gamefiles::kSettingsFile), "Kari\r\nOla\r\n3\r\n"));
+        frmhoved &w = f.start();
+        for (const QString &step : play.split(u' ', Qt::SkipEmptyParts)) {
+            if (step == "pause")
+                w.pause->click();
+            else if (step == "switch")
+                w.Command1->click();
+            else if (step == "unnamed")
+                w.spillera->setText(QString());
+            else {
+                (step.startsWith(u'A') ? w.starta : w.startb)->click();
+                f.clock.advance(step.mid(1).toInt() * 1000);
+            }
+        }
+        const auto name = [](QWidget *c) { return QAccessible::queryAccessibleInterface(c)->text(QAccessible::Name); };
+        QCOMPARE(name(w.ura), faceA);
+        QCOMPARE(name(w.urb), faceB);
+        QCOMPARE(name(w.sekb), secondsB);
     }
 
     void fallenFlagIsAnnounced()
