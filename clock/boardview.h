@@ -85,7 +85,6 @@ private:
     void layOut();
     void placeCells();
     QString statusText() const;
-    QString announcement() const;
     QRect cellRect(int index) const;
 
     bool m_playerA;
