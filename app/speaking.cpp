@@ -42,6 +42,16 @@ speech::ClockState clockState(const frmhoved &main)
     state.a = {main.spillera->text(), main.mina->text(), main.seka->text(), main.klaffa->hasFallen()};
     state.b = {main.spillerb->text(), main.minb->text(), main.sekb->text(), main.klaffb->hasFallen()};
     state.limit = main.stans->text();
+    if (main.countdown()) {
+        // A count-down clock's state is its model's, as every view shows it.
+        for (const bool playerA : {true, false}) {
+            const gameclock::SideView view = main.side(playerA);
+            speech::PlayerState &p = playerA ? state.a : state.b;
+            p.leftMs = view.leftMs;
+            p.moves = view.moves.value_or(0);
+            p.flagFallen = view.flagFallen;
+        }
+    }
     if (main.tida->isEnabled())
         state.turn = speech::Turn::A;
     else if (main.tidb->isEnabled())

@@ -11,7 +11,9 @@
 #include "info/rules.h"
 #include "desktop/screensaver.h"
 #include "desktop/singleinstance.h"
+#include "clock/timecontrolstore.h"
 #include "settings/frmalt.h"
+#include "settings/frmtid.h"
 
 #include <QAction>
 
@@ -35,7 +37,11 @@ void connectFileWindows(frmhoved &main)
             return;
         // The backup may be one second behind on its worker thread: finish it before it is read.
         QObject::connect(window, &gamefiles::frmopne::aboutToRead, &main, [&main] { main.finishBackup(); });
-        QObject::connect(window, &gamefiles::frmopne::gameChosen, &main, &frmhoved::restoreGame);
+        QObject::connect(window, &gamefiles::frmopne::gameChosen, &main,
+                         [&main, window](const gamefiles::GameValues &values) {
+                             if (const std::optional<QString> why = main.restoreGame(values))
+                                 window->refuse(*why);
+                         });
     });
 }
 
@@ -43,9 +49,22 @@ void connectCorrection(frmhoved &main)
 {
     QObject::connect(&main, &frmhoved::correctionRequested, &main, [&main] {
         bool created = false;
-        arbiter::frmjuster *window = arbiter::showCorrection(main.gameValues(), &created);
+        std::optional<arbiter::CountdownGame> countdown;
+        if (const gameclock::Countdown *game = main.countdown()) {
+            const gameclock::CountdownState state = game->state(toolkit::TimeSource::current().nowMs());
+            countdown = arbiter::CountdownGame{{state.leftMs, state.moves}, game->control()};
+        }
+        arbiter::frmjuster *window = arbiter::showCorrection(main.gameValues(), countdown, &created);
         if (!created)
             return;
+        QObject::connect(window, &arbiter::frmjuster::countdownChosen, &main,
+                         [&main, window](const arbiter::CountdownValues &values) {
+                             if (const std::optional<QString> why =
+                                     main.correctCountdown({values.leftMs, values.moves}))
+                                 window->refuse(*why);
+                             else
+                                 window->close();
+                         });
         QObject::connect(window, &arbiter::frmjuster::correctionChosen, &main,
                          [&main, window](const gamefiles::Readouts &readouts) {
                              if (const std::optional<QString> why = main.correctTime(readouts))
@@ -66,6 +85,25 @@ void connectOptions(frmhoved &main)
     });
 }
 
+void connectTimeControls(frmhoved &main)
+{
+    QObject::connect(&main, &frmhoved::timeControlRequested, &main, [&main] {
+        bool created = false;
+        settings::frmtid *window = settings::showTimeControls(main.timeControl(), &created);
+        if (!created)
+            return;
+        QObject::connect(window, &settings::frmtid::chosen, &main,
+                         [&main, window](const gameclock::TimeControl &control) {
+                             if (const std::optional<QString> why = main.applyTimeControl(control))
+                                 return window->refuse(*why);
+                             // The game takes the control either way; only the next start would miss it.
+                             if (const QString failed = gameclock::chooseControl(control.name); !failed.isEmpty())
+                                 main.report(failed);
+                             window->close();
+                         });
+    });
+}
+
 void connectInfo(frmhoved &main)
 {
     QObject::connect(&main, &frmhoved::aboutRequested, &main, [] { info::showAbout(); });
@@ -80,6 +118,7 @@ void connectWindows(frmhoved &main)
     connectFileWindows(main);
     connectCorrection(main);
     connectOptions(main);
+    connectTimeControls(main);
     connectInfo(main);
     // The browser runs in a program of its own, started on the first open; where it cannot, the menu
     // says why. Its troubles stay in the status bar and never reach the clocks.

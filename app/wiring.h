@@ -17,6 +17,7 @@ void connectWindows(gameclock::frmhoved &main);
 void connectFileWindows(gameclock::frmhoved &main);
 void connectCorrection(gameclock::frmhoved &main);
 void connectOptions(gameclock::frmhoved &main);
+void connectTimeControls(gameclock::frmhoved &main);
 void connectInfo(gameclock::frmhoved &main);
 
 // Makes the program its directory's clock: the main window comes to the front when the program is

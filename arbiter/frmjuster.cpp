@@ -74,9 +74,10 @@ QLineEdit *field(const toolkit::BuiltControls &built, const char *name, const QS
 
 } // namespace
 
-frmjuster::frmjuster(const gamefiles::GameValues &game, QWidget *parent)
+frmjuster::frmjuster(const gamefiles::GameValues &game, const std::optional<CountdownGame> &countdown,
+                     QWidget *parent)
     : QWidget(parent, Qt::Dialog), m_nameA(nameOf(game.spillera, "Spiller A")),
-      m_nameB(nameOf(game.spillerb, "Spiller B"))
+      m_nameB(nameOf(game.spillerb, "Spiller B")), m_countdown(countdown)
 {
     setObjectName(QStringLiteral("frmjuster"));
     setWindowTitle(QStringLiteral("Juster tid"));
@@ -113,6 +114,27 @@ frmjuster::frmjuster(const gamefiles::GameValues &game, QWidget *parent)
     connect(cancel, &QAction::triggered, this, &frmjuster::Avbryt_Click);
     addAction(cancel);
 
+    if (m_countdown) {
+        // The same places hold the time left and the moves made.
+        mina2->setText(QStringLiteral("Tid"));
+        minb2->setText(QStringLiteral("Tid"));
+        seka2->setText(QStringLiteral("Trekk"));
+        sekb2->setText(QStringLiteral("Trekk"));
+        for (int p : {0, 1}) {
+            QLineEdit *time = p == 0 ? mina : minb;
+            QLineEdit *moves = p == 0 ? seka : sekb;
+            const QString &name = p == 0 ? m_nameA : m_nameB;
+            m_exactMs[std::size_t(p)] = m_countdown->values.leftMs[std::size_t(p)];
+            m_timeShown[std::size_t(p)] = gameclock::durationText(m_exactMs[std::size_t(p)]);
+            m_movesShown[std::size_t(p)] = m_countdown->values.moves[std::size_t(p)];
+            time->setText(m_timeShown[std::size_t(p)]);
+            moves->setText(QString::number(m_movesShown[std::size_t(p)]));
+            time->setAccessibleName(name + QStringLiteral(", tid igjen"));
+            moves->setAccessibleName(name + QStringLiteral(", trekk"));
+            connect(moves, &QLineEdit::textEdited, this, [this, p] { followStage(p); });
+        }
+    }
+
     // The arbiter types over the first value at once.
     mina->setFocus(Qt::OtherFocusReason);
     mina->selectAll();
@@ -125,8 +147,59 @@ toolkit::ControlTable frmjuster::controlTable()
     return kControls;
 }
 
+void frmjuster::followStage(int player)
+{
+    const std::size_t p = std::size_t(player);
+    QLineEdit *time = player == 0 ? mina : minb;
+    const QString typed = (player == 0 ? seka : sekb)->text().trimmed();
+    if (!gamefiles::isReadoutText(typed) || typed.size() > 5)
+        return;
+    const int moves = typed.toInt();
+    const gameclock::Stages &stages = m_countdown->control.stages(player == 0);
+    const qint64 change =
+        gameclock::stageTimeAfter(stages, moves) - gameclock::stageTimeAfter(stages, m_movesShown[p]);
+    if (change == 0)
+        return;
+    const bool asShown = time->text().trimmed() == m_timeShown[p];
+    const std::optional<qint64> left = asShown ? m_exactMs[p] : gameclock::parseDuration(time->text());
+    if (!left)
+        return;
+    m_exactMs[p] = std::max<qint64>(0, *left + change);
+    m_timeShown[p] = gameclock::durationText(m_exactMs[p]);
+    m_movesShown[p] = moves;
+    time->setText(m_timeShown[p]);
+}
+
+void frmjuster::countdownOK()
+{
+    CountdownValues values;
+    for (int p : {0, 1}) {
+        QLineEdit *time = p == 0 ? mina : minb;
+        QLineEdit *moves = p == 0 ? seka : sekb;
+        const QString &name = p == 0 ? m_nameA : m_nameB;
+        const auto stop = [this](QLineEdit *box, const QString &why) {
+            refuse(why + QStringLiteral(" Tiden er ikke justert."));
+            box->setFocus(Qt::OtherFocusReason);
+            box->selectAll();
+        };
+        const bool asShown = time->text().trimmed() == m_timeShown[std::size_t(p)];
+        const std::optional<qint64> left = asShown ? m_exactMs[std::size_t(p)] : gameclock::parseDuration(time->text());
+        if (!left)
+            return stop(time, QStringLiteral("Tiden til %1 kan ikke leses: skriv t:mm:ss, m:ss eller hele minutter.")
+                                  .arg(name));
+        const QString typed = moves->text().trimmed();
+        if (!gamefiles::isReadoutText(typed) || typed.size() > 5)
+            return stop(moves, QStringLiteral("Trekkene til %1 skal være et helt tall fra 0 til 99999.").arg(name));
+        values.leftMs[std::size_t(p)] = *left;
+        values.moves[std::size_t(p)] = typed.toInt();
+    }
+    Q_EMIT countdownChosen(values);
+}
+
 void frmjuster::OK_Click()
 {
+    if (m_countdown)
+        return countdownOK();
     const struct {
         QLineEdit *box;
         bool seconds;
@@ -161,11 +234,12 @@ void frmjuster::refuse(const QString &why)
     melding->showReason(why);
 }
 
-frmjuster *showCorrection(const gamefiles::GameValues &game, bool *created)
+frmjuster *showCorrection(const gamefiles::GameValues &game, const std::optional<CountdownGame> &countdown,
+                          bool *created)
 {
     static QPointer<frmjuster> window;
     return toolkit::showOnce<frmjuster>(
-        window, [&game] { return new frmjuster(game); }, created);
+        window, [&game, &countdown] { return new frmjuster(game, countdown); }, created);
 }
 
 } // namespace arbiter

@@ -16,10 +16,12 @@
 //     /proc/PID/task/*/schedstat (ns on a CPU); wake-ups the sum of their voluntary and involuntary
 //     context switches (/proc/PID/task/*/status);
 //   - CPU time with a clock running in the board view at full screen (F11), against the clock in
-//     its normal window, started in turn.
+//     its normal window, started in turn;
+//   - countdown: CPU of a count-down clock whose read-out shows tenths against the classic clock,
+//     both played with a switch every second over the same span.
 //
-//   bench_process [--quick] [--only frame|start|memory|cpu|board] [--program PATH] [--reference PATH]
-//                 [--text-reference PATH]
+//   bench_process [--quick] [--only frame|start|memory|cpu|board|countdown] [--program PATH]
+//                 [--reference PATH] [--text-reference PATH]
 //
 // Needs an X display with the DAMAGE extension (bench/run-all provides a virtual one) and xdotool to
 // start a game.
@@ -772,6 +774,52 @@ int main(int argc, char **argv)
         std::printf("(over %d s with a clock running)\n", spanMs / 1000);
         printRatio("CPU, % of a core", "%", cpu, 1.5, "bare+timers", "bare+timers+backup");
         printRatio("wake-ups (context switches) per second", "/s", wakeups, 1.5, "bare+timers", "bare+timers+backup");
+    }
+    // A count-down clock against the classic clock, both played with a switch every second, in turns:
+    // the count-down control keeps each player below ten seconds (9 s + 1 s a move), so its read-out
+    // shows tenths and changes at every refresh. Each side reads its control from a configuration
+    // directory of its own, so the user's choice plays no part.
+    if (wanted("countdown")) {
+        const fs::path config = fs::temp_directory_path() / ("bench-config-" + std::to_string(::getpid()));
+        fs::create_directories(config / "classic");
+        fs::create_directories(config / "countdown" / "Partivakt");
+        std::ofstream(config / "countdown" / "Partivakt" / "Partivakt.conf")
+            << "[tidskontroll]\nvalgt=Benk\negne\\1\\navn=Benk\n"
+               "egne\\1\\regler=A 9000/0/F/1000 | B 9000/0/F/1000\negne\\size=1\n";
+        const auto played = [&](const char *kind) -> std::optional<double> {
+            ::setenv("XDG_CONFIG_HOME", (config / kind).c_str(), 1);
+            const Run r = bench.start(clockArgs);
+            const bool ready = r.shown.window && bench.startGame(r);
+            const auto key = [&r] { xdotool("windowfocus --sync " + std::to_string(r.shown.window) + " key space"); };
+            const auto play = [&key](int ms) {
+                for (int t = 0; t < ms; t += 1000) {
+                    key();
+                    sleepMs(1000);
+                }
+            };
+            play(1000);
+            const Usage u0 = usage(r.pid);
+            play(spanMs);
+            const Usage u1 = usage(r.pid);
+            // Played to the end with both flags standing: the read-outs showed tenths throughout.
+            const bool stillTenths = readFile(work / "Sikkerhetskopi.sur").find("klaffer=0 0") != std::string::npos;
+            end(r.pid);
+            ::unsetenv("XDG_CONFIG_HOME");
+            if (!ready || (std::string(kind) == "countdown" && !stillTenths))
+                return std::nullopt;
+            return (u1.cpuNs - u0.cpuNs) / 1e7 / (spanMs / 1000.0);
+        };
+        Series cpu;
+        for (int i = 0; i < (quick ? 1 : 3); ++i) {
+            const std::optional<double> down = played("countdown"), classic = played("classic");
+            if (down && classic)
+                cpu.add(*down, *classic);
+            else
+                std::printf("round %d: a game did not start\n", i);
+        }
+        std::printf("(over %d s, a switch every second)\n", spanMs / 1000);
+        printRatio("CPU, count-down clock showing tenths against the classic clock", "%", cpu, 1.2, "classic");
+        fs::remove_all(config);
     }
     fs::remove_all(work);
     return 0;

@@ -130,8 +130,8 @@ std::array<Hand, 2> hands(const SideView &side, const QRect &face)
         const qreal angle = value * M_PI / 30;
         return QLineF(centre, centre + QPointF(length * std::sin(angle), -length * std::cos(angle)));
     };
-    return {Hand{line(qreal(side.minutes), display::kMinuteHandLength * unit), std::max(1.0, 3 * unit)},
-            Hand{line(side.seconds, (display::kSecondHandLength - 1) * unit), std::max(1.0, unit)}};
+    return {Hand{line(side.handMinutes, display::kMinuteHandLength * unit), std::max(1.0, 3 * unit)},
+            Hand{line(side.handSeconds, (display::kSecondHandLength - 1) * unit), std::max(1.0, unit)}};
 }
 
 // The pixels a hand may touch, its round ends and antialiased edges included.
@@ -343,7 +343,7 @@ void BoardHalf::setSide(const SideView &side, Phase phase)
             }
         }
         // Only around the hands that moved: the rest of the disc stays as it is.
-        if (old.minutes != side.minutes || old.seconds != side.seconds) {
+        if (old.handMinutes != side.handMinutes || old.handSeconds != side.handSeconds) {
             const auto before = hands(old, m_faceArea), after = hands(side, m_faceArea);
             for (size_t i = 0; i < before.size(); ++i)
                 if (before[i].line != after[i].line)

@@ -2,6 +2,8 @@
 
 #include "backupwriter.h"
 #include "boardview.h"
+#include "countdownfile.h"
+#include "timecontrolstore.h"
 
 #include "desktop/process.h"
 #include "display/face.h"
@@ -91,6 +93,22 @@ constexpr toolkit::ControlRow kControls[] = {
 };
 static_assert(toolkit::tableFault(kControls) == toolkit::TableFault::None);
 
+// A count-down game's own controls, drawn over the classic ones they stand for, which it hides: the
+// control's name where the limit box stands, the time left in the read-outs' frame, the moves below.
+constexpr toolkit::ControlRow kCountdownControls[] = {
+    {"kontroll", ControlKind::Label, "", 4290, 1290, 1395, 345, nullptr, kNoTab, ControlState::Hidden},
+    {"igjena", ControlKind::AnnouncedLabel, "", 1590, 4215, 1755, 345, nullptr, kNoTab, ControlState::Hidden},
+    {"igjenb", ControlKind::AnnouncedLabel, "", 6630, 4215, 1755, 345, nullptr, kNoTab, ControlState::Hidden},
+    {"trekka", ControlKind::AnnouncedLabel, "", 1560, 4635, 1815, 285, nullptr, kNoTab, ControlState::Hidden},
+    {"trekkb", ControlKind::AnnouncedLabel, "", 6600, 4635, 1815, 285, nullptr, kNoTab, ControlState::Hidden},
+};
+static_assert(toolkit::tableFault(kCountdownControls) == toolkit::TableFault::None);
+const QString kTidPerSpiller = QStringLiteral("Tid per spiller:");
+const QString kTidskontrollLabel = QStringLiteral("Tidskontroll:");
+
+// The read-outs of a count-down game are read from across the board: larger than the classic ones.
+constexpr double kCountdownReadoutScale = 1.7;
+
 toolkit::AnnouncedLabel *readout(const toolkit::BuiltControls &built, const char *name, const QString &prefix)
 {
     auto *label = built.get<toolkit::AnnouncedLabel>(name);
@@ -126,6 +144,7 @@ frmhoved::frmhoved(QWidget *parent) : QMainWindow(parent)
     m_stage = new toolkit::ZoomStage(client, 10065, 5160, this);
     setCentralWidget(m_stage);
     connect(m_stage, &toolkit::ZoomStage::zoomChanged, this, &frmhoved::zoomChanged);
+    countdownFonts(1.0);
     buildMenus();
     statusBar()->setObjectName(QStringLiteral("statusbar"));
     statusBar()->setSizeGripEnabled(false);
@@ -220,6 +239,22 @@ void frmhoved::buildControls(QWidget *client)
         unit->setAccessibleName(QStringLiteral(" "));
     Label1 = built.get<QLabel>("Label1");
 
+    const toolkit::BuiltControls countdown = toolkit::buildControls(client, kCountdownControls);
+    kontroll = countdown.get<toolkit::FitLabel>("kontroll");
+    kontroll->setAlignment(Qt::AlignCenter);
+    kontroll->setWordWrap(true);
+    igjena = countdown.get<toolkit::AnnouncedLabel>("igjena");
+    igjenb = countdown.get<toolkit::AnnouncedLabel>("igjenb");
+    igjena->setAnnouncePrefix(QStringLiteral("Spiller A, tid igjen: "));
+    igjenb->setAnnouncePrefix(QStringLiteral("Spiller B, tid igjen: "));
+    trekka = countdown.get<toolkit::AnnouncedLabel>("trekka");
+    trekkb = countdown.get<toolkit::AnnouncedLabel>("trekkb");
+    trekka->setAnnouncePrefix(QStringLiteral("Spiller A, "));
+    trekkb->setAnnouncePrefix(QStringLiteral("Spiller B, "));
+    for (QLabel *label : {static_cast<QLabel *>(igjena), static_cast<QLabel *>(igjenb),
+                          static_cast<QLabel *>(trekka), static_cast<QLabel *>(trekkb)})
+        label->setAlignment(Qt::AlignCenter);
+
     connect(starta, &QPushButton::clicked, this, &frmhoved::starta_Click);
     connect(startb, &QPushButton::clicked, this, &frmhoved::startb_Click);
     connect(Command1, &QPushButton::clicked, this, &frmhoved::Command1_Click);
@@ -267,6 +302,8 @@ void frmhoved::buildMenus()
     LagreSom = add(Spill, "LagreSom", QStringLiteral("Lagre &som..."), QKeySequence(QStringLiteral("Ctrl+Shift+S")),
                    &frmhoved::saveas);
     separator(Spill, "strek2");
+    Tidskontroll = add(Spill, "Tidskontroll", QStringLiteral("&Tidskontroll..."), QKeySequence(QStringLiteral("Ctrl+T")),
+                       &frmhoved::Tidskontroll_Click);
     Alternativer = add(Spill, "Alternativer", QStringLiteral("&Alternativer..."), {}, &frmhoved::Alternativer_Click);
     separator(Spill, "strek3");
     Avslutt = add(Spill, "Avslutt", QStringLiteral("&Avslutt"), QKeySequence(QStringLiteral("Ctrl+Q")),
@@ -369,6 +406,16 @@ void frmhoved::Timer1_Timer()
     setLasting(Lasting::Settings,
                settings.error ? settings.error->message() + QStringLiteral(" Standardverdiene brukes.") : QString());
 
+    // The next game is played under the control last chosen; a classic start reads no preferences.
+    const ChosenControl chosen = chosenControl();
+    if (chosen.control.classic())
+        m_countdown.reset();
+    else
+        m_countdown.emplace(chosen.control);
+    if (!chosen.note.isEmpty())
+        report(chosen.note);
+    showClockKind();
+
     refreshFace(true, true);
     refreshFace(false, true);
     setLasting(Lasting::Sleep, {});
@@ -408,8 +455,19 @@ void frmhoved::Timer2_Timer()
     // check here touches as little as it can.
     showStartCaption(starta, spillera->text());
     showStartCaption(startb, spillerb->text());
+    // The running count-down clock is drawn from the monotonic time here, ten times a second: no
+    // timer of its own. A flag that ran out falls before the board shows the state.
+    if (m_countdown)
+        followCountdown();
     followBoard();
     followAccessible();
+    if (m_countdown) {
+        if (!m_boardShown) {
+            refreshFace(false, false);
+            refreshFace(true, true);
+        }
+        return;
+    }
     const QString limit = stans->text();
     if (!m_limitRead || m_limitRead->text != limit)
         m_limitRead = LimitRead{limit, numericValue(limit) == 0};
@@ -427,13 +485,12 @@ void frmhoved::refreshFace(bool playerA, bool setFillColour)
         playerA ? drawhanda(x, y, v, l) : drawhandb(x, y, v, l);
     };
     toolkit::PictureBox &box = playerA ? *ura : *urb;
-    QLabel *minutes = playerA ? mina : minb;
-    QLabel *seconds = playerA ? seka : sekb;
+    const auto [minutes, seconds] = faceValues(playerA);
     if (setFillColour)
         box.setFillColor(display::kDiscColour);
     // Nine refreshes in ten find the read-outs as they were: a canvas that still holds the drawing
     // of the same values would come out the same again.
-    const FaceDrawn wanted{minutes->text(), seconds->text(), box.fillColor(), box.foreColor(), box.drawCount()};
+    const FaceDrawn wanted{minutes, seconds, box.fillColor(), box.foreColor(), box.drawCount()};
     FaceDrawn &last = m_faceDrawn[playerA ? 0 : 1];
     if (wanted == last) {
         // The properties a drawing leaves behind.
@@ -473,10 +530,11 @@ void frmhoved::followAccessible()
 
 void frmhoved::startGame(bool playerA)
 {
-    if (numericValue(stans->text()) > kLimitHighest)
+    // The limit is the classic clock's; a count-down control has its own times.
+    if (!m_countdown && numericValue(stans->text()) > kLimitHighest)
         stans->setText(numberToText(kLimitHighest));
     const double lowest = playerA ? kLimitLowestA : kLimitLowestB;
-    if (numericValue(stans->text()) < lowest)
+    if (!m_countdown && numericValue(stans->text()) < lowest)
         stans->setText(numberToText(lowest));
     if (spillera->text().isEmpty())
         spillera->setText(kDefaults.spillera);
@@ -499,12 +557,19 @@ void frmhoved::startGame(bool playerA)
         tida->setEnabled(false);
         tidb->setEnabled(true);
     }
-    stans->setText(numberToText(numericValue(stans->text())));
+    if (!m_countdown)
+        stans->setText(numberToText(numericValue(stans->text())));
     Command1->setHidden(false);
     starta->setHidden(true);
     startb->setHidden(true);
     // One key works the clock at the board: Space on the switch button hands over the move.
     Command1->setFocus(Qt::OtherFocusReason);
+    if (m_countdown) {
+        m_countdown->resume(playerA ? kA : kB, now());
+        followCountdown();
+        writeBackup();
+    }
+    followPhase();
     followBoard();
     Q_EMIT gameStarted(playerA);
 }
@@ -521,6 +586,10 @@ void frmhoved::startb_Click()
 
 void frmhoved::Command1_Click()
 {
+    if (m_countdown) {
+        // The move is charged at the moment of the switch, to the millisecond.
+        m_countdown->finishMove(now());
+    }
     if (numericValue(Label1->text()) == 0) {
         tidb->setEnabled(false);
         tida->setEnabled(true);
@@ -529,6 +598,11 @@ void frmhoved::Command1_Click()
         Label1->setText(QStringLiteral("0"));
         tida->setEnabled(false);
         tidb->setEnabled(true);
+    }
+    if (m_countdown) {
+        // A crash after a switch loses no move.
+        followCountdown();
+        writeBackup();
     }
     followBoard();
 }
@@ -560,12 +634,133 @@ void frmhoved::tick(QLabel *sek, QLabel *min, toolkit::FlagStrip *klaff, toolkit
 
 void frmhoved::tida_Timer()
 {
+    if (m_countdown)
+        return countdownTick(true);
     tick(seka, mina, klaffa, spillera);
 }
 
 void frmhoved::tidb_Timer()
 {
+    if (m_countdown)
+        return countdownTick(false);
     tick(sekb, minb, klaffb, spillerb);
+}
+
+// ---- the count-down clock ----------------------------------------------------------------------
+
+qint64 frmhoved::now() const
+{
+    return toolkit::TimeSource::current().nowMs();
+}
+
+void frmhoved::showClockKind()
+{
+    const bool down = m_countdown.has_value();
+    for (QWidget *classic : std::initializer_list<QWidget *>{mina, seka, minb, sekb, mina2, seka2, minb2, sekb2, stans})
+        classic->setHidden(down);
+    for (QWidget *own : std::initializer_list<QWidget *>{kontroll, igjena, igjenb, trekka, trekkb})
+        own->setHidden(!down);
+    Label2->setText(down ? kTidskontrollLabel : kTidPerSpiller);
+    Label2->setBuddy(down ? nullptr : stans);
+    if (!down)
+        return;
+    kontroll->setText(m_countdown->control().name);
+    kontroll->setAccessibleName(kTidskontrollLabel + QLatin1Char(' ') + m_countdown->control().name);
+    followCountdown();
+}
+
+void frmhoved::followCountdown()
+{
+    const qint64 t = now();
+    const int fell = m_countdown->settle(t);
+    for (const bool playerA : {true, false}) {
+        const int p = playerA ? kA : kB;
+        // Set only when they read otherwise: ten times a second the text is nearly always the same.
+        const QString time = clockText(m_countdown->leftMs(p, t));
+        QLabel *igjen = playerA ? igjena : igjenb;
+        if (igjen->text() != time)
+            igjen->setText(time);
+        // Where the control has stages, the player's own stage shows beside the moves that lead to it.
+        QString moves = QStringLiteral("Trekk %1").arg(m_countdown->moves(p));
+        if (m_countdown->control().stages(playerA).size() > 1)
+            moves += QStringLiteral(", fase %1").arg(m_countdown->stage(p) + 1);
+        QLabel *trekk = playerA ? trekka : trekkb;
+        if (trekk->text() != moves)
+            trekk->setText(moves);
+        toolkit::FlagStrip *klaff = playerA ? klaffa : klaffb;
+        if (m_countdown->fallen(p)) {
+            // With both flags down, the arbiter reads on the flags which one fell first.
+            const QString caption = kKlaffenHarFalt + (playerA ? spillera : spillerb)->text() +
+                                    (m_countdown->fellFirst(p) ? QStringLiteral(" (først)") : QString());
+            if (klaff->title() != caption)
+                klaff->showFall(caption);
+        } else if (klaff->hasFallen()) {
+            klaff->setTitle(QString());
+        }
+    }
+    if (fell >= 0)
+        Q_EMIT ticked(fell == kA, true);
+}
+
+void frmhoved::countdownTick(bool playerA)
+{
+    // The tick counts nothing: the time is the monotonic clock's. It keeps the backup within a
+    // second of the clock.
+    followCountdown();
+    writeBackup();
+    Q_EMIT ticked(playerA, false);
+}
+
+std::pair<QString, QString> frmhoved::faceValues(bool playerA) const
+{
+    if (!m_countdown)
+        return {(playerA ? mina : minb)->text(), (playerA ? seka : sekb)->text()};
+    const Dial dial = mechanicalDial(m_countdown->leftMs(playerA ? kA : kB, now()));
+    return {QString::number(dial.minutes, 'g', 17), QString::number(dial.seconds)};
+}
+
+TimeControl frmhoved::timeControl() const
+{
+    return m_countdown ? m_countdown->control() : classicControl();
+}
+
+std::optional<QString> frmhoved::applyTimeControl(const TimeControl &control)
+{
+    if (phase() != Phase::SetUp || Timer1->isEnabled())
+        return QStringLiteral("Tidskontrollen kan bare velges før partiet begynner.");
+    if (control.classic())
+        m_countdown.reset();
+    else
+        m_countdown.emplace(control);
+    showClockKind();
+    refreshFace(true, true);
+    refreshFace(false, false);
+    followBoard();
+    return std::nullopt;
+}
+
+std::optional<QString> frmhoved::correctCountdown(const CountdownCorrection &correction)
+{
+    if (!paused() || !m_countdown)
+        return QStringLiteral("Spillet står ikke lenger på pause. Tiden er ikke justert.");
+    QStringList notes{
+        QStringLiteral("Tiden ble justert kl. %1.").arg(QTime::currentTime().toString(QStringLiteral("HH:mm")))};
+    for (const int p : {kA, kB}) {
+        const bool fallenBefore = m_countdown->fallen(p);
+        m_countdown->correct(p, correction.leftMs[std::size_t(p)], correction.moves[std::size_t(p)]);
+        const QString name = (p == kA ? spillera : spillerb)->text();
+        if (!fallenBefore && m_countdown->fallen(p))
+            notes << kKlaffenHarFalt + name + QLatin1Char('.');
+        else if (fallenBefore && correction.leftMs[std::size_t(p)] > 0)
+            notes << QStringLiteral("Klaffen har fortsatt falt for %1: en justering hever den ikke.").arg(name);
+    }
+    followCountdown();
+    refreshFace(true, true);
+    refreshFace(false, false);
+    followBoard();
+    writeBackup();
+    report(notes.join(QLatin1Char(' ')));
+    return std::nullopt;
 }
 
 SideView frmhoved::side(bool playerA) const
@@ -573,6 +768,25 @@ SideView frmhoved::side(bool playerA) const
     SideView view;
     const QString name = (playerA ? spillera : spillerb)->text();
     view.name = name.isEmpty() ? (playerA ? kDefaults.spillera : kDefaults.spillerb) : name;
+    if (m_countdown) {
+        const int p = playerA ? kA : kB;
+        const qint64 left = m_countdown->leftMs(p, now());
+        view.time = clockText(left);
+        view.minutes = left / 60000;
+        view.seconds = int(left / 1000 % 60);
+        view.countsDown = true;
+        view.running = (playerA ? tida : tidb)->isActive();
+        view.toMove = phase() != Phase::SetUp && m_countdown->turn() == p;
+        view.flagFallen = m_countdown->fallen(p);
+        view.fellFirst = m_countdown->fellFirst(p);
+        view.lowTime = !view.flagFallen && left < 60000;
+        view.moves = m_countdown->moves(p);
+        view.leftMs = left;
+        const Dial dial = mechanicalDial(left);
+        view.handMinutes = dial.minutes;
+        view.handSeconds = dial.seconds;
+        return view;
+    }
     // A read-out that is not a number (only a damaged file brings one) shows as it stands.
     const QString minText = (playerA ? mina : minb)->text();
     const QString secText = (playerA ? seka : sekb)->text();
@@ -582,6 +796,8 @@ SideView frmhoved::side(bool playerA) const
         view.minutes = qint64(*minutes);
         view.seconds = int(*seconds);
         view.time = QStringLiteral("%1:%2").arg(view.minutes).arg(view.seconds, 2, 10, QLatin1Char('0'));
+        view.handMinutes = double(view.minutes);
+        view.handSeconds = view.seconds;
     } else {
         view.time = minText + QLatin1Char(':') + secText;
     }
@@ -603,7 +819,15 @@ Phase frmhoved::phase() const
 
 gamefiles::GameValues frmhoved::gameValues() const
 {
-    return {mina->text(), seka->text(), minb->text(), sekb->text(), spillera->text(), spillerb->text(), stans->text()};
+    if (m_countdown) {
+        // The seven lines a classic reader opens, the count-down game's whole state after them.
+        const CountdownState state = m_countdown->state(now());
+        const ClassicView seven = classicView(state);
+        return {seven.mina,       seven.seka,       seven.minb,
+                seven.sekb,       spillera->text(), spillerb->text(),
+                seven.stans,      countdownLines(m_countdown->control(), state)};
+    }
+    return {mina->text(), seka->text(), minb->text(), sekb->text(), spillera->text(), spillerb->text(), stans->text(), {}};
 }
 
 void frmhoved::writeBackup()
@@ -632,6 +856,12 @@ void frmhoved::pause_Click()
     tida->setEnabled(false);
     tidb->setEnabled(false);
     pause->setHidden(true);
+    if (m_countdown) {
+        // The milliseconds run so far stay with the move, and in the backup.
+        m_countdown->stop(now());
+        followCountdown();
+        writeBackup();
+    }
     showPaused();
 }
 
@@ -655,6 +885,8 @@ bool frmhoved::paused() const
 void frmhoved::followPhase()
 {
     Juster->setEnabled(paused());
+    // A control is chosen before the game, not in it.
+    Tidskontroll->setEnabled(phase() == Phase::SetUp && !Timer1->isEnabled());
 }
 
 void frmhoved::setReadouts(const gamefiles::Readouts &readouts)
@@ -665,8 +897,22 @@ void frmhoved::setReadouts(const gamefiles::Readouts &readouts)
     sekb->setText(readouts.sekb);
 }
 
-void frmhoved::restoreGame(const gamefiles::GameValues &values)
+std::optional<QString> frmhoved::restoreGame(const gamefiles::GameValues &values)
 {
+    // The whole file is judged before anything changes: a game is never half restored.
+    const CountdownRead further = readCountdownLines(values.further);
+    std::optional<Countdown> game;
+    if (further.kind == CountdownRead::Kind::Damaged)
+        return further.reason;
+    if (further.kind == CountdownRead::Kind::Countdown) {
+        game = Countdown::restore(further.control, further.state);
+        if (!game)
+            return QStringLiteral("Tilstanden i nedtellingen kan ikke gjenopprettes.");
+        // The resume buttons and the switch follow whose move it was.
+        Label1->setText(further.state.turn == kA ? QStringLiteral("1") : QStringLiteral("0"));
+    }
+    m_countdown = std::move(game);
+
     tida->setEnabled(false);
     tidb->setEnabled(false);
     pause->setHidden(true);
@@ -687,7 +933,13 @@ void frmhoved::restoreGame(const gamefiles::GameValues &values)
     showPaused();
     starta->setHidden(true);
     startb->setHidden(true);
+    showClockKind();
+    if (further.kind == CountdownRead::Kind::Unknown)
+        report(QStringLiteral("Linjene etter den sjuende er ukjente for Partivakt og ble ikke lest: partiet er åpnet "
+                              "som et klassisk parti."));
+    followPhase();
     followBoard();
+    return std::nullopt;
 }
 
 std::optional<QString> frmhoved::correctTime(const gamefiles::Readouts &readouts)
@@ -732,6 +984,8 @@ void frmhoved::reloadSettings()
 
 void frmhoved::resume(bool playerA)
 {
+    if (m_countdown)
+        m_countdown->resume(playerA ? kA : kB, now());
     (playerA ? tida : tidb)->setEnabled(true);
     Label1->setText(QLatin1String(playerA ? "1" : "0"));
     tida->setInterval(1000);
@@ -778,6 +1032,9 @@ void frmhoved::Nytt_Click()
 
 void frmhoved::Avslutt_Click()
 {
+    // A count-down clock keeps its milliseconds: the state of this very moment goes to the disk.
+    if (m_countdown && (tida->isActive() || tidb->isActive()))
+        writeBackup();
     // At once, but not before the last counted second is on disk (a few milliseconds at most).
     finishBackup();
     desktop::endProgram(0);
@@ -1015,6 +1272,19 @@ void frmhoved::fitLasting()
     m_lasting->setMinimumHeight(std::max(0, m_lasting->heightForWidth(wide)));
 }
 
+void frmhoved::countdownFonts(qreal zoom)
+{
+    QFont font = m_stage->client()->font();
+    const double scale = kCountdownReadoutScale * (1.0 + 0.1 * std::max<qreal>(0.0, zoom - 1.0));
+    if (font.pixelSize() > 0)
+        font.setPixelSize(int(std::lround(font.pixelSize() * scale)));
+    else
+        font.setPointSizeF(font.pointSizeF() * scale);
+    font.setBold(true);
+    igjena->setFont(font);
+    igjenb->setFont(font);
+}
+
 void frmhoved::zoomChanged(qreal zoom)
 {
     // The figures are what the other chair must read: above 100 % they grow a little faster than
@@ -1031,6 +1301,7 @@ void frmhoved::zoomChanged(qreal zoom)
             font.setPointSizeF(font.pointSizeF() * (1.0 + 0.1 * (zoom - 1.0)));
         readout->setFont(font);
     }
+    countdownFonts(zoom);
     // The canvases were laid anew at the new scale.
     refreshFace(true, true);
     refreshFace(false, false);
@@ -1079,6 +1350,12 @@ void frmhoved::Juster_Click()
 {
     timeLimitCheck();
     Q_EMIT correctionRequested();
+}
+
+void frmhoved::Tidskontroll_Click()
+{
+    timeLimitCheck();
+    Q_EMIT timeControlRequested();
 }
 
 void frmhoved::saveas()

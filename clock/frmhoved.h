@@ -1,5 +1,6 @@
 #pragma once
 
+#include "countdown.h"
 #include "sideview.h"
 #include "toolkit/controls.h"
 #include "toolkit/controltable.h"
@@ -53,12 +54,17 @@ public:
     QLabel *Label2, *mina2, *seka2, *minb2, *sekb2;
     toolkit::Shape *Shape4, *Shape2, *Shape3;
     toolkit::PlayerFrame *Shape1_0, *Shape1_1; // A's and B's frame: thick in the accent while that clock runs
+    // A count-down game's own controls, hidden under the classic clock: the control's name in the
+    // limit's place, each player's time left and moves made below the faces.
+    toolkit::FitLabel *kontroll;
+    toolkit::AnnouncedLabel *igjena, *igjenb;
+    toolkit::AnnouncedLabel *trekka, *trekkb;
     // The controls on the window's face (not its timers) as the window was drawn.
     static toolkit::ControlTable controlTable();
 
     // ---- menus ----
     QMenu *Spill, *Vis, *hjelp1;
-    QAction *Nytt, *Apne, *Juster, *Lagre, *LagreSom, *Alternativer, *Avslutt;
+    QAction *Nytt, *Apne, *Juster, *Lagre, *LagreSom, *Tidskontroll, *Alternativer, *Avslutt;
     QAction *Fullskjerm, *Tavlevisning, *ByttSide, *Storre, *Mindre, *VanligStorrelse;
     QAction *LesOpp, *TaleRaskere, *TaleSaktere; // spoken announcements (checkable), speech rate
     QAction *Regler, *Om, *Nettleser;
@@ -82,18 +88,35 @@ public:
     void Nettleser_Click();
     void opengame();
     void Juster_Click();
+    void Tidskontroll_Click();
     void saveas();
     void quicksave();
 
     // ---- commands the other windows' requests are connected to at program start ----
     // Puts a checked game into the window and leaves it paused, as a pause during the game would:
     // no clock runs, and the resume buttons continue it. Turn indicator and flags stay.
-    void restoreGame(const gamefiles::GameValues &values);
+    // A count-down game comes back with its control and exact state from the lines after the seventh;
+    // further lines that are not ours open the classic game of the seven, with a note. Returns why
+    // nothing was changed: lines of ours that are damaged.
+    std::optional<QString> restoreGame(const gamefiles::GameValues &values);
     // The arbiter's correction of a paused game: the read-outs take the checked values, as a restore
     // puts them in, the faces and the backup follow at once, and a flag falls where the counting
     // would have dropped it. The game stays paused; a fallen flag stays down. Returns why nothing
     // was changed, when the game is no longer paused.
     std::optional<QString> correctTime(const gamefiles::Readouts &readouts);
+    // The arbiter's correction of a paused count-down game: each player's time left and moves made;
+    // the stage follows the moves. Returns why nothing was changed.
+    struct CountdownCorrection {
+        std::array<qint64, 2> leftMs;
+        std::array<int, 2> moves;
+    };
+    std::optional<QString> correctCountdown(const CountdownCorrection &correction);
+    // The count-down game in the window, nothing under the classic clock.
+    const Countdown *countdown() const { return m_countdown ? &*m_countdown : nullptr; }
+    // The control the game in the window is played under.
+    TimeControl timeControl() const;
+    // In set-up, the next game is played under the control; the names typed stay. Returns why not.
+    std::optional<QString> applyTimeControl(const TimeControl &control);
     // Runs the start-up again, so that newly saved settings are taken up.
     void reloadSettings();
 
@@ -162,6 +185,7 @@ Q_SIGNALS:
     void browserRequested();
     void openRequested();
     void correctionRequested();
+    void timeControlRequested();
     void saveAsRequested();
     // The permanent part of the status bar changed; text is all lasting states as shown.
     void lastingChanged(const QString &text);
@@ -200,6 +224,15 @@ private:
     void followPhase();
     void setReadouts(const gamefiles::Readouts &readouts);
     void tick(QLabel *sek, QLabel *min, toolkit::FlagStrip *klaff, toolkit::TextBox *spiller);
+    // ---- the count-down clock ----
+    // The controls of the kind of clock in the window shown, the others hidden.
+    void showClockKind();
+    qint64 now() const;
+    // Read-outs, move counters and flags drawn from the model; a flag that ran out falls here.
+    void followCountdown();
+    void countdownTick(bool playerA);
+    // The hands' places on a mechanical chess clock: the minute hand reaches twelve at the flag.
+    std::pair<QString, QString> faceValues(bool playerA) const;
     void writeBackup();
     // The running side shown in the frames, the player keys armed, from the clock timers.
     void followClocks();
@@ -212,6 +245,7 @@ private:
     // The controls of the window that the game's phase gives the focus.
     void focusClassic();
     void zoomChanged(qreal zoom);
+    void countdownFonts(qreal zoom);
     // What a screen reader reads of each face follows the game's state; a change of state (not of
     // the time) is announced.
     void followAccessible();
@@ -247,6 +281,7 @@ private:
         bool zero = false;
     };
     std::optional<LimitRead> m_limitRead;
+    std::optional<Countdown> m_countdown;
 };
 
 } // namespace gameclock

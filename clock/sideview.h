@@ -21,6 +21,11 @@ struct SideView {
     bool fellFirst = false;   // both flags are down and this one fell first
     bool lowTime = false;     // the last minute before the flag
     std::optional<int> moves; // moves completed, where the control counts them
+    qint64 leftMs = 0;        // a count-down clock's time left to the millisecond (0 for the classic clock)
+    // Where a face's hands stand on the 60-step dial: the classic clock's minutes and seconds; for a
+    // count-down clock a mechanical chess clock's, the minute hand reaching twelve as the time runs out.
+    double handMinutes = 0;
+    int handSeconds = 0;
     bool operator==(const SideView &) const = default;
 };
 

@@ -141,8 +141,17 @@ void frmopne::opne_Click()
         melding->showReason(*reason + QStringLiteral(" Partiet er ikke åpnet."));
         return;
     }
+    m_refused = false;
     Q_EMIT gameChosen(read.values);
-    close();
+    // Whoever takes the game may still find it unfit (lines after the seventh it cannot read).
+    if (!m_refused)
+        close();
+}
+
+void frmopne::refuse(const QString &why)
+{
+    m_refused = true;
+    melding->showReason(why + QStringLiteral(" Partiet er ikke åpnet."));
 }
 
 void frmopne::File1_DblClick()

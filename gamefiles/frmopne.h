@@ -53,11 +53,17 @@ public:
     // Where the window starts at every opening: the user's home directory.
     static QString startDirectory();
 
+    // The game handed on as gameChosen cannot be taken: the window stays open and says why.
+    void refuse(const QString &why);
+
 Q_SIGNALS:
     // Just before a file is read: whoever is still writing one finishes, so the newest is read.
     void aboutToRead();
     // A checked game the user chose to open.
     void gameChosen(const gamefiles::GameValues &values);
+
+private:
+    bool m_refused = false;
 };
 
 // Opens the open window, or brings the open one to the front with its directory and choice kept.

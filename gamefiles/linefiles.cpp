@@ -126,9 +126,25 @@ QString fromUtf8(const QByteArray &bytes)
     return decoder(bytes);
 }
 
-QStringList decodeLines(const QList<QByteArray> &lines)
+bool anyNonAscii(const QList<QByteArray> &lines)
 {
-    const bool utf8 = isUtf8File(lines);
+    return std::any_of(lines.begin(), lines.end(),
+                       [](const QByteArray &l) { return std::any_of(l.begin(), l.end(), [](char c) { return c & 0x80; }); });
+}
+
+// The character set is decided on the first `deciding` lines, the ones every reader reads; only
+// when they are plain ASCII do the lines after them decide for themselves.
+bool readsAsUtf8(const QList<QByteArray> &lines, qsizetype deciding)
+{
+    const QList<QByteArray> first = lines.mid(0, deciding);
+    if (anyNonAscii(first) || lines.size() <= deciding)
+        return isUtf8File(first);
+    return isUtf8File(lines.mid(deciding));
+}
+
+QStringList decodeLines(const QList<QByteArray> &lines, qsizetype deciding)
+{
+    const bool utf8 = readsAsUtf8(lines, deciding);
     QStringList texts;
     texts.reserve(lines.size());
     for (const QByteArray &line : lines)
@@ -182,8 +198,10 @@ struct LinesRead {
     std::optional<FileError> error; // Missing or CannotOpen; too few lines is the caller's to judge
 };
 
-LinesRead readLines(const QString &path, int needed)
+// Reads the first `needed` lines, and up to `wanted` in all where the file has more.
+LinesRead readLines(const QString &path, int needed, int wanted = 0)
 {
+    wanted = std::max(needed, wanted);
     if (path.isEmpty())
         return {{}, makeError(FileError::Kind::Missing, path, QStringLiteral("Filnavnet er tomt"))};
     QFile file(path);
@@ -195,7 +213,7 @@ LinesRead readLines(const QString &path, int needed)
     // Read only as far as the needed lines go: each CR ends one line.
     QByteArray data;
     qsizetype lineEnds = 0;
-    while (lineEnds < needed) {
+    while (lineEnds < wanted) {
         const qsizetype start = data.size();
         data.resize(start + std::min<qint64>(kChunk, kMaxBytes + 1 - start));
         const qint64 n = file.read(data.data() + start, data.size() - start);
@@ -205,6 +223,9 @@ LinesRead readLines(const QString &path, int needed)
         if (n == 0)
             break;
         lineEnds += std::count(data.cbegin() + start, data.cend(), '\r');
+        // Lines beyond the needed ones are taken as far as the cap; the needed ones never are cut.
+        if (data.size() > kMaxBytes && lineEnds >= needed)
+            break;
         if (data.size() > kMaxBytes && lineEnds < needed) {
             return {{},
                     makeError(FileError::Kind::CannotOpen, path,
@@ -213,7 +234,7 @@ LinesRead readLines(const QString &path, int needed)
                                   .arg(kMaxBytes / (1024 * 1024)))};
         }
     }
-    return {decodeLines(splitLines(data, needed)), std::nullopt};
+    return {decodeLines(splitLines(data, wanted), needed), std::nullopt};
 }
 
 // The error number of the call that just failed.
@@ -378,7 +399,7 @@ std::optional<int> replaceFile(const QString &path, const QByteArray &bytes, boo
     return std::nullopt;
 }
 
-std::optional<FileError> writeLines(const QString &path, const QStringList &lines)
+std::optional<FileError> writeLines(const QString &path, const QStringList &lines, qsizetype deciding = -1)
 {
     for (qsizetype i = 0; i < lines.size(); ++i) {
         // A CR would end the line early and shift every later value into the wrong place.
@@ -395,7 +416,7 @@ std::optional<FileError> writeLines(const QString &path, const QStringList &line
     }
     if (path.isEmpty())
         return makeError(FileError::Kind::CannotWrite, path, QStringLiteral("Filnavnet er tomt"));
-    const QByteArray bytes = encodeLines(lines);
+    const QByteArray bytes = encodeLines(lines, deciding);
     if (bytes.size() > kMaxBytes) {
         return makeError(FileError::Kind::CannotWrite, path,
                          QStringLiteral("Innholdet er større enn %1 MiB").arg(kMaxBytes / (1024 * 1024)));
@@ -467,22 +488,30 @@ QString savedMessage(const QString &path)
 
 std::optional<FileError> writeGameFile(const QString &path, const GameValues &values)
 {
-    return writeLines(
-        path, {values.mina, values.seka, values.minb, values.sekb, values.spillera, values.spillerb, values.stans});
+    QStringList lines{values.mina,     values.seka,     values.minb, values.sekb,
+                      values.spillera, values.spillerb, values.stans};
+    lines += values.further.mid(0, kMaxFurtherLines);
+    return writeLines(path, lines, kGameLines);
 }
 
 GameRead readGameFile(const QString &path)
 {
-    LinesRead read = readLines(path, kGameLines);
+    LinesRead read = readLines(path, kGameLines, kGameLines + kMaxFurtherLines);
     if (read.error)
         return {{}, read.error};
     if (read.lines.size() < kGameLines)
         return {{}, tooFewLines(path, read.lines.size(), kGameLines)};
     const QStringList &l = read.lines;
-    for (qsizetype i = 0; i < l.size(); ++i)
+    for (qsizetype i = 0; i < kGameLines; ++i)
         if (l[i].size() > kMaxValueLength)
             return {{}, tooLong(path, int(i) + 1)};
-    return {{l[0], l[1], l[2], l[3], l[4], l[5], l[6]}, std::nullopt};
+    // Further lines are the reader's to judge: one that is too long is no line of ours, and is cut
+    // so that it cannot pass for one.
+    QStringList further = l.mid(kGameLines);
+    for (QString &line : further)
+        if (line.size() > kMaxValueLength)
+            line = line.left(kMaxValueLength - 1) + QChar(0xFFFD);
+    return {{l[0], l[1], l[2], l[3], l[4], l[5], l[6], further}, std::nullopt};
 }
 
 std::optional<FileError> writePathFile(const QString &gamePath, const QString &file)
@@ -554,8 +583,10 @@ QString decodeText(const QByteArray &bytes)
     return isUtf8File({bytes}) ? fromUtf8(bytes) : fromCp1252(bytes);
 }
 
-QByteArray encodeLines(const QStringList &lines)
+QByteArray encodeLines(const QStringList &lines, qsizetype deciding)
 {
+    if (deciding < 0)
+        deciding = lines.size();
     QList<QByteArray> encoded;
     encoded.reserve(lines.size());
     for (const QString &line : lines) {
@@ -564,7 +595,7 @@ QByteArray encodeLines(const QStringList &lines)
             break;
         encoded.append(*bytes);
     }
-    const bool cp1252 = encoded.size() == lines.size() && !isUtf8File(encoded);
+    const bool cp1252 = encoded.size() == lines.size() && !readsAsUtf8(encoded, deciding);
     QByteArray out;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         out += cp1252 ? encoded[i] : lines[i].toUtf8();

@@ -34,9 +34,13 @@ struct FileError {
     [[nodiscard]] QString message() const;
 };
 
-// The seven values in file order: mina, seka, minb, sekb, spillera, spillerb, stans.
+// The seven values in file order: mina, seka, minb, sekb, spillera, spillerb, stans. A reader of
+// seven lines ignores what follows them: the lines a game needs beyond the seven (a count-down
+// clock's control and exact state) follow, written and read as they stand. A classic game has none.
+inline constexpr int kMaxFurtherLines = 24;
 struct GameValues {
     QString mina, seka, minb, sekb, spillera, spillerb, stans;
+    QStringList further{};
     bool operator==(const GameValues &) const = default;
 };
 
@@ -97,7 +101,8 @@ struct SettingsRead {
 [[nodiscard]] QString decodeText(const QByteArray &bytes);
 // Windows-1252 when every value fits, UTF-8 otherwise; never a silent '?'. UTF-8 also when the
 // Windows-1252 bytes would happen to read back as UTF-8 ("Ã¸"), so every value reads back unchanged.
-// Each line is followed by CR LF.
-[[nodiscard]] QByteArray encodeLines(const QStringList &lines);
+// Each line is followed by CR LF. A reader decides on the first `deciding` lines (all when
+// negative), the further ones only when those are plain ASCII; the choice here reads back so.
+[[nodiscard]] QByteArray encodeLines(const QStringList &lines, qsizetype deciding = -1);
 
 } // namespace gamefiles

@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 #include <limits>
 
 namespace toolkit {
@@ -46,6 +47,14 @@ void RealTimeSource::disarm(Timer *timer)
 {
     if (auto *qt = timer->findChild<QTimer *>(QStringLiteral("platformRealTimer"), Qt::FindDirectChildrenOnly))
         qt->stop();
+}
+
+qint64 RealTimeSource::nowMs() const
+{
+    // CLOCK_MONOTONIC: untouched by changes of the wall clock, and standing still while the machine
+    // sleeps, which pauses a running game anyway.
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 // ---- timer -----------------------------------------------------------------------------------

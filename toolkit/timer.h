@@ -14,6 +14,9 @@ public:
     // Starts a fresh period of intervalMs for the timer, dropping any period already running.
     virtual void arm(Timer *timer, int intervalMs) = 0;
     virtual void disarm(Timer *timer) = 0;
+    // A monotonic reading in milliseconds, from an arbitrary start: what the clocks that count to
+    // the millisecond measure time with, on the same time line as the timers' ticks.
+    virtual qint64 nowMs() const = 0;
 
     static TimeSource &current();
     // nullptr restores the real time source.
@@ -24,6 +27,7 @@ class RealTimeSource final : public TimeSource {
 public:
     void arm(Timer *timer, int intervalMs) override;
     void disarm(Timer *timer) override;
+    qint64 nowMs() const override;
 };
 
 // A timer with the effects the program relies on: interval and enabled flag set separately,

@@ -177,6 +177,75 @@ private Q_SLOTS:
         p.f.clock.advance(2000);
         QCOMPARE(::readouts(m), QStringLiteral("1:5 1:42"));
     }
+
+    // A count-down game: the arbiter sets each player's time left and moves; moves typed into
+    // another stage bring its time into the field, and the stage follows the moves.
+    void countdownCorrections_data()
+    {
+        QTest::addColumn<QStringList>("typed"); // Kari's time and moves, then Ola's; "" leaves a field
+        QTest::addColumn<QString>("after");     // per player: ms left, moves, stage; empty when refused
+        QTest::addColumn<QString>("said");
+        QTest::newRow("moves into the next stage bring its 30 minutes")
+            << QStringList{"", "40", "", ""} << "7259000 40 1 | 5428000 0 0" << "Tiden ble justert";
+        QTest::newRow("time and moves typed")
+            << QStringList{"1:00:00", "", "", "5"} << "3600000 1 0 | 5428000 5 0" << "justert";
+        QTest::newRow("zero drops the flag") << QStringList{"", "", "0", ""} << "5459000 1 0 | 0 0 0"
+                                             << "Klaffen har falt for Ola.";
+        QTest::newRow("a time that cannot be read") << QStringList{"", "", "1:75", ""} << "" << "Tiden til Ola";
+        QTest::newRow("too many moves") << QStringList{"", "123456", "", ""} << "" << "Trekkene til Kari";
+    }
+    void countdownCorrections()
+    {
+        QFETCH(QStringList, typed);
+        QFETCH(QString, after);
+        QFETCH(QString, said);
+        ClockFixture f;
+        writeRaw(f.file(gamefiles::kSettingsFile), crlfLines({"Kari", "Ola", "60"}));
+        const gameclock::Stages fide{{5'400'000, 40, gameclock::Bonus::Fischer, 30'000},
+                                     {1'800'000, 0, gameclock::Bonus::Fischer, 30'000}};
+        frmhoved &m = startUnder(f, {QStringLiteral("FIDE"), fide, fide});
+        app::connectCorrection(m);
+        m.starta->click();
+        f.clock.advance(1000);
+        m.Command1->click();
+        f.clock.advance(2000);
+        m.pause->click();
+        frmjuster *w = openedBy<frmjuster>(m.Juster);
+        QVERIFY(w);
+        QCOMPARE((QStringList{w->mina->text(), w->seka->text(), w->minb->text(), w->sekb->text()}),
+                 (QStringList{"1:30:59", "1", "1:30:28", "0"}));
+        QCOMPARE((QStringList{w->mina2->text(), w->seka2->text()}), (QStringList{"Tid", "Trekk"}));
+        QLineEdit *fields[] = {w->mina, w->seka, w->minb, w->sekb};
+        for (int i = 0; i < 4; ++i) {
+            if (typed[i].isEmpty())
+                continue;
+            fields[i]->selectAll();
+            QTest::keyClicks(fields[i], typed[i]);
+        }
+        if (typed[1] == QLatin1String("40"))
+            QCOMPARE(w->mina->text(), QStringLiteral("2:00:59"));
+        w->OK->click();
+        flushDeletes();
+        const gameclock::Countdown *game = m.countdown();
+        if (after.isEmpty()) {
+            QVERIFY2(w->melding->text().contains(said), qPrintable(w->melding->text()));
+            QCOMPARE(game->moves(gameclock::kA), 1);
+            return;
+        }
+        QVERIFY(windowsOf<frmjuster>().isEmpty());
+        QStringList state;
+        for (int p : {gameclock::kA, gameclock::kB})
+            state << QStringLiteral("%1 %2 %3").arg(game->leftMs(p, 0)).arg(game->moves(p)).arg(game->stage(p));
+        QCOMPARE(state.join(QStringLiteral(" | ")), after);
+        // The stage shows beside the moves under a control with stages.
+        const QStringList a = after.split(u' ');
+        QCOMPARE(m.trekka->text(), QStringLiteral("Trekk %1, fase %2").arg(a[1]).arg(a[2].toInt() + 1));
+        QVERIFY2(m.reportedMessage().contains(said), qPrintable(m.reportedMessage()));
+        // The backup holds the corrected game at once.
+        QVERIFY(m.finishBackup());
+        const QStringList moves{after.split(u' ')[1], after.split(u' ')[5]};
+        QVERIFY(readRaw(gamefiles::kBackupFile).contains("\r\ntrekk=" + moves.join(u' ').toLatin1() + "\r\n"));
+    }
 };
 
 QTEST_MAIN(tst_frmjuster)

@@ -167,7 +167,8 @@ private Q_SLOTS:
             << "Spill"
             << QStringList{
                    "&Nytt spill|Ctrl+N", "-", "&Åpne...|Ctrl+O", "&Juster tid...|Ctrl+J", "&Lagre|Ctrl+S",
-                   "Lagre &som...|Ctrl+Shift+S", "-", "&Alternativer...|", "-", "&Avslutt|Ctrl+Q"};
+                   "Lagre &som...|Ctrl+Shift+S", "-", "&Tidskontroll...|Ctrl+T", "&Alternativer...|", "-",
+                   "&Avslutt|Ctrl+Q"};
         QTest::newRow("hjelp1") << "hjelp1" << QStringList{"&Sjakk regler|", "&Nettleser|", "-", "&Om Partivakt|"};
     }
     void menus()

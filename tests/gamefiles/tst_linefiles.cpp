@@ -149,6 +149,8 @@ private Q_SLOTS:
     void writtenBytes();
     void gameRoundTrip_data();
     void gameRoundTrip();
+    void furtherLines_data();
+    void furtherLines();
     void readGameFile_data();
     void readGameFile();
     void readSettings_data();
@@ -364,6 +366,46 @@ void TestLineFiles::gameRoundTrip()
     const GameRead read = gamefiles::readGameFile(file);
     QVERIFY(!read.error);
     QCOMPARE(gameList(read.values), lines);
+}
+
+// The lines a game needs beyond the seven: written after them and read back unchanged, in one
+// character set that a reader deciding on the first seven (or, when those are plain ASCII, on the
+// rest) reads right.
+void TestLineFiles::furtherLines_data()
+{
+    QTest::addColumn<QStringList>("seven");
+    QTest::addColumn<QStringList>("further");
+    QTest::addColumn<QByteArray>("encodedAs"); // a part of the bytes written
+    const QStringList ascii = kDefaultGame;
+    QStringList blaa = kDefaultGame;
+    blaa[4] = QStringLiteral("Blå");
+    QStringList mojibake = kDefaultGame;
+    mojibake[4] = QStringLiteral("Ã¸");
+    QTest::newRow("plain ASCII") << ascii << QStringList{"Partivakt nedtelling 1", "slutt"} << QByteArray("\r\nslutt\r\n");
+    QTest::newRow("further lines decide when the seven are ASCII")
+        << ascii << QStringList{"kontroll=Łódź 5+3"} << QByteArray("\xC5\x81\xC3\xB3" "d\xC5\xBA");
+    QTest::newRow("Windows-1252 in the further lines alone")
+        << ascii << QStringList{"kontroll=Blå lyn"} << QByteArray("Bl\xE5 lyn");
+    QTest::newRow("a name in Windows-1252, a further line that needs UTF-8")
+        << blaa << QStringList{"kontroll=Łódź"} << QByteArray("Bl\xC3\xA5");
+    QTest::newRow("seven whose Windows-1252 bytes would read as UTF-8")
+        << mojibake << QStringList{"kontroll=é"} << QByteArray("\xC3\x83\xC2\xB8");
+    QTest::newRow("an empty further line") << ascii << QStringList{"a", "", "b"} << QByteArray("\r\na\r\n\r\nb\r\n");
+}
+
+void TestLineFiles::furtherLines()
+{
+    QFETCH(QStringList, seven);
+    QFETCH(QStringList, further);
+    QFETCH(QByteArray, encodedAs);
+    GameValues values = gameValues(seven);
+    values.further = further;
+    const QString file = QStringLiteral("parti.sur");
+    QVERIFY(!writeGameFile(file, values));
+    QVERIFY2(readRaw(file).contains(encodedAs), readRaw(file).toHex(' ').constData());
+    const GameRead read = gamefiles::readGameFile(file);
+    QVERIFY(!read.error);
+    QCOMPARE(read.values, values);
 }
 
 void TestLineFiles::readGameFile_data()

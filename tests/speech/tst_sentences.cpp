@@ -24,6 +24,17 @@ ClockState state(const QString &nameA, const QString &timeA, const QString &name
     return s;
 }
 
+// A count-down game: each player's time left in ms and moves made.
+ClockState countdown(qint64 leftA, int movesA, qint64 leftB, int movesB, Turn turn = Turn::A)
+{
+    ClockState s = state("Kari", "", "Ola", "", turn);
+    s.a.leftMs = leftA;
+    s.a.moves = movesA;
+    s.b.leftMs = leftB;
+    s.b.moves = movesB;
+    return s;
+}
+
 } // namespace
 
 class tst_sentences : public QObject {
@@ -57,6 +68,16 @@ private Q_SLOTS:
             << both
             << "Spiller A 60 minutter 0. Ola 60 minutter 1. Klaffen har falt for Spiller A. Klaffen har falt for "
                "Ola. Pause.";
+        QTest::newRow("count-down: time left and the move")
+            << countdown(252'900, 23, 3'600'000, 22)
+            << "Kari 4 minutter 12 sekunder igjen, trekk 23. Ola 1 time igjen, trekk 22. Kari trekker.";
+        QTest::newRow("count-down: whole minutes, one second, an hour and more")
+            << countdown(60'000, 1, 3'661'000, 0, Turn::B)
+            << "Kari 1 minutt igjen, trekk 1. Ola 1 time 1 minutt igjen, trekk 0. Ola trekker.";
+        ClockState down = countdown(0, 40, 1'999, 39, Turn::Paused);
+        down.a.flagFallen = true;
+        QTest::newRow("count-down: a fallen flag at zero")
+            << down << "Kari 0 sekunder igjen, trekk 40. Ola 1 sekund igjen, trekk 39. Klaffen har falt for Kari. Pause.";
     }
     void timeSentence()
     {
@@ -87,6 +108,19 @@ private Q_SLOTS:
         QTest::newRow("limit no whole number")
             << state("Kari", "8:0", "Ola", "0:0", Turn::A, "10.5") << true << false << "";
         QTest::newRow("damaged read-out") << state("Kari", "x:0", "Ola", "0:0", Turn::A) << true << false << "";
+        // A count-down clock ticks a second apart from the switch, not on whole seconds left.
+        QTest::newRow("count-down: a fifth minute passed")
+            << countdown(299'400, 3, 0, 0) << true << false << "Kari 5 minutter igjen.";
+        QTest::newRow("count-down: the tick before it")
+            << countdown(300'400, 3, 0, 0) << true << false << "";
+        QTest::newRow("count-down: a sixth minute passed") << countdown(359'400, 3, 0, 0) << true << false << "";
+        QTest::newRow("count-down: the last minute")
+            << countdown(0, 0, 59'001, 3, Turn::B) << false << false << "Ola 1 minutt igjen.";
+        QTest::newRow("count-down: ten seconds") << countdown(9'600, 3, 0, 0) << true << false << "Kari 10 sekunder igjen.";
+        QTest::newRow("count-down: then the count") << countdown(8'600, 3, 0, 0) << true << false << "9";
+        QTest::newRow("count-down: the last second") << countdown(700, 3, 0, 0) << true << false << "1";
+        QTest::newRow("count-down: eleven seconds") << countdown(10'600, 3, 0, 0) << true << false << "";
+        QTest::newRow("count-down: the flag") << countdown(0, 3, 0, 0) << true << true << "Klaffen har falt for Kari.";
     }
     void tickSentence()
     {

@@ -65,6 +65,17 @@ inline gameclock::frmhoved &startInBackground(ClockFixture &f)
     return f.start();
 }
 
+// Starts the window and sets the next game to be played under the control, as "Spill >
+// Tidskontroll..." does in set-up.
+inline gameclock::frmhoved &startUnder(ClockFixture &f, const gameclock::TimeControl &control)
+{
+    gameclock::frmhoved &w = f.start();
+    const std::optional<QString> refused = w.applyTimeControl(control);
+    if (refused)
+        qFatal("startUnder: %s", qPrintable(*refused));
+    return w;
+}
+
 // The phase of the main window, read from its controls alone.
 inline QString phaseOf(const gameclock::frmhoved &w)
 {

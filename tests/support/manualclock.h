@@ -19,6 +19,7 @@ public:
     void disarm(toolkit::Timer *timer) override;
 
     qint64 now() const { return m_now; }
+    qint64 nowMs() const override { return m_now; }
     // Moves time on by ms, delivering every tick that falls due on the way.
     void advance(qint64 ms);
     // Moves time on by ms as if the event loop had been blocked: every overdue timer ticks once

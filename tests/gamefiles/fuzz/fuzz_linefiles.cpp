@@ -95,7 +95,9 @@ void checkReaders(const QByteArray &data)
         const GameValues &v = game.values;
         QFile written(output);
         check(written.open(QIODevice::ReadOnly) &&
-                  written.readAll() == encodeLines({v.mina, v.seka, v.minb, v.sekb, v.spillera, v.spillerb, v.stans}),
+                  written.readAll() ==
+                      encodeLines(QStringList{v.mina, v.seka, v.minb, v.sekb, v.spillera, v.spillerb, v.stans} + v.further,
+                                  7),
               "game file: bytes differ from encodeLines");
     }
 

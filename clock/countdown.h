@@ -1,0 +1,95 @@
+#pragma once
+
+// A game under a count-down control, free of widgets: each player's time left to the millisecond,
+// the moves made, the stage, whose move it is and the flags with the order they fell. Time is
+// given to it as readings of a monotonic clock in milliseconds; it keeps no timer of its own.
+
+#include "timecontrol.h"
+
+#include <array>
+
+namespace gameclock {
+
+// Index of a player in the arrays below.
+inline constexpr int kA = 0;
+inline constexpr int kB = 1;
+
+// A game's state at one moment, as a file holds it.
+struct CountdownState {
+    std::array<qint64, 2> leftMs{}; // as the clocks show it, never below zero
+    qint64 usedMs = 0;              // spent so far on the move under way (delays and give-backs count it)
+    std::array<int, 2> moves{};
+    std::array<int, 2> stages{};
+    int turn = kA;                  // whose move it is (or was, when paused)
+    std::array<int, 2> fellAs{};    // 0: the flag stands; 1: it fell first; 2: second
+    bool operator==(const CountdownState &) const = default;
+};
+
+// Where the hands of a mechanical chess clock stand with that much time left, on a 60-step dial:
+// the time to go to the full hour, so that the minute hand reaches twelve as the time runs out
+// (minutes creep with the seconds, as a real minute hand does).
+struct Dial {
+    double minutes;
+    int seconds;
+};
+Dial mechanicalDial(qint64 leftMs);
+
+class Countdown {
+public:
+    // The state before the first move.
+    explicit Countdown(const TimeControl &control);
+    // A state read back; nothing when it cannot belong to the control (a damaged file).
+    static std::optional<Countdown> restore(const TimeControl &control, const CountdownState &state);
+    static std::optional<QString> whyNot(const TimeControl &control, const CountdownState &state);
+
+    const TimeControl &control() const { return m_control; }
+    bool running() const { return m_running; }
+    int turn() const { return m_turn; }
+
+    // The player's clock starts, or goes on after a pause, at now. Resuming with the other player
+    // than the one who had the move ends that move uncompleted: the time it took stays used, and
+    // no move is counted or time added.
+    void resume(int player, qint64 now);
+    // The running player completes a move: its time is charged, the increment or give-back added,
+    // the move counted (the next stage's time added at its move count), and the other clock starts.
+    void finishMove(qint64 now);
+    // Both clocks stop; the move under way keeps the time it has taken.
+    void stop(qint64 now);
+
+    // Time left on a player's clock at now (the running one counting), never below zero.
+    qint64 leftMs(int player, qint64 now) const;
+    // The running clock checked at now: returns the player whose flag fell, or -1.
+    int settle(qint64 now);
+    bool fallen(int player) const { return m_fellAs[player] != 0; }
+    bool fellFirst(int player) const { return m_fellAs[player] == 1 && m_fellAs[1 - player] == 2; }
+    int moves(int player) const { return m_moves[player]; }
+    int stage(int player) const { return m_stage[player]; }
+    // What is left of a simple delay on the running move, 0 when none.
+    qint64 delayLeftMs(qint64 now) const;
+
+    CountdownState state(qint64 now) const;
+
+    // The arbiter's correction of a stopped game: the time left and the moves made. The stage
+    // follows the moves. A fallen flag stays down; a time of zero drops a flag that stood.
+    void correct(int player, qint64 leftMs, int moves);
+
+private:
+    const Stage &currentStage(int player) const;
+    // Time charged for a move that has taken usedMs, before anything is given back.
+    qint64 charged(int player, qint64 usedMs) const;
+    qint64 usedNow(qint64 now) const;
+    void fall(int player);
+
+    TimeControl m_control;
+    // For the player to move: the time left when the move began; for the other: the time left.
+    std::array<qint64, 2> m_left{};
+    std::array<int, 2> m_moves{};
+    std::array<int, 2> m_stage{};
+    std::array<int, 2> m_fellAs{};
+    int m_turn = kA;
+    qint64 m_used = 0; // of the move under way, up to the last stop
+    qint64 m_since = 0;
+    bool m_running = false;
+};
+
+} // namespace gameclock
