@@ -223,6 +223,24 @@ private Q_SLOTS:
             QCOMPARE(game(w), before);
     }
 
+    // The menu bar is hidden in the board view, so the window carries every shortcut: no two the same,
+    // or neither would work.
+    void everyShortcutWorksWithoutTheMenuBar()
+    {
+        ClockFixture f;
+        frmhoved &w = f.start();
+        QMap<QString, QString> taken;
+        for (QAction *action : w.actions())
+            for (const QKeySequence &key : action->shortcuts()) {
+                const QString k = key.toString(QKeySequence::PortableText);
+                QVERIFY2(!taken.contains(k), qPrintable(k + ": " + taken.value(k) + ", " + action->objectName()));
+                taken.insert(k, action->objectName());
+            }
+        for (const char *menu : {"Spill", "Vis", "hjelp1"})
+            for (QAction *action : w.findChild<QMenu *>(menu)->actions())
+                QVERIFY(action->isSeparator() || action->shortcuts().isEmpty() || w.actions().contains(action));
+    }
+
     void sidesAreKeptForTheUser()
     {
         ClockFixture f;
