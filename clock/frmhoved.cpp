@@ -321,7 +321,8 @@ void frmhoved::buildMenus()
     Tavlevisning = Vis->addAction(QStringLiteral("T&avlevisning"));
     Tavlevisning->setObjectName(QStringLiteral("Tavlevisning"));
     Tavlevisning->setCheckable(true);
-    Tavlevisning->setShortcut(QKeySequence(QStringLiteral("Ctrl+T")));
+    // Ctrl+T is the time control's; F10 sits beside the full screen's F11.
+    Tavlevisning->setShortcut(QKeySequence(Qt::Key_F10));
     connect(Tavlevisning, &QAction::triggered, this, &frmhoved::Tavlevisning_Click);
     ByttSide = Vis->addAction(QStringLiteral("&Bytt side"));
     ByttSide->setObjectName(QStringLiteral("ByttSide"));
