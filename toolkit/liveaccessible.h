@@ -15,6 +15,11 @@ namespace toolkit {
 // (a running clock) would be read out at every change while the control has the focus.
 using LiveText = std::function<QString(QAccessible::Text)>;
 void setLiveAccessibleText(QWidget *control, QAccessible::Role role, LiveText text);
+// The same in the role a plain widget has (Client).
+inline void setLiveAccessibleText(QWidget *control, LiveText text)
+{
+    setLiveAccessibleText(control, QAccessible::Client, std::move(text));
+}
 
 // The text changed in a way worth hearing (not a tick): the screen reader takes it up, and reads it
 // out when the control has the focus.
