@@ -15,11 +15,13 @@
 //     every second (ref_bare --timers --backup). CPU time is the sum over the process's threads of
 //     /proc/PID/task/*/schedstat (ns on a CPU); wake-ups the sum of their voluntary and involuntary
 //     context switches (/proc/PID/task/*/status);
+//   - CPU time with a clock running in the board view at full screen (F11), against the clock in
+//     its normal window, started in turn;
 //   - countdown: CPU of a count-down clock whose read-out shows tenths against the classic clock,
 //     each with one clock running, 8 s at a time.
 //
-//   bench_process [--quick] [--only frame|start|memory|cpu|countdown] [--program PATH] [--reference PATH]
-//                 [--text-reference PATH]
+//   bench_process [--quick] [--only frame|start|memory|cpu|board|countdown] [--program PATH]
+//                 [--reference PATH] [--text-reference PATH]
 //
 // Needs an X display with the DAMAGE extension (bench/run-all provides a virtual one) and xdotool to
 // start a game.
@@ -323,6 +325,18 @@ bool xdotool(const std::string &args)
     return std::system(("xdotool " + args + " >/dev/null 2>&1").c_str()) == 0;
 }
 
+// The X screen's size, as xdotool reports it ("1280x800").
+std::string screenSize()
+{
+    FILE *out = ::popen("xdotool getdisplaygeometry 2>/dev/null", "r");
+    if (!out)
+        return "?";
+    int w = 0, h = 0;
+    const bool read = std::fscanf(out, "%d %d", &w, &h) == 2;
+    ::pclose(out);
+    return read ? std::to_string(w) + "x" + std::to_string(h) : "?";
+}
+
 // The first visible window of process pid, or 0.
 xcb_window_t visibleWindowOf(pid_t pid)
 {
@@ -465,6 +479,15 @@ public:
             }
         }
         return false;
+    }
+
+    // F11: the board view at full screen. Without a window manager the window is given the screen's
+    // size by hand, as one would do.
+    bool showBoard(const Run &r)
+    {
+        const std::string window = std::to_string(r.shown.window);
+        return xdotool("windowfocus --sync " + window + " key F11") &&
+               (sleepMs(500), xdotool("windowmove " + window + " 0 0 windowsize --sync " + window + " 100% 100%"));
     }
 
     // Opens the browser from the clock's menu, waits for its window, and closes that window the way
@@ -707,9 +730,10 @@ int main(int argc, char **argv)
     struct Rate {
         double cpuPercent, switches;
     };
-    const auto rate = [&](const std::vector<std::string> &args, bool game) -> std::optional<Rate> {
+    const auto rate = [&](const std::vector<std::string> &args, bool game,
+                          bool boardView = false) -> std::optional<Rate> {
         const Run r = bench.start(args);
-        const bool ready = r.shown.window && (!game || bench.startGame(r));
+        const bool ready = r.shown.window && (!game || bench.startGame(r)) && (!boardView || bench.showBoard(r));
         sleepMs(1000);
         const Usage u0 = usage(r.pid);
         sleepMs(spanMs);
@@ -728,6 +752,21 @@ int main(int argc, char **argv)
         }
         cpu.add(a->cpuPercent, b->cpuPercent, c->cpuPercent);
         wakeups.add(a->switches, b->switches, c->switches);
+    }
+    // The board view at full screen against the window's layout, both with A's clock running, in turn.
+    Series board;
+    for (int i = 0; wanted("board") && i < (quick ? 1 : 3); ++i) {
+        const std::optional<Rate> a = rate(clockArgs, true, true), b = rate(clockArgs, true);
+        if (!a || !b) {
+            std::printf("round %d: the game or the board view did not start\n", i);
+            continue;
+        }
+        board.add(a->cpuPercent, b->cpuPercent);
+    }
+    if (wanted("board")) {
+        std::printf("(over %d s with a clock running, the board view filling the %s screen)\n", spanMs / 1000,
+                    screenSize().c_str());
+        printRatio("CPU in the board view, % of a core", "%", board, 1.5, "window");
     }
     if (wanted("cpu")) {
         // The floor here is the bare program that also replaces its backup durably every second,

@@ -1,8 +1,10 @@
 #include "boardview.h"
 
 #include "display/face.h"
+#include "sidetext.h"
 #include "toolkit/controls.h"
 #include "toolkit/gamemarks.h"
+#include "toolkit/liveaccessible.h"
 #include "toolkit/windows.h"
 
 #include <QApplication>
@@ -107,11 +109,6 @@ QFont fittedTimeFont(const QString &pattern, const QSize &area)
             return font;
         size = std::max(toolkit::kMinimumTextPixels, size - std::max(1, size / 100));
     }
-}
-
-QString unitText(qint64 n, const char *one, const char *many)
-{
-    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
 }
 
 constexpr int kTextFlags = Qt::AlignCenter | Qt::TextWordWrap;
@@ -245,7 +242,12 @@ BoardHalf::BoardHalf(bool playerA, FigureCache *figures, QWidget *parent)
     // Every pixel is painted here: nothing behind needs drawing first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::TabFocus);
-    setAccessibleDescription(QStringLiteral("Trykk på din egen halvdel for å avslutte trekket ditt."));
+    // The side in the words every view uses, as it is when the screen reader asks.
+    toolkit::setLiveAccessibleText(this, [this](QAccessible::Text t) {
+        return t == QAccessible::Description
+                   ? QStringLiteral("Trykk på din egen halvdel for å avslutte trekket ditt")
+                   : sideText(m_side, m_phase);
+    });
 }
 
 void BoardHalf::resizeEvent(QResizeEvent *event)
@@ -316,6 +318,7 @@ void BoardHalf::setSide(const SideView &side, Phase phase)
     const HalfLook look = halfLook(side, phase, palette());
     const SideView old = m_side;
     const QString oldStatus = statusText();
+    const Phase oldPhase = m_phase;
     const bool first = !m_look.ground.isValid();
     m_side = side;
     m_phase = phase;
@@ -351,9 +354,11 @@ void BoardHalf::setSide(const SideView &side, Phase phase)
         if (!dirty.isEmpty())
             update(dirty);
     }
-    const QString announced = announcement();
-    if (announced != accessibleName())
-        setAccessibleName(announced);
+    // A screen reader hears a change of state, never a second counted: it reads the time when it asks.
+    if (first || old.name != side.name || old.running != side.running || old.toMove != side.toMove ||
+        old.flagFallen != side.flagFallen || old.fellFirst != side.fellFirst || old.lowTime != side.lowTime ||
+        phase != oldPhase)
+        toolkit::announceChange(this);
 }
 
 QString BoardHalf::statusText() const
@@ -364,26 +369,8 @@ QString BoardHalf::statusText() const
     if (m_side.fellFirst)
         lines << QStringLiteral("Falt først");
     if (m_side.moves)
-        lines << unitText(*m_side.moves, "trekk", "trekk");
+        lines << QStringLiteral("%1 trekk").arg(*m_side.moves);
     return lines.join(u'\n');
-}
-
-QString BoardHalf::announcement() const
-{
-    QString text = m_side.name + (m_side.countsDown ? QStringLiteral(", tid igjen: ") : QStringLiteral(", brukt tid: ")) +
-                   unitText(m_side.minutes, "minutt", "minutter") + QStringLiteral(" og ") +
-                   unitText(m_side.seconds, "sekund", "sekunder");
-    if (m_side.running)
-        text += QStringLiteral(", klokken går");
-    if (m_phase == Phase::Paused)
-        text += QStringLiteral(", pause");
-    if (m_side.lowTime)
-        text += QStringLiteral(", siste minutt");
-    if (m_side.flagFallen)
-        text += QStringLiteral(", klaffen har falt");
-    if (m_side.moves)
-        text += QStringLiteral(", ") + unitText(*m_side.moves, "trekk", "trekk");
-    return text;
 }
 
 void BoardHalf::paintEvent(QPaintEvent *event)
@@ -541,7 +528,7 @@ void BoardHalf::focusOutEvent(QFocusEvent *event)
 BoardView::BoardView(QWidget *parent) : QWidget(parent), m_figures(std::make_unique<FigureCache>())
 {
     setObjectName(QStringLiteral("tavle"));
-    setAccessibleName(QStringLiteral("Tavlevisning"));
+    setAccessibleName(QStringLiteral("Begge klokkene, tavlevisning"));
     m_halfA = new BoardHalf(true, m_figures.get(), this);
     m_halfB = new BoardHalf(false, m_figures.get(), this);
     const auto button = [this](const char *name, const QString &caption) {
@@ -572,6 +559,10 @@ BoardView::~BoardView() = default;
 
 void BoardView::setState(const SideView &a, const SideView &b, Phase phase)
 {
+    // Nine refreshes in ten bring nothing new.
+    if (m_shown && phase == m_phase && a == m_halfA->side() && b == m_halfB->side())
+        return;
+    m_shown = true;
     const bool phaseChanged = phase != m_phase;
     m_phase = phase;
     m_halfA->setSide(a, phase);
@@ -714,6 +705,10 @@ void BoardView::fitTime()
     const QFont fitted = fittedTimeFont(pattern, area);
     m_halfA->setTimeFont(fitted);
     m_halfB->setTimeFont(fitted);
+    // Every figure drawn once now, in the colours of both halves, rather than one a second during play.
+    for (const BoardHalf *half : {m_halfA, m_halfB})
+        for (QChar c : half->look().figures.isValid() ? QStringLiteral("0123456789:") : QString())
+            m_figures->figure(c, half->look().figures, fitted, half->devicePixelRatioF());
 }
 
 } // namespace gameclock

@@ -85,7 +85,6 @@ private:
     void layOut();
     void placeCells();
     QString statusText() const;
-    QString announcement() const;
     QRect cellRect(int index) const;
 
     bool m_playerA;
@@ -143,6 +142,7 @@ private:
     QMenu *m_menu = nullptr;
     BoardHalf *m_halfA, *m_halfB;
     Phase m_phase = Phase::SetUp;
+    bool m_shown = false; // a state was given
     bool m_swapped = false;
     QString m_names[2]; // A's and B's, as the buttons show them
     QString m_pattern; // the time shapes and the area the font was fitted to

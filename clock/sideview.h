@@ -26,6 +26,7 @@ struct SideView {
     // count-down clock a mechanical chess clock's, the minute hand reaching twelve as the time runs out.
     double handMinutes = 0;
     int handSeconds = 0;
+    bool operator==(const SideView &) const = default;
 };
 
 enum class Phase { SetUp, Running, Paused };

@@ -8,6 +8,7 @@
 #include "clock/boardview.h"
 #include "toolkit/controls.h"
 
+#include <QAccessible>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
@@ -222,6 +223,24 @@ private Q_SLOTS:
             QCOMPARE(game(w), before);
     }
 
+    // The menu bar is hidden in the board view, so the window carries every shortcut: no two the same,
+    // or neither would work.
+    void everyShortcutWorksWithoutTheMenuBar()
+    {
+        ClockFixture f;
+        frmhoved &w = f.start();
+        QMap<QString, QString> taken;
+        for (QAction *action : w.actions())
+            for (const QKeySequence &key : action->shortcuts()) {
+                const QString k = key.toString(QKeySequence::PortableText);
+                QVERIFY2(!taken.contains(k), qPrintable(k + ": " + taken.value(k) + ", " + action->objectName()));
+                taken.insert(k, action->objectName());
+            }
+        for (const char *menu : {"Spill", "Vis", "hjelp1"})
+            for (QAction *action : w.findChild<QMenu *>(menu)->actions())
+                QVERIFY(action->isSeparator() || action->shortcuts().isEmpty() || w.actions().contains(action));
+    }
+
     void sidesAreKeptForTheUser()
     {
         ClockFixture f;
@@ -413,36 +432,23 @@ private Q_SLOTS:
         }
     }
 
-    void eachHalfIsAnnounced_data()
+    void eachHalfReadsItsOwnSide()
     {
-        QTest::addColumn<int>("minutes");
-        QTest::addColumn<int>("seconds");
-        QTest::addColumn<QString>("flags");
-        QTest::addColumn<QString>("heard");
-        QTest::newRow("one and one, running") << 1 << 1 << "running" << "Kari, brukt tid: 1 minutt og 1 sekund, klokken går";
-        QTest::newRow("paused, flag down") << 60 << 0 << "paused fallen" << "Kari, brukt tid: 60 minutter og 0 sekunder, pause, klaffen har falt";
-        QTest::newRow("count-down, last minute, moves") << 0 << 9 << "down low moves" << "Kari, tid igjen: 0 minutter og 9 sekunder, siste minutt, 23 trekk";
-    }
-    void eachHalfIsAnnounced()
-    {
-        QFETCH(int, minutes);
-        QFETCH(int, seconds);
-        QFETCH(QString, flags);
-        QFETCH(QString, heard);
-        BoardView board;
-        board.resize(800, 450);
-        SideView a = sideOf(QStringLiteral("Kari"), QStringLiteral("%1:%2").arg(minutes).arg(seconds, 2, 10, QChar(u'0')));
-        a.minutes = minutes;
-        a.seconds = seconds;
-        a.running = flags.contains("running");
-        a.flagFallen = flags.contains("fallen");
-        a.countsDown = flags.contains("down");
-        a.lowTime = flags.contains("low");
-        if (flags.contains("moves"))
-            a.moves = 23;
-        board.setState(a, sideOf(QStringLiteral("Ola"), QStringLiteral("0:00")),
-                       flags.contains("paused") ? Phase::Paused : Phase::Running);
-        QCOMPARE(board.half(true)->accessibleName(), heard);
+        ClockFixture f;
+        QVERIFY(writeRaw(f.file(gamefiles::kSettingsFile), "Kari\r\nOla\r\n30\r\n"));
+        frmhoved &w = f.start();
+        w.ByttSide->trigger();
+        BoardView &board = boardIn(f, w, "A");
+        const auto heard = [&board](bool playerA) {
+            return QAccessible::queryAccessibleInterface(board.half(playerA))->text(QAccessible::Name);
+        };
+        // Whichever side it is shown on, a half reads its own player, the time as it is now.
+        QCOMPARE(heard(true), QStringLiteral("Kari: 0 minutter 3 sekunder, trekker"));
+        QCOMPARE(heard(false), QStringLiteral("Ola: 0 minutter 0 sekunder"));
+        f.clock.advance(58'000);
+        w.pause_Click();
+        QCOMPARE(heard(true), QStringLiteral("Kari: 1 minutt 1 sekund, pause, skal trekke"));
+        QVERIFY(board.half(true)->focusPolicy() & Qt::TabFocus);
     }
 };
 
