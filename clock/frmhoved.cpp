@@ -97,8 +97,8 @@ static_assert(toolkit::tableFault(kControls) == toolkit::TableFault::None);
 // control's name where the limit box stands, the time left in the read-outs' frame, the moves below.
 constexpr toolkit::ControlRow kCountdownControls[] = {
     {"kontroll", ControlKind::Label, "", 4290, 1290, 1395, 345, nullptr, kNoTab, ControlState::Hidden},
-    {"igjena", ControlKind::AnnouncedLabel, "", 1590, 4215, 1755, 345, nullptr, kNoTab, ControlState::Hidden},
-    {"igjenb", ControlKind::AnnouncedLabel, "", 6630, 4215, 1755, 345, nullptr, kNoTab, ControlState::Hidden},
+    {"igjena", ControlKind::AnnouncedLabel, "", 1665, 4215, 1605, 345, nullptr, kNoTab, ControlState::Hidden},
+    {"igjenb", ControlKind::AnnouncedLabel, "", 6705, 4215, 1605, 345, nullptr, kNoTab, ControlState::Hidden},
     {"trekka", ControlKind::AnnouncedLabel, "", 1560, 4635, 1815, 285, nullptr, kNoTab, ControlState::Hidden},
     {"trekkb", ControlKind::AnnouncedLabel, "", 6600, 4635, 1815, 285, nullptr, kNoTab, ControlState::Hidden},
 };
@@ -255,7 +255,7 @@ void frmhoved::buildControls(QWidget *client)
                           static_cast<QLabel *>(trekka), static_cast<QLabel *>(trekkb)})
         label->setAlignment(Qt::AlignCenter);
     // Ten times a second in the last ten seconds: an opaque read-out is drawn alone, not the frame
-    // it lies in with it.
+    // it lies in with it (it keeps clear of the frame's rounded corners).
     for (QLabel *label : {static_cast<QLabel *>(igjena), static_cast<QLabel *>(igjenb)})
         label->setAutoFillBackground(true);
 
