@@ -65,7 +65,12 @@ qreal digitCellWidth(const QFontMetricsF &m)
 
 qreal cellWidth(const QFontMetricsF &m, QChar c, qreal digitWidth)
 {
-    return c.isDigit() ? digitWidth : std::max(m.horizontalAdvance(c), m.boundingRect(c).width());
+    if (c.isDigit())
+        return digitWidth;
+    // A colon or a point between figures needs little room beside its ink: an hour's "1:30:00"
+    // gains a tenth in size over the font's own spacing.
+    const qreal ink = m.boundingRect(c).width();
+    return std::max(ink, std::min(m.horizontalAdvance(c), ink + 0.12 * m.height()));
 }
 
 qreal patternWidth(const QFontMetricsF &m, const QString &pattern)
@@ -112,6 +117,12 @@ QFont fittedTimeFont(const QString &pattern, const QSize &area)
 }
 
 constexpr int kTextFlags = Qt::AlignCenter | Qt::TextWordWrap;
+
+// The game buttons' column: narrow, for the halves' figures; the captions wrap.
+int middleWidth(int viewWidth)
+{
+    return std::max(90, int(viewWidth * 0.1));
+}
 
 // A hand of the face: where it is drawn and how wide.
 struct Hand {
@@ -260,7 +271,7 @@ void BoardHalf::layOut()
 {
     const int w = width(), h = height();
     const int unit = std::min(w, h);
-    const int margin = std::max(4, int(unit * 0.035));
+    const int margin = std::max(4, int(unit * 0.025));
     const int inner = std::max(1, w - 2 * margin);
     m_flagArea = QRect(margin, margin, inner, std::max(12, int(h * 0.09)));
     m_nameArea = QRect(margin, m_flagArea.bottom() + 1 + margin / 2, inner, std::max(12, int(h * 0.09)));
@@ -631,7 +642,7 @@ void BoardView::resizeEvent(QResizeEvent *event)
 void BoardView::layOut()
 {
     const int w = width(), h = height();
-    const int middle = std::max(90, int(w * 0.12));
+    const int middle = middleWidth(w);
     const int halfWidth = (w - middle) / 2;
     BoardHalf *left = m_swapped ? m_halfB : m_halfA;
     BoardHalf *right = m_swapped ? m_halfA : m_halfB;
@@ -662,7 +673,7 @@ void BoardView::followPhase()
     resumeB->setHidden(!paused);
 
     const int w = width(), h = height();
-    const int halfWidth = (w - std::max(90, int(w * 0.12))) / 2;
+    const int halfWidth = (w - middleWidth(w)) / 2;
     const int gap = std::max(4, int(h * 0.02));
     const int left = halfWidth + gap, width = std::max(10, w - 2 * halfWidth - 2 * gap);
     QFont font = toolkit::layoutFont();
@@ -691,7 +702,8 @@ void BoardView::fitTime()
     // figures of minutes, so that the size holds still through a game).
     const QString a = patternOf(m_halfA->side().time), b = patternOf(m_halfB->side().time);
     const QSize area = m_halfA->timeArea().size();
-    const QString key = a + u'|' + b + u'|' + QString::number(area.width()) + u'x' + QString::number(area.height());
+    const QString key = a + u'|' + b + u'|' + QString::number(area.width()) + u'x' + QString::number(area.height()) +
+                        (m_halfA->side().countsDown ? u'd' : u'c');
     if (key == m_pattern || area.isEmpty())
         return;
     m_pattern = key;
@@ -699,7 +711,10 @@ void BoardView::fitTime()
     font.setPixelSize(100);
     const QFontMetricsF m(font);
     QString pattern = kTimePatternFloor;
-    for (const QString &p : {a, b})
+    // A count-down clock shows tenths in its last ten seconds: the size is set for them from the
+    // start, rather than shrinking just when every second counts.
+    const bool tenths = m_halfA->side().countsDown || m_halfB->side().countsDown;
+    for (const QString &p : {a, b, tenths ? QStringLiteral("0:00.0") : QString()})
         if (patternWidth(m, p) > patternWidth(m, pattern))
             pattern = p;
     const QFont fitted = fittedTimeFont(pattern, area);

@@ -268,6 +268,8 @@ private Q_SLOTS:
         QTest::newRow("1366 x 768, a long name") << QSize(1366, 768) << "0:00" << longName << 0.15;
         QTest::newRow("1366 x 768, 125 minutes") << QSize(1366, 768) << "125:00" << "Ola" << 0.15;
         QTest::newRow("1920 x 1080, tenths") << QSize(1920, 1080) << "0:09.3" << "Ola" << 0.15;
+        for (const QSize screen : {QSize(1366, 768), QSize(1920, 1080), QSize(3840, 2160)})
+            QTest::addRow("%d x %d, an hour left", screen.width(), screen.height()) << screen << "1:30:00" << "Ola" << 0.15;
         QTest::newRow("a small window") << QSize(640, 400) << "12:05" << longName << 0.15;
     }
     void readableAcrossTheRoom()
