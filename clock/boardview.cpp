@@ -8,8 +8,8 @@
 #include "toolkit/windows.h"
 
 #include <QApplication>
-#include <QFontMetricsF>
 #include <QContextMenuEvent>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -17,8 +17,8 @@
 #include <QPaintEvent>
 
 #include <algorithm>
-#include <cmath>
 #include <array>
+#include <cmath>
 #include <list>
 
 namespace gameclock {
@@ -247,7 +247,7 @@ HalfLook halfLook(const SideView &side, Phase phase, const QPalette &palette)
 // ---- one half ----------------------------------------------------------------------------------
 
 BoardHalf::BoardHalf(bool playerA, FigureCache *figures, QWidget *parent)
-    : QWidget(parent), m_playerA(playerA), m_figures(figures)
+    : QWidget(parent), m_playerA(playerA), m_figures(figures), m_onLeft(playerA)
 {
     setObjectName(QLatin1String(playerA ? "tavleA" : "tavleB"));
     // Every pixel is painted here: nothing behind needs drawing first.
@@ -279,7 +279,7 @@ void BoardHalf::layOut()
     const int faceSide = std::min(bottom, inner / 2);
     const int bottomTop = h - margin - bottom;
     // The face on the outer edge, the notes towards the middle.
-    const bool onLeft = parentWidget() && x() + w / 2 < parentWidget()->width() / 2;
+    const bool onLeft = m_onLeft;
     const int faceLeft = onLeft ? margin : w - margin - faceSide;
     m_faceArea = QRect(faceLeft, bottomTop + (bottom - faceSide) / 2, faceSide, faceSide);
     m_statusArea = QRect(onLeft ? margin + faceSide + margin : margin, bottomTop, inner - faceSide - margin, bottom);
@@ -287,6 +287,14 @@ void BoardHalf::layOut()
     m_timeArea = QRect(margin, timeTop, inner, std::max(8, bottomTop - margin / 2 - timeTop));
     placeCells();
     update();
+}
+
+void BoardHalf::setOnLeft(bool onLeft)
+{
+    if (onLeft == m_onLeft)
+        return;
+    m_onLeft = onLeft;
+    layOut();
 }
 
 void BoardHalf::setTimeFont(const QFont &font)
@@ -316,12 +324,18 @@ void BoardHalf::placeCells()
     // The ink of the figures centred in the area's height.
     const QRectF ink = inkOf(m, patternOf(time));
     m_cells.baseline = m_timeArea.top() + m_timeArea.height() / 2.0 - (ink.top() + ink.bottom()) / 2;
+    // Where the figures' ink lies, antialiased edges and all: above and below it the ground never changes.
+    m_cells.inkTop = m_cells.baseline + ink.top() - 2;
+    m_cells.inkBottom = m_cells.baseline + ink.bottom() + 2;
 }
 
 QRect BoardHalf::cellRect(int index) const
 {
     // Antialiased edges may touch the pixel beside the cell.
-    return m_cells.cells[size_t(index)].toAlignedRect().adjusted(-1, 0, 1, 0) & m_timeArea;
+    QRectF cell = m_cells.cells[size_t(index)];
+    cell.setTop(m_cells.inkTop);
+    cell.setBottom(m_cells.inkBottom);
+    return cell.toAlignedRect().adjusted(-1, 0, 1, 0) & m_timeArea;
 }
 
 void BoardHalf::setSide(const SideView &side, Phase phase)
@@ -646,6 +660,8 @@ void BoardView::layOut()
     const int halfWidth = (w - middle) / 2;
     BoardHalf *left = m_swapped ? m_halfB : m_halfA;
     BoardHalf *right = m_swapped ? m_halfA : m_halfB;
+    left->setOnLeft(true);
+    right->setOnLeft(false);
     left->setGeometry(0, 0, halfWidth, h);
     right->setGeometry(w - halfWidth, 0, halfWidth, h);
     // Tab goes from left to right, as the eye does.

@@ -43,6 +43,7 @@ struct TimeCells {
     QFont font;
     std::vector<QRectF> cells; // one per character of the time
     qreal baseline = 0;
+    qreal inkTop = 0, inkBottom = 0; // the band the figures' ink may touch
 };
 
 // One player's half of the board: the flag strip, the name, the time as large as the view makes it,
@@ -59,6 +60,8 @@ public:
     HalfLook look() const { return m_look; }
     // Draws again only the parts that change.
     void setSide(const SideView &side, Phase phase);
+    // On the left the face goes to the left edge, on the right to the right one: outwards.
+    void setOnLeft(bool onLeft);
     // The font of the time, chosen by the view so that both halves show it alike.
     void setTimeFont(const QFont &font);
     // The room the time is fitted to, and where its characters are drawn now.
@@ -95,6 +98,7 @@ private:
     QRect m_flagArea, m_nameArea, m_timeArea, m_faceArea, m_statusArea;
     TimeCells m_cells;
     QImage m_disc; // the face without its hands, at its size
+    bool m_onLeft;
     bool m_pressed = false;
 };
 

@@ -249,8 +249,20 @@ private Q_SLOTS:
         frmhoved &w = f.start();
         QVERIFY(w.sidesSwapped());
         w.Fullskjerm->trigger();
+        const auto facesOutwards = [&w] {
+            for (BoardHalf *half : {w.board()->half(true), w.board()->half(false)}) {
+                const bool onLeft = half->x() < w.board()->width() / 2;
+                if ((half->faceArea().center().x() < half->width() / 2) != onLeft)
+                    return false;
+            }
+            return true;
+        };
         QVERIFY(w.board()->half(false)->x() < w.board()->half(true)->x());
+        QVERIFY(facesOutwards());
+        // Turned back while shown: the halves trade places, each face to its new outer edge.
         w.ByttSide->trigger();
+        QVERIFY(w.board()->half(true)->x() < w.board()->half(false)->x());
+        QVERIFY(facesOutwards());
         f.w.reset();
         QVERIFY(!f.start().sidesSwapped());
     }
