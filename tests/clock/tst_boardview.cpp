@@ -446,6 +446,17 @@ private Q_SLOTS:
         }
     }
 
+    // The board follows the game by its handlers, not by polling: a name typed shows at once.
+    void aNameTypedShowsAtOnce()
+    {
+        ClockFixture f;
+        frmhoved &w = f.start();
+        BoardView &board = boardIn(f, w, "setup");
+        w.spillerb->setText(QStringLiteral("Ola"));
+        QCOMPARE(board.half(false)->side().name, QStringLiteral("Ola"));
+        QCOMPARE(board.startB->text(), QStringLiteral("Ola begynner"));
+    }
+
     void eachHalfReadsItsOwnSide()
     {
         ClockFixture f;
