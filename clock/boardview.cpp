@@ -13,8 +13,8 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 
 #include <algorithm>
 #include <array>
@@ -40,8 +40,7 @@ double luminance(const QColor &c)
 
 QColor readableOn(const QColor &ground)
 {
-    return contrastRatio(Qt::white, ground) >= contrastRatio(Qt::black, ground) ? QColor(Qt::white)
-                                                                                 : QColor(Qt::black);
+    return contrastRatio(Qt::white, ground) >= contrastRatio(Qt::black, ground) ? QColor(Qt::white) : QColor(Qt::black);
 }
 
 // The time with every digit as '0': two times of one pattern occupy the same cells.
@@ -255,9 +254,8 @@ BoardHalf::BoardHalf(bool playerA, FigureCache *figures, QWidget *parent)
     setFocusPolicy(Qt::TabFocus);
     // The side in the words every view uses, as it is when the screen reader asks.
     toolkit::setLiveAccessibleText(this, [this](QAccessible::Text t) {
-        return t == QAccessible::Description
-                   ? QStringLiteral("Trykk på din egen halvdel for å avslutte trekket ditt")
-                   : sideText(m_side, m_phase);
+        return t == QAccessible::Description ? QStringLiteral("Trykk på din egen halvdel for å avslutte trekket ditt")
+                                             : sideText(m_side, m_phase);
     });
 }
 
@@ -477,8 +475,9 @@ void BoardHalf::paintEvent(QPaintEvent *event)
         for (const QRect &r : dirty) {
             const QRect part = r & m_faceArea;
             if (!part.isEmpty())
-                p.drawImage(part, m_disc,
-                            QRectF(QPointF(part.topLeft() - m_faceArea.topLeft()) * ratio, QSizeF(part.size()) * ratio));
+                p.drawImage(
+                    part, m_disc,
+                    QRectF(QPointF(part.topLeft() - m_faceArea.topLeft()) * ratio, QSizeF(part.size()) * ratio));
         }
         p.setRenderHint(QPainter::Antialiasing);
         for (const Hand &hand : hands(m_side, m_faceArea)) {
@@ -679,8 +678,7 @@ void BoardView::layOut()
 
 void BoardView::followPhase()
 {
-    const bool setUp = m_phase == Phase::SetUp, running = m_phase == Phase::Running,
-               paused = m_phase == Phase::Paused;
+    const bool setUp = m_phase == Phase::SetUp, running = m_phase == Phase::Running, paused = m_phase == Phase::Paused;
     startA->setHidden(!setUp);
     startB->setHidden(!setUp);
     switchButton->setHidden(!running);

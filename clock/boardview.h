@@ -23,7 +23,7 @@ class FigureCache;
 struct HalfLook {
     QColor ground;
     QColor figures;
-    QColor frame;          // invalid: no frame
+    QColor frame;         // invalid: no frame
     bool striped = false; // paused: stripes over the ground
     bool operator==(const HalfLook &) const = default;
 };
@@ -149,7 +149,7 @@ private:
     bool m_shown = false; // a state was given
     bool m_swapped = false;
     QString m_names[2]; // A's and B's, as the buttons show them
-    QString m_pattern; // the time shapes and the area the font was fitted to
+    QString m_pattern;  // the time shapes and the area the font was fitted to
 };
 
 } // namespace gameclock

@@ -4,6 +4,7 @@
 #include "tests/support/clockfixture.h"
 #include "tests/support/keys.h"
 #include "tests/support/pixels.h"
+#include "tests/support/screen.h"
 
 #include "clock/boardview.h"
 
@@ -372,13 +373,10 @@ private Q_SLOTS:
 
 int main(int argc, char *argv[])
 {
-    // A full HD screen, as at a club: the offscreen platform's own screen is smaller.
-    QTemporaryDir config;
-    const QString screens = config.filePath(QStringLiteral("screens.json"));
-    if (!writeRaw(screens, R"({"screens":[{"name":"hd","x":0,"y":0,"width":1920,"height":1080,)"
-                           R"("logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})"))
+    // A full HD screen, as at a club.
+    const auto screen = support::useOffscreenScreen(1920, 1080);
+    if (!screen)
         return 1;
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.toUtf8());
     QApplication app(argc, argv);
     tst_board test;
     return QTest::qExec(&test, argc, argv);
