@@ -65,8 +65,9 @@ private Q_SLOTS:
         QStringList seen;
         for (QAction *a : w.Vis->actions())
             seen << a->text() + u'|' + a->shortcuts().value(0).toString(QKeySequence::PortableText);
-        QCOMPARE(seen, (QStringList{"&Fullskjerm|F11", "T&avlevisning|F10", "&Bytt side|", "Stø&rre|Ctrl++", "&Mindre|Ctrl+-", "&Vanlig størrelse|Ctrl+0", "|",
-                                    "Les &opp tiden|", "&Tale raskere|", "Tale &saktere|"}));
+        QCOMPARE(seen,
+                 (QStringList{"&Fullskjerm|F11", "T&avlevisning|F10", "&Bytt side|", "Stø&rre|Ctrl++", "&Mindre|Ctrl+-",
+                              "&Vanlig størrelse|Ctrl+0", "|", "Les &opp tiden|", "&Tale raskere|", "Tale &saktere|"}));
         QVERIFY(w.LesOpp->isCheckable());
         QVERIFY(w.Fullskjerm->isCheckable());
         QVERIFY(w.Storre->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+="))));
@@ -173,9 +174,9 @@ private Q_SLOTS:
         QVERIFY(w.menuBar()->isHidden());
         f.clock.advance(100);
         gameclock::BoardHalf *half = w.board()->half(true);
-        const QRect digits =
-            support::inkBounds(support::pictureOf(half), half->timeArea(), half->look().figures);
-        QVERIFY2(digits.height() >= 0.15 * w.screen()->geometry().height(), qPrintable(QString::number(digits.height())));
+        const QRect digits = support::inkBounds(support::pictureOf(half), half->timeArea(), half->look().figures);
+        QVERIFY2(digits.height() >= 0.15 * w.screen()->geometry().height(),
+                 qPrintable(QString::number(digits.height())));
         // The shortcuts still work without the menu bar.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_N, Qt::ControlModifier);
         f.clock.advance(1);
