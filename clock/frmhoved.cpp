@@ -211,7 +211,7 @@ void frmhoved::buildControls(QWidget *client)
     // The whole side in words, as it is when the screen reader asks: on focus, where am I, flat
     // review. Only a change of state is announced (followAccessible), never a second.
     for (const bool playerA : {true, false})
-        toolkit::setLiveAccessibleText(playerA ? ura : urb, [this, playerA](QAccessible::Text t) {
+        toolkit::setLiveAccessibleText(playerA ? ura : urb, QAccessible::Graphic, [this, playerA](QAccessible::Text t) {
             if (t == QAccessible::Description)
                 return playerA ? QStringLiteral("Klokke for spiller A") : QStringLiteral("Klokke for spiller B");
             return sideText(side(playerA), phase());
@@ -275,6 +275,8 @@ void frmhoved::buildControls(QWidget *client)
                 ->setAnnouncePrefix(name + QStringLiteral(", minutter: "));
             static_cast<toolkit::AnnouncedLabel *>(playerA ? seka : sekb)
                 ->setAnnouncePrefix(name + QStringLiteral(", sekunder: "));
+            (playerA ? igjena : igjenb)->setAnnouncePrefix(name + QStringLiteral(", tid igjen: "));
+            (playerA ? trekka : trekkb)->setAnnouncePrefix(name + QStringLiteral(", "));
         });
 }
 

@@ -88,9 +88,17 @@ QString timeSentence(const ClockState &state)
 
 QString startSentence(const ClockState &state, bool playerA)
 {
+    const QString begins = spokenName(side(state, playerA), playerA) + QStringLiteral(" begynner.");
+    if (state.a.leftMs && state.b.leftMs) {
+        // A count-down clock: the time each player has, once when it is the same.
+        if (*state.a.leftMs / 1000 == *state.b.leftMs / 1000)
+            return QStringLiteral("%1 %2 per spiller.").arg(begins, timeLeft(*state.a.leftMs));
+        return QStringLiteral("%1 %2 %3, %4 %5.")
+            .arg(begins, spokenName(state.a, true), timeLeft(*state.a.leftMs), spokenName(state.b, false),
+                 timeLeft(*state.b.leftMs));
+    }
     const double limit = gameclock::numericValue(state.limit);
-    return QStringLiteral("%1 begynner. %2 %3 per spiller.")
-        .arg(spokenName(side(state, playerA), playerA), gameclock::numberToText(limit), minutesWord(limit));
+    return QStringLiteral("%1 %2 %3 per spiller.").arg(begins, gameclock::numberToText(limit), minutesWord(limit));
 }
 
 QString flagSentence(const ClockState &state, bool playerA)

@@ -8,21 +8,26 @@ namespace toolkit {
 
 namespace {
 
-QHash<const QObject *, LiveText> &liveTexts()
+struct Live {
+    QAccessible::Role role;
+    LiveText text;
+};
+
+QHash<const QObject *, Live> &liveTexts()
 {
-    static QHash<const QObject *, LiveText> texts;
+    static QHash<const QObject *, Live> texts;
     return texts;
 }
 
 class LiveAccessible : public QAccessibleWidget {
 public:
-    explicit LiveAccessible(QWidget *control) : QAccessibleWidget(control) {}
+    LiveAccessible(QWidget *control, QAccessible::Role role) : QAccessibleWidget(control, role) {}
 
     QString text(QAccessible::Text t) const override
     {
         const auto it = liveTexts().constFind(object());
         if (it != liveTexts().constEnd() && (t == QAccessible::Name || t == QAccessible::Description))
-            return (*it)(t);
+            return it->text(t);
         return QAccessibleWidget::text(t);
     }
 };
@@ -30,21 +35,22 @@ public:
 // Asked for every class of the control's hierarchy, the most derived first.
 QAccessibleInterface *liveFactory(const QString &, QObject *object)
 {
-    if (object && object->isWidgetType() && liveTexts().contains(object))
-        return new LiveAccessible(static_cast<QWidget *>(object));
-    return nullptr;
+    if (!object || !object->isWidgetType())
+        return nullptr;
+    const auto it = liveTexts().constFind(object);
+    return it == liveTexts().constEnd() ? nullptr : new LiveAccessible(static_cast<QWidget *>(object), it->role);
 }
 
 } // namespace
 
-void setLiveAccessibleText(QWidget *control, LiveText text)
+void setLiveAccessibleText(QWidget *control, QAccessible::Role role, LiveText text)
 {
     static bool installed = false;
     if (!installed) {
         QAccessible::installFactory(liveFactory);
         installed = true;
     }
-    liveTexts().insert(control, std::move(text));
+    liveTexts().insert(control, Live{role, std::move(text)});
     QObject::connect(control, &QObject::destroyed, [control] { liveTexts().remove(control); });
 }
 

@@ -3,6 +3,7 @@
 // said is recorded, not heard.
 
 #include "app/speaking.h"
+#include "clock/timecontrol.h"
 #include "speech/speaker.h"
 #include "tests/support/clockfixture.h"
 #define PARTIVAKT_SYSTEM_KEYS
@@ -233,15 +234,22 @@ private Q_SLOTS:
     // The limit box empties itself when Tab enters it; the start says what the game became.
     void startSaysTheGame_data()
     {
+        QTest::addColumn<QString>("control");
         QTest::addColumn<bool>("announce");
         QTest::addColumn<bool>("playerA");
         QTest::addColumn<QStringList>("said");
-        QTest::newRow("A starts") << true << true << QStringList{"Kari begynner. 1 minutt per spiller."};
-        QTest::newRow("B starts") << true << false << QStringList{"Ola begynner. 10 minutter per spiller."};
-        QTest::newRow("off: silent") << false << true << QStringList();
+        QTest::newRow("A starts") << "" << true << true << QStringList{"Kari begynner. 1 minutt per spiller."};
+        QTest::newRow("B starts") << "" << true << false << QStringList{"Ola begynner. 10 minutter per spiller."};
+        QTest::newRow("off: silent") << "" << false << true << QStringList();
+        // The increment comes once before the first move.
+        QTest::newRow("5 min + 3 s") << "5 min + 3 s" << true << false
+                                     << QStringList{"Ola begynner. 5 minutter 3 sekunder per spiller."};
+        QTest::newRow("time odds") << "Armageddon: A 5 min, B 4 min" << true << true
+                                   << QStringList{"Kari begynner. Kari 5 minutter, Ola 4 minutter."};
     }
     void startSaysTheGame()
     {
+        QFETCH(QString, control);
         QFETCH(bool, announce);
         QFETCH(bool, playerA);
         QFETCH(QStringList, said);
@@ -249,6 +257,13 @@ private Q_SLOTS:
         f.choose(announce);
         frmhoved &w = f.startSpeaking();
         QVERIFY(QTest::qWaitForWindowActive(&w));
+        if (!control.isEmpty()) {
+            // No limit box under a count-down control.
+            QCOMPARE(w.applyTimeControl(*gameclock::presetNamed(control)), std::nullopt);
+            (playerA ? w.starta : w.startb)->click();
+            QCOMPARE(f.speaker->said(), said);
+            return;
+        }
         w.startb->setFocus();
         QTest::keyClick(w.startb, Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), w.stans);

@@ -6,6 +6,7 @@
 #include "settings/frmalt.h"
 
 #include "display/face.h"
+#include "clock/timecontrol.h"
 #include "gamefiles/linefiles.h"
 #include "toolkit/picturebox.h"
 #include "toolkit/twips.h"
@@ -527,7 +528,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("play");
         QTest::addColumn<QString>("faceA");
         QTest::addColumn<QString>("faceB");
-        QTest::addColumn<QString>("secondsB");
+        QTest::addColumn<QString>("readoutB"); // B's seconds, or B's time left under a count-down control
         QTest::newRow("set-up") << "" << "Kari: 0 minutter 0 sekunder" << "Ola: 0 minutter 0 sekunder"
                                 << "Ola, sekunder: 0";
         QTest::newRow("A runs 61 s") << "A61" << "Kari: 1 minutt 1 sekund, trekker" << "Ola: 0 minutter 0 sekunder"
@@ -548,13 +549,17 @@ private Q_SLOTS:
                                                   << "Ola: 0 minutter 0 sekunder, trekker" << "Ola, sekunder: 0";
         QTest::newRow("empty name box") << "unnamed" << "Spiller A: 0 minutter 0 sekunder"
                                         << "Ola: 0 minutter 0 sekunder" << "Ola, sekunder: 0";
+        QTest::newRow("5 min + 3 s, B runs 10 s") << "control B10"
+                                                  << "Kari: 5 minutter 3 sekunder igjen"
+                                                  << "Ola: 4 minutter 53 sekunder igjen, trekker"
+                                                  << "Ola, tid igjen: 4:53";
     }
     void sidesInWords()
     {
         QFETCH(QString, play);
         QFETCH(QString, faceA);
         QFETCH(QString, faceB);
-        QFETCH(QString, secondsB);
+        QFETCH(QString, readoutB);
         ClockFixture f;
         QVERIFY(writeRaw(f.file(gamefiles::kSettingsFile), "Kari\r\nOla\r\n3\r\n"));
         frmhoved &w = f.start();
@@ -565,6 +570,8 @@ private Q_SLOTS:
                 w.Command1->click();
             else if (step == "unnamed")
                 w.spillera->setText(QString());
+            else if (step == "control")
+                QCOMPARE(w.applyTimeControl(*gameclock::presetNamed(QStringLiteral("5 min + 3 s"))), std::nullopt);
             else {
                 (step.startsWith(u'A') ? w.starta : w.startb)->click();
                 f.clock.advance(step.mid(1).toInt() * 1000);
@@ -573,7 +580,7 @@ private Q_SLOTS:
         const auto name = [](QWidget *c) { return QAccessible::queryAccessibleInterface(c)->text(QAccessible::Name); };
         QCOMPARE(name(w.ura), faceA);
         QCOMPARE(name(w.urb), faceB);
-        QCOMPARE(name(w.sekb), secondsB);
+        QCOMPARE(name(w.countdown() ? static_cast<QWidget *>(w.igjenb) : w.sekb), readoutB);
     }
 
     void fallenFlagIsAnnounced()

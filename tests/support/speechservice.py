@@ -89,8 +89,8 @@ class Recorder:
 class SpeechService:
     """sound: a sound server whose output is recorded (self.recorder); without it speech-dispatcher
     plays into ALSA's null device. speechd_conf: lines added to speechd.conf (a log level, a
-    protocol log). speech: whether speech-dispatcher runs at all. Skips (status 2) with the tools
-    that are missing."""
+    protocol log), where {work} stands for the service's working directory. speech: whether
+    speech-dispatcher runs at all. Skips (status 2) with the tools that are missing."""
 
     def __init__(self, prefix, speech=True, sound=True, speechd_conf=""):
         needed = (SPEECH_TOOLS if speech else ()) + (SOUND_TOOLS if speech and sound else ())
@@ -119,7 +119,8 @@ class SpeechService:
             output = 'AudioOutputMethod "alsa"\nAudioALSADevice "null"'
         shutil.copytree("/etc/speech-dispatcher", os.path.join(self.work, "speechd"))
         with open(os.path.join(self.work, "speechd", "speechd.conf"), "a") as conf:
-            conf.write(f'\n{output}\nDefaultModule espeak-ng\nDefaultLanguage "nb"\nLogDir "{self.work}"\n{speechd_conf}\n')
+            conf.write(f'\n{output}\nDefaultModule espeak-ng\nDefaultLanguage "nb"\nLogDir "{self.work}"\n'
+                       f'{speechd_conf.replace("{work}", self.work)}\n')
         self.start_speechd()
         if sound:
             self.recorder = Recorder(self.env)
@@ -127,9 +128,11 @@ class SpeechService:
                 fail("parec records nothing from the null sink")
 
     def spawn(self, args, name, **options):
-        """Starts a program in the private environment, its output in the log `name`."""
-        process = subprocess.Popen(args, env=self.env, cwd=self.work, stdout=open(os.path.join(self.work, name), "wb"),
-                                   stderr=subprocess.STDOUT, **options)
+        """Starts a program in the private environment (or options' env and cwd), its output in the
+        log `name`."""
+        options = dict(dict(env=self.env, cwd=self.work), **options)
+        process = subprocess.Popen(args, stdout=open(os.path.join(self.work, name), "wb"), stderr=subprocess.STDOUT,
+                                   **options)
         self.children.append(process)
         return process
 
