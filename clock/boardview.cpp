@@ -535,6 +535,14 @@ void BoardHalf::keyPressEvent(QKeyEvent *event)
     QWidget::keyPressEvent(event);
 }
 
+void BoardHalf::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // The desktop's theme changed: the colours follow at once, not at the next second.
+    if (event->type() == QEvent::PaletteChange && m_look.ground.isValid())
+        setSide(m_side, m_phase);
+}
+
 void BoardHalf::focusInEvent(QFocusEvent *event)
 {
     QWidget::focusInEvent(event);
