@@ -58,6 +58,9 @@ int main(int argc, char **argv)
         };
 
         // In play the read-outs move once a second, every tenth refresh; the worst case moves them at every one.
+        // The board view is drawn by the handlers that change the game (a second counted here, timed with
+        // the refresh it falls in), not by the refresh.
+        bool counting = false;
         const auto measure = [&] {
             for (const auto &[every, what] :
                  {std::pair{10, "as in play"}, std::pair{1, "read-outs moving at every tick"}}) {
@@ -66,9 +69,11 @@ int main(int argc, char **argv)
                 tickAndPaint.reserve(runs);
                 QElapsedTimer t;
                 for (int i = 0; i < warmUp + runs; ++i) {
-                    if (i % every == 0)
+                    if (i % every == 0 && !counting)
                         moveOn();
                     t.start();
+                    if (i % every == 0 && counting)
+                        w.tida_Timer();
                     w.Timer2_Timer();
                     const qint64 handler = t.nsecsElapsed();
                     // What the screen then costs: the window repaints what changed.
@@ -97,14 +102,16 @@ int main(int argc, char **argv)
         }
 
         // The board view with A's clock running, as full screen shows it on a 1920 x 1080 and on a
-        // 3840 x 2160 screen.
+        // 3840 x 2160 screen: each second A's tick, which also hands the backup to its writer.
         w.starta_Click();
         w.Tavlevisning->trigger();
+        counting = true;
         for (const QSize screen : {QSize(1920, 1080), QSize(3840, 2160)}) {
             w.resize(screen);
             QCoreApplication::processEvents();
-            std::printf("%d ticks after %d to warm up, board view %d x %d, scale %.2g\n", runs, warmUp,
-                        w.centralWidget()->width(), w.centralWidget()->height(), w.devicePixelRatioF());
+            std::printf("%d ticks after %d to warm up, board view %d x %d, scale %.2g, the second's tick timed with "
+                        "its refresh\n",
+                        runs, warmUp, w.centralWidget()->width(), w.centralWidget()->height(), w.devicePixelRatioF());
             measure();
         }
     }

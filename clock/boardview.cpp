@@ -8,17 +8,17 @@
 #include "toolkit/windows.h"
 
 #include <QApplication>
-#include <QFontMetricsF>
 #include <QContextMenuEvent>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 
 #include <algorithm>
-#include <cmath>
 #include <array>
+#include <cmath>
 #include <list>
 
 namespace gameclock {
@@ -40,8 +40,7 @@ double luminance(const QColor &c)
 
 QColor readableOn(const QColor &ground)
 {
-    return contrastRatio(Qt::white, ground) >= contrastRatio(Qt::black, ground) ? QColor(Qt::white)
-                                                                                 : QColor(Qt::black);
+    return contrastRatio(Qt::white, ground) >= contrastRatio(Qt::black, ground) ? QColor(Qt::white) : QColor(Qt::black);
 }
 
 // The time with every digit as '0': two times of one pattern occupy the same cells.
@@ -65,7 +64,12 @@ qreal digitCellWidth(const QFontMetricsF &m)
 
 qreal cellWidth(const QFontMetricsF &m, QChar c, qreal digitWidth)
 {
-    return c.isDigit() ? digitWidth : std::max(m.horizontalAdvance(c), m.boundingRect(c).width());
+    if (c.isDigit())
+        return digitWidth;
+    // A colon or a point between figures needs little room beside its ink: an hour's "1:30:00"
+    // gains a tenth in size over the font's own spacing.
+    const qreal ink = m.boundingRect(c).width();
+    return std::max(ink, std::min(m.horizontalAdvance(c), ink + 0.12 * m.height()));
 }
 
 qreal patternWidth(const QFontMetricsF &m, const QString &pattern)
@@ -112,6 +116,12 @@ QFont fittedTimeFont(const QString &pattern, const QSize &area)
 }
 
 constexpr int kTextFlags = Qt::AlignCenter | Qt::TextWordWrap;
+
+// The game buttons' column: narrow, for the halves' figures; the captions wrap.
+int middleWidth(int viewWidth)
+{
+    return std::max(90, int(viewWidth * 0.1));
+}
 
 // A hand of the face: where it is drawn and how wide.
 struct Hand {
@@ -236,7 +246,7 @@ HalfLook halfLook(const SideView &side, Phase phase, const QPalette &palette)
 // ---- one half ----------------------------------------------------------------------------------
 
 BoardHalf::BoardHalf(bool playerA, FigureCache *figures, QWidget *parent)
-    : QWidget(parent), m_playerA(playerA), m_figures(figures)
+    : QWidget(parent), m_playerA(playerA), m_figures(figures), m_onLeft(playerA)
 {
     setObjectName(QLatin1String(playerA ? "tavleA" : "tavleB"));
     // Every pixel is painted here: nothing behind needs drawing first.
@@ -244,9 +254,8 @@ BoardHalf::BoardHalf(bool playerA, FigureCache *figures, QWidget *parent)
     setFocusPolicy(Qt::TabFocus);
     // The side in the words every view uses, as it is when the screen reader asks.
     toolkit::setLiveAccessibleText(this, [this](QAccessible::Text t) {
-        return t == QAccessible::Description
-                   ? QStringLiteral("Trykk på din egen halvdel for å avslutte trekket ditt")
-                   : sideText(m_side, m_phase);
+        return t == QAccessible::Description ? QStringLiteral("Trykk på din egen halvdel for å avslutte trekket ditt")
+                                             : sideText(m_side, m_phase);
     });
 }
 
@@ -260,7 +269,7 @@ void BoardHalf::layOut()
 {
     const int w = width(), h = height();
     const int unit = std::min(w, h);
-    const int margin = std::max(4, int(unit * 0.035));
+    const int margin = std::max(4, int(unit * 0.025));
     const int inner = std::max(1, w - 2 * margin);
     m_flagArea = QRect(margin, margin, inner, std::max(12, int(h * 0.09)));
     m_nameArea = QRect(margin, m_flagArea.bottom() + 1 + margin / 2, inner, std::max(12, int(h * 0.09)));
@@ -268,7 +277,7 @@ void BoardHalf::layOut()
     const int faceSide = std::min(bottom, inner / 2);
     const int bottomTop = h - margin - bottom;
     // The face on the outer edge, the notes towards the middle.
-    const bool onLeft = parentWidget() && x() + w / 2 < parentWidget()->width() / 2;
+    const bool onLeft = m_onLeft;
     const int faceLeft = onLeft ? margin : w - margin - faceSide;
     m_faceArea = QRect(faceLeft, bottomTop + (bottom - faceSide) / 2, faceSide, faceSide);
     m_statusArea = QRect(onLeft ? margin + faceSide + margin : margin, bottomTop, inner - faceSide - margin, bottom);
@@ -276,6 +285,14 @@ void BoardHalf::layOut()
     m_timeArea = QRect(margin, timeTop, inner, std::max(8, bottomTop - margin / 2 - timeTop));
     placeCells();
     update();
+}
+
+void BoardHalf::setOnLeft(bool onLeft)
+{
+    if (onLeft == m_onLeft)
+        return;
+    m_onLeft = onLeft;
+    layOut();
 }
 
 void BoardHalf::setTimeFont(const QFont &font)
@@ -305,12 +322,18 @@ void BoardHalf::placeCells()
     // The ink of the figures centred in the area's height.
     const QRectF ink = inkOf(m, patternOf(time));
     m_cells.baseline = m_timeArea.top() + m_timeArea.height() / 2.0 - (ink.top() + ink.bottom()) / 2;
+    // Where the figures' ink lies, antialiased edges and all: above and below it the ground never changes.
+    m_cells.inkTop = m_cells.baseline + ink.top() - 2;
+    m_cells.inkBottom = m_cells.baseline + ink.bottom() + 2;
 }
 
 QRect BoardHalf::cellRect(int index) const
 {
     // Antialiased edges may touch the pixel beside the cell.
-    return m_cells.cells[size_t(index)].toAlignedRect().adjusted(-1, 0, 1, 0) & m_timeArea;
+    QRectF cell = m_cells.cells[size_t(index)];
+    cell.setTop(m_cells.inkTop);
+    cell.setBottom(m_cells.inkBottom);
+    return cell.toAlignedRect().adjusted(-1, 0, 1, 0) & m_timeArea;
 }
 
 void BoardHalf::setSide(const SideView &side, Phase phase)
@@ -452,8 +475,9 @@ void BoardHalf::paintEvent(QPaintEvent *event)
         for (const QRect &r : dirty) {
             const QRect part = r & m_faceArea;
             if (!part.isEmpty())
-                p.drawImage(part, m_disc,
-                            QRectF(QPointF(part.topLeft() - m_faceArea.topLeft()) * ratio, QSizeF(part.size()) * ratio));
+                p.drawImage(
+                    part, m_disc,
+                    QRectF(QPointF(part.topLeft() - m_faceArea.topLeft()) * ratio, QSizeF(part.size()) * ratio));
         }
         p.setRenderHint(QPainter::Antialiasing);
         for (const Hand &hand : hands(m_side, m_faceArea)) {
@@ -509,6 +533,14 @@ void BoardHalf::keyPressEvent(QKeyEvent *event)
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void BoardHalf::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // The desktop's theme changed: the colours follow at once, not at the next second.
+    if (event->type() == QEvent::PaletteChange && m_look.ground.isValid())
+        setSide(m_side, m_phase);
 }
 
 void BoardHalf::focusInEvent(QFocusEvent *event)
@@ -631,10 +663,12 @@ void BoardView::resizeEvent(QResizeEvent *event)
 void BoardView::layOut()
 {
     const int w = width(), h = height();
-    const int middle = std::max(90, int(w * 0.12));
+    const int middle = middleWidth(w);
     const int halfWidth = (w - middle) / 2;
     BoardHalf *left = m_swapped ? m_halfB : m_halfA;
     BoardHalf *right = m_swapped ? m_halfA : m_halfB;
+    left->setOnLeft(true);
+    right->setOnLeft(false);
     left->setGeometry(0, 0, halfWidth, h);
     right->setGeometry(w - halfWidth, 0, halfWidth, h);
     // Tab goes from left to right, as the eye does.
@@ -652,8 +686,7 @@ void BoardView::layOut()
 
 void BoardView::followPhase()
 {
-    const bool setUp = m_phase == Phase::SetUp, running = m_phase == Phase::Running,
-               paused = m_phase == Phase::Paused;
+    const bool setUp = m_phase == Phase::SetUp, running = m_phase == Phase::Running, paused = m_phase == Phase::Paused;
     startA->setHidden(!setUp);
     startB->setHidden(!setUp);
     switchButton->setHidden(!running);
@@ -662,7 +695,7 @@ void BoardView::followPhase()
     resumeB->setHidden(!paused);
 
     const int w = width(), h = height();
-    const int halfWidth = (w - std::max(90, int(w * 0.12))) / 2;
+    const int halfWidth = (w - middleWidth(w)) / 2;
     const int gap = std::max(4, int(h * 0.02));
     const int left = halfWidth + gap, width = std::max(10, w - 2 * halfWidth - 2 * gap);
     QFont font = toolkit::layoutFont();
@@ -691,7 +724,8 @@ void BoardView::fitTime()
     // figures of minutes, so that the size holds still through a game).
     const QString a = patternOf(m_halfA->side().time), b = patternOf(m_halfB->side().time);
     const QSize area = m_halfA->timeArea().size();
-    const QString key = a + u'|' + b + u'|' + QString::number(area.width()) + u'x' + QString::number(area.height());
+    const QString key = a + u'|' + b + u'|' + QString::number(area.width()) + u'x' + QString::number(area.height()) +
+                        (m_halfA->side().countsDown ? u'd' : u'c');
     if (key == m_pattern || area.isEmpty())
         return;
     m_pattern = key;
@@ -699,7 +733,10 @@ void BoardView::fitTime()
     font.setPixelSize(100);
     const QFontMetricsF m(font);
     QString pattern = kTimePatternFloor;
-    for (const QString &p : {a, b})
+    // A count-down clock shows tenths in its last ten seconds: the size is set for them from the
+    // start, rather than shrinking just when every second counts.
+    const bool tenths = m_halfA->side().countsDown || m_halfB->side().countsDown;
+    for (const QString &p : {a, b, tenths ? QStringLiteral("0:00.0") : QString()})
         if (patternWidth(m, p) > patternWidth(m, pattern))
             pattern = p;
     const QFont fitted = fittedTimeFont(pattern, area);

@@ -23,7 +23,7 @@ class FigureCache;
 struct HalfLook {
     QColor ground;
     QColor figures;
-    QColor frame;          // invalid: no frame
+    QColor frame;         // invalid: no frame
     bool striped = false; // paused: stripes over the ground
     bool operator==(const HalfLook &) const = default;
 };
@@ -43,6 +43,7 @@ struct TimeCells {
     QFont font;
     std::vector<QRectF> cells; // one per character of the time
     qreal baseline = 0;
+    qreal inkTop = 0, inkBottom = 0; // the band the figures' ink may touch
 };
 
 // One player's half of the board: the flag strip, the name, the time as large as the view makes it,
@@ -59,6 +60,8 @@ public:
     HalfLook look() const { return m_look; }
     // Draws again only the parts that change.
     void setSide(const SideView &side, Phase phase);
+    // On the left the face goes to the left edge, on the right to the right one: outwards.
+    void setOnLeft(bool onLeft);
     // The font of the time, chosen by the view so that both halves show it alike.
     void setTimeFont(const QFont &font);
     // The room the time is fitted to, and where its characters are drawn now.
@@ -78,6 +81,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
 
@@ -95,6 +99,7 @@ private:
     QRect m_flagArea, m_nameArea, m_timeArea, m_faceArea, m_statusArea;
     TimeCells m_cells;
     QImage m_disc; // the face without its hands, at its size
+    bool m_onLeft;
     bool m_pressed = false;
 };
 
@@ -145,7 +150,7 @@ private:
     bool m_shown = false; // a state was given
     bool m_swapped = false;
     QString m_names[2]; // A's and B's, as the buttons show them
-    QString m_pattern; // the time shapes and the area the font was fitted to
+    QString m_pattern;  // the time shapes and the area the font was fitted to
 };
 
 } // namespace gameclock

@@ -266,8 +266,11 @@ void frmhoved::buildControls(QWidget *client)
     connect(pausea, &QPushButton::clicked, this, &frmhoved::pausea_Click);
     connect(pauseb, &QPushButton::clicked, this, &frmhoved::pauseb_Click);
     // A value is always typed anew.
-    for (toolkit::TextBox *box : {spillera, spillerb, stans})
+    for (toolkit::TextBox *box : {spillera, spillerb, stans}) {
         connect(box, &toolkit::TextBox::gotFocus, box, [box] { box->setText(QString()); });
+        // A name on the board follows the box; the limit decides the last minute.
+        connect(box, &QLineEdit::textChanged, this, &frmhoved::followBoard);
+    }
     // The read-outs are announced with the player's name.
     for (const bool playerA : {true, false})
         connect(playerA ? spillera : spillerb, &QLineEdit::textChanged, this, [this, playerA] {
@@ -466,7 +469,10 @@ void frmhoved::Timer2_Timer()
     // timer of its own. A flag that ran out falls before the board shows the state.
     if (m_countdown)
         followCountdown();
-    followBoard();
+    // The classic clock changes only in handlers, and each shows the change on the board; a
+    // count-down clock's time moves on between them.
+    if (m_countdown)
+        followBoard();
     followAccessible();
     if (m_countdown) {
         if (!m_boardShown) {

@@ -4,6 +4,7 @@
 #include "tests/support/clockfixture.h"
 #include "tests/support/keys.h"
 #include "tests/support/pixels.h"
+#include "tests/support/screen.h"
 
 #include "clock/boardview.h"
 
@@ -64,8 +65,9 @@ private Q_SLOTS:
         QStringList seen;
         for (QAction *a : w.Vis->actions())
             seen << a->text() + u'|' + a->shortcuts().value(0).toString(QKeySequence::PortableText);
-        QCOMPARE(seen, (QStringList{"&Fullskjerm|F11", "T&avlevisning|F10", "&Bytt side|", "Stø&rre|Ctrl++", "&Mindre|Ctrl+-", "&Vanlig størrelse|Ctrl+0", "|",
-                                    "Les &opp tiden|", "&Tale raskere|", "Tale &saktere|"}));
+        QCOMPARE(seen,
+                 (QStringList{"&Fullskjerm|F11", "T&avlevisning|F10", "&Bytt side|", "Stø&rre|Ctrl++", "&Mindre|Ctrl+-",
+                              "&Vanlig størrelse|Ctrl+0", "|", "Les &opp tiden|", "&Tale raskere|", "Tale &saktere|"}));
         QVERIFY(w.LesOpp->isCheckable());
         QVERIFY(w.Fullskjerm->isCheckable());
         QVERIFY(w.Storre->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+="))));
@@ -172,9 +174,9 @@ private Q_SLOTS:
         QVERIFY(w.menuBar()->isHidden());
         f.clock.advance(100);
         gameclock::BoardHalf *half = w.board()->half(true);
-        const QRect digits =
-            support::inkBounds(support::pictureOf(half), half->timeArea(), half->look().figures);
-        QVERIFY2(digits.height() >= 0.15 * w.screen()->geometry().height(), qPrintable(QString::number(digits.height())));
+        const QRect digits = support::inkBounds(support::pictureOf(half), half->timeArea(), half->look().figures);
+        QVERIFY2(digits.height() >= 0.15 * w.screen()->geometry().height(),
+                 qPrintable(QString::number(digits.height())));
         // The shortcuts still work without the menu bar.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_N, Qt::ControlModifier);
         f.clock.advance(1);
@@ -372,13 +374,10 @@ private Q_SLOTS:
 
 int main(int argc, char *argv[])
 {
-    // A full HD screen, as at a club: the offscreen platform's own screen is smaller.
-    QTemporaryDir config;
-    const QString screens = config.filePath(QStringLiteral("screens.json"));
-    if (!writeRaw(screens, R"({"screens":[{"name":"hd","x":0,"y":0,"width":1920,"height":1080,)"
-                           R"("logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})"))
+    // A full HD screen, as at a club.
+    const auto screen = support::useOffscreenScreen(1920, 1080);
+    if (!screen)
         return 1;
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.toUtf8());
     QApplication app(argc, argv);
     tst_board test;
     return QTest::qExec(&test, argc, argv);
