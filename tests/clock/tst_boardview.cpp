@@ -426,8 +426,10 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         board.half(true)->installEventFilter(&recordA);
         board.half(false)->installEventFilter(&recordB);
-        // 0:03 to 0:04, on to 0:09, then 0:10: one figure, the same one, then two.
-        for (const auto &[ms, changed] : {std::pair{1000, 1}, std::pair{5000, 1}, std::pair{1000, 2}}) {
+        // 0:03 to 0:04, on to 0:09, then 0:10: one figure, the same one, then two; then the second hand
+        // slanting across the face.
+        for (const auto &[ms, changed] :
+             {std::pair{1000, 1}, std::pair{5000, 1}, std::pair{1000, 2}, std::pair{1000, 1}, std::pair{1000, 1}}) {
             painted[0] = painted[1] = QRegion();
             f.clock.advance(ms);
             QCoreApplication::processEvents();
@@ -441,6 +443,11 @@ private Q_SLOTS:
             QVERIFY2(time.boundingRect().width() <= changed * cell + 4,
                      qPrintable(QString::number(time.boundingRect().width())));
             QVERIFY(painted[1].isEmpty());
+            // What the screen holds after the partial redraws is what a whole drawing of the half shows:
+            // no trace of a hand or a figure left behind.
+            const QRect at(half->mapTo(&w, QPoint()), half->size());
+            const QImage shown = w.screen()->grabWindow(w.winId(), at.x(), at.y(), at.width(), at.height()).toImage();
+            QCOMPARE(shown.convertToFormat(QImage::Format_RGB32), support::pictureOf(half));
         }
     }
 
