@@ -9,8 +9,13 @@
 //                                power cut (written, fsync, renamed over the old one, fsync of the
 //                                directory), the cheapest way: on the timer's own thread. Its own
 //                                code, sharing nothing with the clock's file writing.
+//   ref_bare --timers --readout tenths|seconds
+//                                and a bold label the size of a count-down read-out, its text
+//                                changed at every refresh (tenths) or at every tenth (seconds): what
+//                                Qt's widgets cost to show a changing time at all.
 
 #include <QApplication>
+#include <QLabel>
 #include <QTimer>
 #include <QWidget>
 
@@ -68,6 +73,24 @@ int main(int argc, char **argv)
         }
         if (backup)
             QObject::connect(&tick, &QTimer::timeout, [&counted] { replaceDurably(counted); });
+    }
+    QLabel readout(&window);
+    if (given("--readout")) {
+        const bool tenths = given("tenths");
+        QFont font = readout.font();
+        font.setBold(true);
+        font.setPointSizeF(font.pointSizeF() * 1.7);
+        readout.setFont(font);
+        readout.setAlignment(Qt::AlignCenter);
+        readout.setAutoFillBackground(true);
+        readout.setGeometry(111, 281, 107, 23);
+        readout.show();
+        static int shown = 0;
+        QObject::connect(&refresh, &QTimer::timeout, &readout, [&readout, tenths] {
+            ++shown;
+            if (tenths || shown % 10 == 0)
+                readout.setText(QStringLiteral("0:%1.%2").arg(shown / 10 % 60).arg(tenths ? shown % 10 : 0));
+        });
     }
     return QApplication::exec();
 }
