@@ -11,7 +11,7 @@
 //                                code, sharing nothing with the clock's file writing.
 //   ref_bare --timers --readout tenths|seconds
 //                                and a bold label the size of a count-down read-out, its text
-//                                changed at every refresh (tenths) or at every tenth (seconds): what
+//                                changed at every refresh (tenths) or at every tenth one (seconds): what
 //                                Qt's widgets cost to show a changing time at all.
 
 #include <QApplication>
@@ -75,6 +75,7 @@ int main(int argc, char **argv)
             QObject::connect(&tick, &QTimer::timeout, [&counted] { replaceDurably(counted); });
     }
     QLabel readout(&window);
+    int shown = 0;
     if (given("--readout")) {
         const bool tenths = given("tenths");
         QFont font = readout.font();
@@ -85,8 +86,7 @@ int main(int argc, char **argv)
         readout.setAutoFillBackground(true);
         readout.setGeometry(111, 281, 107, 23);
         readout.show();
-        static int shown = 0;
-        QObject::connect(&refresh, &QTimer::timeout, &readout, [&readout, tenths] {
+        QObject::connect(&refresh, &QTimer::timeout, &readout, [&readout, &shown, tenths] {
             ++shown;
             if (tenths || shown % 10 == 0)
                 readout.setText(QStringLiteral("0:%1.%2").arg(shown / 10 % 60).arg(tenths ? shown % 10 : 0));
