@@ -147,27 +147,39 @@ toolkit::ControlTable frmjuster::controlTable()
     return kControls;
 }
 
+std::optional<qint64> frmjuster::typedLeftMs(int player) const
+{
+    const std::size_t p = std::size_t(player);
+    const QString typed = (player == 0 ? mina : minb)->text().trimmed();
+    return typed == m_timeShown[p] ? std::optional(m_exactMs[p]) : gameclock::parseDuration(typed);
+}
+
+std::optional<int> frmjuster::typedMoves(int player) const
+{
+    const QString typed = (player == 0 ? seka : sekb)->text().trimmed();
+    if (!gamefiles::isReadoutText(typed) || typed.size() > 5)
+        return std::nullopt;
+    return typed.toInt();
+}
+
 void frmjuster::followStage(int player)
 {
     const std::size_t p = std::size_t(player);
-    QLineEdit *time = player == 0 ? mina : minb;
-    const QString typed = (player == 0 ? seka : sekb)->text().trimmed();
-    if (!gamefiles::isReadoutText(typed) || typed.size() > 5)
+    const std::optional<int> moves = typedMoves(player);
+    if (!moves)
         return;
-    const int moves = typed.toInt();
     const gameclock::Stages &stages = m_countdown->control.stages(player == 0);
     const qint64 change =
-        gameclock::stageTimeAfter(stages, moves) - gameclock::stageTimeAfter(stages, m_movesShown[p]);
+        gameclock::stageTimeAfter(stages, *moves) - gameclock::stageTimeAfter(stages, m_movesShown[p]);
     if (change == 0)
         return;
-    const bool asShown = time->text().trimmed() == m_timeShown[p];
-    const std::optional<qint64> left = asShown ? m_exactMs[p] : gameclock::parseDuration(time->text());
+    const std::optional<qint64> left = typedLeftMs(player);
     if (!left)
         return;
     m_exactMs[p] = std::max<qint64>(0, *left + change);
     m_timeShown[p] = gameclock::durationText(m_exactMs[p]);
-    m_movesShown[p] = moves;
-    time->setText(m_timeShown[p]);
+    m_movesShown[p] = *moves;
+    (player == 0 ? mina : minb)->setText(m_timeShown[p]);
 }
 
 void frmjuster::countdownOK()
@@ -182,16 +194,15 @@ void frmjuster::countdownOK()
             box->setFocus(Qt::OtherFocusReason);
             box->selectAll();
         };
-        const bool asShown = time->text().trimmed() == m_timeShown[std::size_t(p)];
-        const std::optional<qint64> left = asShown ? m_exactMs[std::size_t(p)] : gameclock::parseDuration(time->text());
+        const std::optional<qint64> left = typedLeftMs(p);
         if (!left)
             return stop(time, QStringLiteral("Tiden til %1 kan ikke leses: skriv t:mm:ss, m:ss eller hele minutter.")
                                   .arg(name));
-        const QString typed = moves->text().trimmed();
-        if (!gamefiles::isReadoutText(typed) || typed.size() > 5)
+        const std::optional<int> made = typedMoves(p);
+        if (!made)
             return stop(moves, QStringLiteral("Trekkene til %1 skal være et helt tall fra 0 til 99999.").arg(name));
         values.leftMs[std::size_t(p)] = *left;
-        values.moves[std::size_t(p)] = typed.toInt();
+        values.moves[std::size_t(p)] = *made;
     }
     Q_EMIT countdownChosen(values);
 }

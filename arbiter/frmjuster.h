@@ -64,6 +64,10 @@ private:
     void countdownOK();
     // The moves typed moved the player into another stage: its time comes, or goes, with it.
     void followStage(int player);
+    // What the player's fields hold: the time left (exact while it reads as it was put there) and
+    // the moves; nothing when the field cannot be read.
+    std::optional<qint64> typedLeftMs(int player) const;
+    std::optional<int> typedMoves(int player) const;
 
     QString m_nameA, m_nameB;
     std::optional<CountdownGame> m_countdown;

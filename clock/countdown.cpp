@@ -92,14 +92,6 @@ qint64 Countdown::leftMs(int player, qint64 now) const
     return std::max<qint64>(0, m_left[player] - charged(player, usedNow(now)));
 }
 
-qint64 Countdown::delayLeftMs(qint64 now) const
-{
-    const Stage &s = currentStage(m_turn);
-    if (!m_running || s.bonus != Bonus::Delay)
-        return 0;
-    return std::max<qint64>(0, s.bonusMs - usedNow(now));
-}
-
 void Countdown::fall(int player)
 {
     m_fellAs[player] = m_fellAs[1 - player] != 0 ? 2 : 1;

@@ -43,7 +43,6 @@ public:
     static std::optional<QString> whyNot(const TimeControl &control, const CountdownState &state);
 
     const TimeControl &control() const { return m_control; }
-    bool running() const { return m_running; }
     int turn() const { return m_turn; }
 
     // The player's clock starts, or goes on after a pause, at now. Resuming with the other player
@@ -64,8 +63,6 @@ public:
     bool fellFirst(int player) const { return m_fellAs[player] == 1 && m_fellAs[1 - player] == 2; }
     int moves(int player) const { return m_moves[player]; }
     int stage(int player) const { return m_stage[player]; }
-    // What is left of a simple delay on the running move, 0 when none.
-    qint64 delayLeftMs(qint64 now) const;
 
     CountdownState state(qint64 now) const;
 

@@ -109,6 +109,22 @@ const QString kTidskontrollLabel = QStringLiteral("Tidskontroll:");
 // The read-outs of a count-down game are read from across the board: larger than the classic ones.
 constexpr double kCountdownReadoutScale = 1.7;
 
+// The figures are what the other chair must read: above 100 % they grow a little faster than the
+// rest, as far as their boxes allow.
+double readoutGrowth(qreal zoom)
+{
+    return 1.0 + 0.1 * std::max<qreal>(0.0, zoom - 1.0);
+}
+
+QFont scaledFont(QFont font, double scale)
+{
+    if (font.pixelSize() > 0)
+        font.setPixelSize(int(std::lround(font.pixelSize() * scale)));
+    else
+        font.setPointSizeF(font.pointSizeF() * scale);
+    return font;
+}
+
 toolkit::AnnouncedLabel *readout(const toolkit::BuiltControls &built, const char *name, const QString &prefix)
 {
     auto *label = built.get<toolkit::AnnouncedLabel>(name);
@@ -418,13 +434,9 @@ void frmhoved::Timer1_Timer()
 
     // The next game is played under the control last chosen; a classic start reads no preferences.
     const ChosenControl chosen = chosenControl();
-    if (chosen.control.classic())
-        m_countdown.reset();
-    else
-        m_countdown.emplace(chosen.control);
+    useControl(chosen.control);
     if (!chosen.note.isEmpty())
         report(chosen.note);
-    showClockKind();
 
     refreshFace(true, true);
     refreshFace(false, true);
@@ -741,15 +753,20 @@ std::optional<QString> frmhoved::applyTimeControl(const TimeControl &control)
 {
     if (phase() != Phase::SetUp || Timer1->isEnabled())
         return QStringLiteral("Tidskontrollen kan bare velges før partiet begynner.");
+    useControl(control);
+    refreshFace(true, true);
+    refreshFace(false, false);
+    followBoard();
+    return std::nullopt;
+}
+
+void frmhoved::useControl(const TimeControl &control)
+{
     if (control.classic())
         m_countdown.reset();
     else
         m_countdown.emplace(control);
     showClockKind();
-    refreshFace(true, true);
-    refreshFace(false, false);
-    followBoard();
-    return std::nullopt;
 }
 
 std::optional<QString> frmhoved::correctCountdown(const CountdownCorrection &correction)
@@ -1287,12 +1304,7 @@ void frmhoved::fitLasting()
 
 void frmhoved::countdownFonts(qreal zoom)
 {
-    QFont font = m_stage->client()->font();
-    const double scale = kCountdownReadoutScale * (1.0 + 0.1 * std::max<qreal>(0.0, zoom - 1.0));
-    if (font.pixelSize() > 0)
-        font.setPixelSize(int(std::lround(font.pixelSize() * scale)));
-    else
-        font.setPointSizeF(font.pointSizeF() * scale);
+    QFont font = scaledFont(m_stage->client()->font(), kCountdownReadoutScale * readoutGrowth(zoom));
     font.setBold(true);
     igjena->setFont(font);
     igjenb->setFont(font);
@@ -1300,20 +1312,8 @@ void frmhoved::countdownFonts(qreal zoom)
 
 void frmhoved::zoomChanged(qreal zoom)
 {
-    // The figures are what the other chair must read: above 100 % they grow a little faster than
-    // the rest, as far as their boxes allow.
-    for (QLabel *readout : {mina, seka, minb, sekb}) {
-        if (zoom <= 1.0) {
-            readout->setFont(QFont());
-            continue;
-        }
-        QFont font = m_stage->client()->font();
-        if (font.pixelSize() > 0)
-            font.setPixelSize(int(std::lround(font.pixelSize() * (1.0 + 0.1 * (zoom - 1.0)))));
-        else
-            font.setPointSizeF(font.pointSizeF() * (1.0 + 0.1 * (zoom - 1.0)));
-        readout->setFont(font);
-    }
+    for (QLabel *readout : {mina, seka, minb, sekb})
+        readout->setFont(zoom <= 1.0 ? QFont() : scaledFont(m_stage->client()->font(), readoutGrowth(zoom)));
     countdownFonts(zoom);
     // The canvases were laid anew at the new scale.
     refreshFace(true, true);

@@ -227,6 +227,8 @@ private:
     // ---- the count-down clock ----
     // The controls of the kind of clock in the window shown, the others hidden.
     void showClockKind();
+    // The next game's control: a count-down model, or none for Klassisk.
+    void useControl(const TimeControl &control);
     qint64 now() const;
     // Read-outs, move counters and flags drawn from the model; a flag that ran out falls here.
     void followCountdown();

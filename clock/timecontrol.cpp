@@ -184,16 +184,9 @@ std::optional<TimeControl> parseRules(const QString &name, const QString &text)
 QString clockText(qint64 ms)
 {
     ms = std::max<qint64>(ms, 0);
-    const qint64 seconds = ms / kSecond;
-    if (seconds >= 3600)
-        return QStringLiteral("%1:%2:%3")
-            .arg(seconds / 3600)
-            .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
-            .arg(seconds % 60, 2, 10, QLatin1Char('0'));
-    const QString text = QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
-    if (seconds >= 10)
-        return text;
-    return text + QLatin1Char('.') + QString::number(ms % kSecond / 100);
+    if (ms >= 10 * kSecond)
+        return durationText(ms);
+    return durationText(ms) + QLatin1Char('.') + QString::number(ms % kSecond / 100);
 }
 
 std::optional<qint64> parseDuration(const QString &text)

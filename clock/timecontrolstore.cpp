@@ -121,10 +121,4 @@ QString removeOwnControl(const QString &name)
     return outcome(settings);
 }
 
-std::optional<TimeControl> controlNamed(const QString &name)
-{
-    QSettings settings;
-    return find(settings, name);
-}
-
 } // namespace gameclock

@@ -22,7 +22,5 @@ std::vector<TimeControl> ownControls();
 // Keeps the control under its name, replacing an own control of the same name.
 QString keepOwnControl(const TimeControl &control);
 QString removeOwnControl(const QString &name);
-// A preset or an own control of that name.
-std::optional<TimeControl> controlNamed(const QString &name);
 
 } // namespace gameclock

@@ -67,7 +67,7 @@ SideView sideOf(const QString &name, const QString &time)
 class tst_boardview : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { QSettings().clear(); }
+    void init() { support::freshSettings(); }
 
     void aTapEndsOnlyOwnMove_data()
     {

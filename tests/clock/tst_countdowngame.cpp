@@ -50,13 +50,7 @@ QString shown(const frmhoved &w)
 class tst_countdowngame : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        // As the program names itself; without an organisation QSettings reports a good write as failed.
-        QCoreApplication::setOrganizationName(QStringLiteral("Partivakt"));
-    }
-    void init() { QSettings().clear(); }
+    void init() { support::freshSettings(); }
     void cleanup()
     {
         qDeleteAll(windowsOf<gamefiles::frmopne>());

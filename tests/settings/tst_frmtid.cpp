@@ -44,12 +44,7 @@ QStringList listed(const frmtid *w)
 class tst_frmtid : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("Partivakt"));
-    }
-    void init() { QSettings().clear(); }
+    void init() { support::freshSettings(); }
     void cleanup()
     {
         qDeleteAll(windowsOf<frmtid>());

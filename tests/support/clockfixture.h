@@ -19,11 +19,25 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
+
+namespace support {
+
+// The user's preferences as the tests keep them: in Qt's test location, under the program's own
+// organisation (without one QSettings reports a good write as failed), and empty.
+inline void freshSettings()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setOrganizationName(QStringLiteral("Partivakt"));
+    QSettings().clear();
+}
+
+} // namespace support
 
 struct ClockFixture {
     support::ManualClock clock;
