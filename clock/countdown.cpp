@@ -45,8 +45,8 @@ std::optional<QString> Countdown::whyNot(const TimeControl &control, const Count
             return QStringLiteral("Fasen til spiller %1 passer ikke med antall trekk.").arg(who);
     }
     const auto &f = state.fellAs;
-    const bool orderSound = (f[0] == 0 && f[1] <= 1) || (f[1] == 0 && f[0] <= 1) || (f[0] == 1 && f[1] == 2) ||
-                            (f[0] == 2 && f[1] == 1);
+    const bool orderSound =
+        (f[0] == 0 && f[1] <= 1) || (f[1] == 0 && f[0] <= 1) || (f[0] == 1 && f[1] == 2) || (f[0] == 2 && f[1] == 1);
     if (!orderSound)
         return QStringLiteral("Rekkefølgen klaffene falt i er ugyldig.");
     return std::nullopt;

@@ -20,8 +20,8 @@ struct CountdownState {
     qint64 usedMs = 0;              // spent so far on the move under way (delays and give-backs count it)
     std::array<int, 2> moves{};
     std::array<int, 2> stages{};
-    int turn = kA;                  // whose move it is (or was, when paused)
-    std::array<int, 2> fellAs{};    // 0: the flag stands; 1: it fell first; 2: second
+    int turn = kA;               // whose move it is (or was, when paused)
+    std::array<int, 2> fellAs{}; // 0: the flag stands; 1: it fell first; 2: second
     bool operator==(const CountdownState &) const = default;
 };
 

@@ -94,14 +94,16 @@ CountdownRead readCountdownLines(const QStringList &further)
         const int index = i + 1;
         const int lineNumber = 8 + index;
         if (index >= further.size())
-            return damaged(QStringLiteral("Filen slutter ved linje %1; nedtellingen er ikke hel.").arg(7 + further.size()));
+            return damaged(
+                QStringLiteral("Filen slutter ved linje %1; nedtellingen er ikke hel.").arg(7 + further.size()));
         const QString prefix = kKeys[i] + QLatin1Char('=');
         if (!further[index].startsWith(prefix))
             return damaged(QStringLiteral("Linje %1 skulle begynne med «%2».").arg(lineNumber).arg(prefix));
         values[i] = further[index].mid(prefix.size());
     }
     if (further.size() <= kKeyCount + 1 || further[kKeyCount + 1] != kEnd)
-        return damaged(QStringLiteral("Linje %1 skulle være «%2»; nedtellingen er ikke hel.").arg(9 + kKeyCount).arg(kEnd));
+        return damaged(
+            QStringLiteral("Linje %1 skulle være «%2»; nedtellingen er ikke hel.").arg(9 + kKeyCount).arg(kEnd));
 
     const auto bad = [](int i) {
         return damaged(QStringLiteral("Linje %1 («%2») kan ikke leses.").arg(9 + i).arg(kKeys[i]));

@@ -8,8 +8,8 @@
 namespace gameclock {
 
 struct ChosenControl {
-    TimeControl control;  // Klassisk when nothing else was chosen or the choice is gone
-    QString note;         // why the choice could not be taken, for the user; empty when it was
+    TimeControl control; // Klassisk when nothing else was chosen or the choice is gone
+    QString note;        // why the choice could not be taken, for the user; empty when it was
 };
 
 // The file QSettings keeps the user's preferences in.

@@ -33,8 +33,8 @@ constexpr toolkit::ControlRow kControls[] = {
     {"fase2", ControlKind::Label, "2.", 120, kRowTop + kRowStep, 480, 285, "rammeegen"},
     {"fase3", ControlKind::Label, "3.", 120, kRowTop + 2 * kRowStep, 480, 285, "rammeegen"},
     {"tidb2", ControlKind::Label, "B:", 120, 2580, 480, 285, "rammeegen"},
-    {"hjelp", ControlKind::Label, "Tid: t:mm:ss, m:ss eller minutter. Uten trekk: resten av partiet.", 120, 2910,
-     4080, 285, "rammeegen"},
+    {"hjelp", ControlKind::Label, "Tid: t:mm:ss, m:ss eller minutter. Uten trekk: resten av partiet.", 120, 2910, 4080,
+     285, "rammeegen"},
     {"Lagre", ControlKind::CommandButton, "Lagre egen", 3240, 3480, 1380, 375, nullptr, 14},
     {"Fjern", ControlKind::CommandButton, "Fjern egen", 4740, 3480, 1380, 375, nullptr, 15, ControlState::Disabled},
     {"OK", ControlKind::CommandButton, "OK", 6240, 3480, 1320, 375, nullptr, 16},
@@ -90,14 +90,14 @@ frmtid::frmtid(const gameclock::TimeControl &current, QWidget *parent) : QWidget
         const int top = kRowTop + i * kRowStep;
         const QString n = QString::number(i + 1);
         tid[i] = field(rammeegen, QStringLiteral("tid") + n, QStringLiteral("Tid i fase ") + n, 720, top, 960);
-        trekk[i] = field(rammeegen, QStringLiteral("trekk") + n, QStringLiteral("Antall trekk i fase ") + n, 1740,
-                         top, 600);
+        trekk[i] =
+            field(rammeegen, QStringLiteral("trekk") + n, QStringLiteral("Antall trekk i fase ") + n, 1740, top, 600);
         type[i] = place(new QComboBox, rammeegen, QStringLiteral("type") + n, 2400, top - 15, 1200, 315);
         for (const char *bonus : kBonusNames)
             type[i]->addItem(QString::fromUtf8(bonus));
         type[i]->setAccessibleName(QStringLiteral("Tillegg i fase ") + n);
-        sek[i] = field(rammeegen, QStringLiteral("sek") + n, QStringLiteral("Sekunder tillegg i fase ") + n, 3660,
-                       top, 540);
+        sek[i] =
+            field(rammeegen, QStringLiteral("sek") + n, QStringLiteral("Sekunder tillegg i fase ") + n, 3660, top, 540);
         chain << tid[i] << trekk[i] << type[i] << sek[i];
     }
     odds = place(new QCheckBox(QStringLiteral("Ulik tid for spiller B (fase 1):")), rammeegen, QStringLiteral("odds"),
@@ -220,7 +220,8 @@ std::optional<gameclock::TimeControl> frmtid::formControl(QString *why) const
         gameclock::Stage stage;
         const std::optional<qint64> base = gameclock::parseDuration(tid[i]->text());
         if (!base)
-            return refuse(QStringLiteral("Tiden i fase %1 kan ikke leses: skriv t:mm:ss, m:ss eller hele minutter.").arg(n));
+            return refuse(
+                QStringLiteral("Tiden i fase %1 kan ikke leses: skriv t:mm:ss, m:ss eller hele minutter.").arg(n));
         stage.baseMs = *base;
         const QString moves = trekk[i]->text().trimmed();
         if (!moves.isEmpty()) {
@@ -264,8 +265,8 @@ void frmtid::Lagre_Click()
     if (!control)
         return refuse(why + QStringLiteral(" Tidskontrollen er ikke lagret."));
     if (gameclock::presetNamed(control->name))
-        return refuse(QStringLiteral("«%1» er navnet på et forvalg: gi din egen tidskontroll et annet navn.")
-                          .arg(control->name));
+        return refuse(
+            QStringLiteral("«%1» er navnet på et forvalg: gi din egen tidskontroll et annet navn.").arg(control->name));
     if (const QString failed = gameclock::keepOwnControl(*control); !failed.isEmpty())
         return refuse(failed);
     fillList(control->name);

@@ -71,7 +71,8 @@ private Q_SLOTS:
         w.starta->click();
         QVERIFY(!w.Tidskontroll->isEnabled());
         f.clock.advance(1000);
-        QCOMPARE(readRaw(f.file(gamefiles::kBackupFile)), crlfLines({"0", "1", "0", "0", "Spiller A", "Spiller B", "60"}));
+        QCOMPARE(readRaw(f.file(gamefiles::kBackupFile)),
+                 crlfLines({"0", "1", "0", "0", "Spiller A", "Spiller B", "60"}));
     }
 
     // A game played with Space at the board: each switch charges the milliseconds used and adds the
@@ -244,7 +245,8 @@ private Q_SLOTS:
         QCOMPARE(a->side().moves, 1);
         QCOMPARE(a->side().handMinutes, 3418.0 / 60); // 3:02 left: 56:58 on the dial, the minute hand creeping
         QCOMPARE(a->side().handSeconds, 58);
-        const QString heard = QAccessible::queryAccessibleInterface(const_cast<gameclock::BoardHalf *>(a))->text(QAccessible::Name);
+        const QString heard =
+            QAccessible::queryAccessibleInterface(const_cast<gameclock::BoardHalf *>(a))->text(QAccessible::Name);
         QVERIFY2(heard.startsWith(QStringLiteral("Spiller A: 3 minutter 2 sekunder igjen")), qPrintable(heard));
         QCOMPARE(w.board()->half(false)->side().time, QStringLiteral("3:01"));
     }
@@ -267,10 +269,7 @@ private Q_SLOTS:
     }
 
     // The quick check for a settings file finds the one QSettings keeps.
-    void settingsFileFound()
-    {
-        QCOMPARE(gameclock::settingsFile(), QSettings().fileName());
-    }
+    void settingsFileFound() { QCOMPARE(gameclock::settingsFile(), QSettings().fileName()); }
 };
 
 QTEST_MAIN(tst_countdowngame)
