@@ -329,6 +329,8 @@ void frmhoved::buildMenus()
     separator(Spill, "strek2");
     Tidskontroll = add(Spill, "Tidskontroll", QStringLiteral("&Tidskontroll..."), QKeySequence(QStringLiteral("Ctrl+T")),
                        &frmhoved::Tidskontroll_Click);
+    // A hall is joined or left in any phase: it never touches the game.
+    Turnering = add(Spill, "Turnering", QStringLiteral("T&urnering..."), {}, &frmhoved::Turnering_Click);
     Alternativer = add(Spill, "Alternativer", QStringLiteral("&Alternativer..."), {}, &frmhoved::Alternativer_Click);
     separator(Spill, "strek3");
     Avslutt = add(Spill, "Avslutt", QStringLiteral("&Avslutt"), QKeySequence(QStringLiteral("Ctrl+Q")),
@@ -380,6 +382,8 @@ void frmhoved::buildMenus()
     TaleRaskere->setObjectName(QStringLiteral("TaleRaskere"));
     TaleSaktere = Vis->addAction(QStringLiteral("Tale &saktere"));
     TaleSaktere->setObjectName(QStringLiteral("TaleSaktere"));
+    Vis->addSeparator()->setObjectName(QStringLiteral("strek6"));
+    Trekktider = add(Vis, "Trekktider", QStringLiteral("Tr&ekktider"), {}, &frmhoved::Trekktider_Click);
 
     hjelp1 = menuBar()->addMenu(QStringLiteral("&Hjelp"));
     hjelp1->setObjectName(QStringLiteral("hjelp1"));
@@ -1369,6 +1373,17 @@ void frmhoved::Tidskontroll_Click()
 {
     timeLimitCheck();
     Q_EMIT timeControlRequested();
+}
+
+void frmhoved::Turnering_Click()
+{
+    timeLimitCheck();
+    Q_EMIT hallRequested();
+}
+
+void frmhoved::Trekktider_Click()
+{
+    Q_EMIT moveTimesRequested();
 }
 
 void frmhoved::saveas()

@@ -64,9 +64,10 @@ public:
 
     // ---- menus ----
     QMenu *Spill, *Vis, *hjelp1;
-    QAction *Nytt, *Apne, *Juster, *Lagre, *LagreSom, *Tidskontroll, *Alternativer, *Avslutt;
+    QAction *Nytt, *Apne, *Juster, *Lagre, *LagreSom, *Tidskontroll, *Turnering, *Alternativer, *Avslutt;
     QAction *Fullskjerm, *Tavlevisning, *ByttSide, *Storre, *Mindre, *VanligStorrelse;
     QAction *LesOpp, *TaleRaskere, *TaleSaktere; // spoken announcements (checkable), speech rate
+    QAction *Trekktider; // the chart of the moves' times
     QAction *Regler, *Om, *Nettleser;
 
     // ---- handlers ----
@@ -89,6 +90,8 @@ public:
     void opengame();
     void Juster_Click();
     void Tidskontroll_Click();
+    void Turnering_Click();
+    void Trekktider_Click();
     void saveas();
     void quicksave();
 
@@ -186,6 +189,8 @@ Q_SIGNALS:
     void openRequested();
     void correctionRequested();
     void timeControlRequested();
+    void hallRequested();
+    void moveTimesRequested();
     void saveAsRequested();
     // The permanent part of the status bar changed; text is all lasting states as shown.
     void lastingChanged(const QString &text);

@@ -67,7 +67,7 @@ private Q_SLOTS:
             seen << a->text() + u'|' + a->shortcuts().value(0).toString(QKeySequence::PortableText);
         QCOMPARE(seen,
                  (QStringList{"&Fullskjerm|F11", "T&avlevisning|F10", "&Bytt side|", "Stø&rre|Ctrl++", "&Mindre|Ctrl+-",
-                              "&Vanlig størrelse|Ctrl+0", "|", "Les &opp tiden|", "&Tale raskere|", "Tale &saktere|"}));
+                              "&Vanlig størrelse|Ctrl+0", "|", "Les &opp tiden|", "&Tale raskere|", "Tale &saktere|", "|", "Tr&ekktider|"}));
         QVERIFY(w.LesOpp->isCheckable());
         QVERIFY(w.Fullskjerm->isCheckable());
         QVERIFY(w.Storre->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+="))));

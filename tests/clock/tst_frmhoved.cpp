@@ -168,7 +168,7 @@ private Q_SLOTS:
             << "Spill"
             << QStringList{
                    "&Nytt spill|Ctrl+N", "-", "&Åpne...|Ctrl+O", "&Juster tid...|Ctrl+J", "&Lagre|Ctrl+S",
-                   "Lagre &som...|Ctrl+Shift+S", "-", "&Tidskontroll...|Ctrl+T", "&Alternativer...|", "-",
+                   "Lagre &som...|Ctrl+Shift+S", "-", "&Tidskontroll...|Ctrl+T", "T&urnering...|", "&Alternativer...|", "-",
                    "&Avslutt|Ctrl+Q"};
         QTest::newRow("hjelp1") << "hjelp1" << QStringList{"&Sjakk regler|", "&Nettleser|", "-", "&Om Partivakt|"};
     }
