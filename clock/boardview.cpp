@@ -140,8 +140,8 @@ std::array<Hand, 2> hands(const SideView &side, const QRect &face)
         const qreal angle = value * M_PI / 30;
         return QLineF(centre, centre + QPointF(length * std::sin(angle), -length * std::cos(angle)));
     };
-    return {Hand{line(side.handMinutes, display::kMinuteHandLength * unit), std::max(1.0, 3 * unit)},
-            Hand{line(side.handSeconds, (display::kSecondHandLength - 1) * unit), std::max(1.0, unit)}};
+    return {Hand{line(side.handMinutes.value_or(0), display::kMinuteHandLength * unit), std::max(1.0, 3 * unit)},
+            Hand{line(side.handSeconds.value_or(0), (display::kSecondHandLength - 1) * unit), std::max(1.0, unit)}};
 }
 
 // The pixels a hand may touch, its round ends and antialiased edges included.
