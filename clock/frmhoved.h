@@ -249,6 +249,7 @@ private:
     // The controls of the window that the game's phase gives the focus.
     void focusClassic();
     void zoomChanged(qreal zoom);
+    void countdownFonts(qreal zoom);
     // What a screen reader reads of each face follows the game's state; a change of state (not of
     // the time) is announced.
     void followAccessible();

@@ -14,7 +14,7 @@ struct SideView {
     QString time;       // as the clock shows it: the classic clock's minutes and seconds, "12:05"
     qint64 minutes = 0; // the whole minutes and seconds of that time
     int seconds = 0;
-    bool timeKnown = true; // false: a read-out that is no time (only a damaged file brings one)
+    bool timeKnown = true;   // false: a read-out that is no time (only a damaged file brings one)
     bool countsDown = false; // the time is what is left, not what was used
     bool running = false;    // this player's clock runs now
     bool toMove = false;     // this player has the move: running, or paused with the move
