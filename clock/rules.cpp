@@ -150,8 +150,7 @@ public:
     {
         if (!fallen(p))
             return {};
-        // With both flags down, the arbiter reads on the flags which one fell first.
-        return gameclock::flagCaption(name) + (m_game.fellFirst(index(p)) ? QStringLiteral(" (først)") : QString());
+        return gameclock::flagCaption(name, m_game.fellFirst(index(p)));
     }
 
     void resume(Player p, qint64 now) override { m_game.resume(index(p), now); }
