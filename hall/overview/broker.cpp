@@ -8,6 +8,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
+#include <QTimer>
 
 #include <pwd.h>
 #include <signal.h>
@@ -54,8 +55,14 @@ PrivateBroker::PrivateBroker(const Config &config, QObject *parent)
     // The broker ends with the overview, also when the overview is killed.
     m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     connect(&m_process, &QProcess::finished, this, [this](int code, QProcess::ExitStatus) {
-        if (!m_stopping)
-            Q_EMIT ended(QStringLiteral("Mosquitto stoppet (status %1): %2").arg(code).arg(logText().right(300)));
+        if (m_stopping)
+            return;
+        Q_EMIT ended(QStringLiteral("Megleren stoppet (status %1); startes igjen.").arg(code));
+        // Killed or crashed during play: started again on the same port, where the clocks find it.
+        QTimer::singleShot(1000, this, [this] {
+            if (!m_stopping && m_process.state() == QProcess::NotRunning)
+                m_process.start(m_process.program(), m_process.arguments());
+        });
     });
 }
 

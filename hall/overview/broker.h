@@ -10,8 +10,8 @@ namespace hall {
 // A private Mosquitto for a hall whose club runs no broker: started by the overview on a port it
 // picks, with a password file and an access list it writes. Each board 1 to 999 is a user whose
 // password is the hall's join code and who may write only its own board's topic; the overview's
-// own user reads the hall; nobody else, anonymous or not, gets anything. It ends with the overview,
-// also when the overview is killed.
+// own user reads the hall; nobody else, anonymous or not, gets anything. A broker that ends during
+// play is started again on its port. It ends with the overview, also when the overview is killed.
 class PrivateBroker : public QObject {
     Q_OBJECT
 public:
@@ -33,7 +33,7 @@ public:
     QString logText() const;
 
 Q_SIGNALS:
-    // The broker ended by itself (killed, crashed): why, in Norwegian.
+    // The broker ended by itself (killed, crashed), in Norwegian; it is started again a second later.
     void ended(const QString &why);
 
 private:

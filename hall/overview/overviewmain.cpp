@@ -171,9 +171,12 @@ int main(int argc, char *argv[])
                 continue;
             changed.push_back(board->board);
             if (trace && trace->isOpen())
-                trace->write(QByteArray::number(board->board) + ' ' + QByteArray::number(board->seq) + ' ' +
+                trace->write(QByteArray::number(board->board) + ' ' +
+                             (board->gone ? QByteArray("gone") : QByteArray::number(board->seq)) + ' ' +
                              QByteArray::number(monotonicNs()) + '\n');
         }
+        if (trace && !changed.empty())
+            trace->flush();
         spectators.send(model.boardsJson(clock.elapsed(), changed), model.rejects().total());
     });
     QTimer ticker;

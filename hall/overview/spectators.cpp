@@ -10,44 +10,34 @@ namespace hall {
 
 namespace {
 
-QByteArray pageBytes(const QString &hall)
+QByteArray pageBytes(const QString &hall, int livePort)
 {
     QFile page(QStringLiteral(":/partivakt/hall/page.html"));
     if (!page.open(QIODevice::ReadOnly))
         return "<!doctype html><title>Partivakt</title><p>Siden mangler i programmet.</p>";
     // The hall's name is checked to letters, digits, - and _: nothing to escape.
-    return page.readAll().replace("{{HALL}}", hall.toUtf8());
+    return page.readAll().replace("{{HALL}}", hall.toUtf8()).replace("{{LIVEPORT}}", QByteArray::number(livePort));
 }
 
 } // namespace
 
-SpectatorServer::SpectatorServer(const QString &hall, QObject *parent) : QObject(parent), m_hall(hall)
+SpectatorServer::SpectatorServer(const QString &hall, QObject *parent)
+    : QObject(parent), m_live(QStringLiteral("partivakt-hall"), QWebSocketServer::NonSecureMode), m_hall(hall)
 {
-    const QByteArray page = pageBytes(hall);
-    m_server.route(QStringLiteral("/"), [page] {
-        QHttpServerResponse response("text/html; charset=utf-8", page);
-        response.setHeader("Cache-Control", "no-store");
-        // Read only and self-contained: the page may load nothing and talk only to this server.
-        response.setHeader("Content-Security-Policy",
-                           "default-src 'none'; style-src 'unsafe-inline'; script-src 'unsafe-inline'; "
-                           "connect-src 'self' ws: wss:");
-        return response;
-    });
-    connect(&m_server, &QAbstractHttpServer::newWebSocketConnection, this, [this] {
-        while (m_server.hasPendingWebSocketConnections()) {
-            QWebSocket *raw = m_server.nextPendingWebSocketConnection().release();
-            raw->setParent(this);
-            connect(raw, &QWebSocket::disconnected, this, [this, raw] {
-                std::erase(m_sockets, raw);
-                raw->deleteLater();
+    connect(&m_live, &QWebSocketServer::newConnection, this, [this] {
+        while (QWebSocket *socket = m_live.nextPendingConnection()) {
+            socket->setParent(this);
+            connect(socket, &QWebSocket::disconnected, this, [this, socket] {
+                std::erase(m_sockets, socket);
+                socket->deleteLater();
             });
             // Read only: whatever a page sends is not listened to.
             const QJsonObject first{{QStringLiteral("hall"), m_hall},
                                     {QStringLiteral("all"), true},
                                     {QStringLiteral("dropped"), double(m_dropped)},
                                     {QStringLiteral("boards"), m_snapshot ? m_snapshot() : QJsonArray()}};
-            raw->sendTextMessage(QString::fromUtf8(QJsonDocument(first).toJson(QJsonDocument::Compact)));
-            m_sockets.push_back(raw);
+            socket->sendTextMessage(QString::fromUtf8(QJsonDocument(first).toJson(QJsonDocument::Compact)));
+            m_sockets.push_back(socket);
         }
     });
 }
@@ -56,6 +46,18 @@ SpectatorServer::~SpectatorServer() = default;
 
 QString SpectatorServer::listen(const QHostAddress &address, int port)
 {
+    if (!m_live.listen(address, 0))
+        return QStringLiteral("Tilskuersiden kan ikke lytte: %1").arg(m_live.errorString());
+    const QByteArray page = pageBytes(m_hall, m_live.serverPort());
+    m_server.route(QStringLiteral("/"), [page] {
+        QHttpServerResponse response("text/html; charset=utf-8", page);
+        response.setHeader("Cache-Control", "no-store");
+        // Read only and self-contained: the page may load nothing and talk only to its live feed.
+        response.setHeader("Content-Security-Policy",
+                           "default-src 'none'; style-src 'unsafe-inline'; script-src 'unsafe-inline'; "
+                           "connect-src ws:");
+        return response;
+    });
     const quint16 got = m_server.listen(address, quint16(port));
     if (!got)
         return QStringLiteral("Tilskuersiden kan ikke lytte på port %1.").arg(port);

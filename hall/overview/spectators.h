@@ -4,13 +4,16 @@
 #include <QJsonArray>
 #include <QObject>
 #include <QWebSocket>
+#include <QWebSocketServer>
 
 #include <vector>
 
 namespace hall {
 
 // The spectators' page: one self-contained page (nothing loaded from elsewhere) that shows the
-// hall's live table in any browser, read only, kept up to date over a WebSocket on the same port.
+// hall's live table in any browser, read only, kept up to date over a WebSocket. Qt 6.4's HTTP
+// server as Debian 12 builds it never hands over an upgraded connection, so the WebSocket has a
+// server and a port of its own, which the page is given.
 class SpectatorServer : public QObject {
     Q_OBJECT
 public:
@@ -30,6 +33,7 @@ public:
 
 private:
     QHttpServer m_server;
+    QWebSocketServer m_live;
     QString m_hall;
     int m_port = 0;
     QHostAddress m_address;
