@@ -48,6 +48,12 @@ fuzz:
 	mkdir -p fuzz-out && cp -n tests/gamefiles/fuzz/corpus/* fuzz-out/ 2>/dev/null || true
 	./build-fuzz/fuzz_linefiles -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 fuzz-out
 
+# 1,000 boards through a real Mosquitto on the loopback against the overview (2 min; BENCH_HALL_FLAGS=
+# "--seconds 600" for 10), and a clock's CPU joined against not (under Xvfb).
+bench-hall: build
+	cmake --build $(BUILD) --target hall_load partivakt partivakt-hall --parallel
+	xvfb-run -a -s '-screen 0 1280x800x24' ./$(BUILD)/hall_load --overview $(BUILD)/partivakt-hall --clock $(BUILD)/partivakt $(BENCH_HALL_FLAGS)
+
 # The hall's message reader, as `make fuzz` does the line files.
 fuzz-hall:
 	@scripts/install-deps --fuzz
