@@ -20,6 +20,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -225,7 +226,7 @@ double clockCpu(const QString &program, const QString &configHome, int seconds)
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     clock.setProcessEnvironment(env);
-    clock.start(program, {});
+    clock.start(QFileInfo(program).absoluteFilePath(), {});
     clock.waitForStarted();
     const QString pid = QString::number(clock.processId());
     QString window;
@@ -376,6 +377,7 @@ int main(int argc, char *argv[])
     std::erase_if(sent, [settled](const Sent &s) { return s.ns < settled; });
     printLatency("overview's model", sent, inModel);
     printLatency("spectators' page feed", sent, onPage);
+    std::fflush(stdout);
 
     if (!clockProgram.isEmpty()) {
         // The joined clock goes to a broker of its own hall: the overview above has ended.
