@@ -49,9 +49,10 @@ frmsal::frmsal(HallModel *model, const QString &code, QWidget *parent) : QMainWi
     brett->setEditTriggers(QAbstractItemView::NoEditTriggers);
     brett->setAlternatingRowColors(true);
     brett->verticalHeader()->hide();
-    brett->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    for (int c : {HallModel::Board, HallModel::MovesA, HallModel::MovesB})
-        brett->horizontalHeader()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    // The numbers take what they need; the names and the state share the rest.
+    brett->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    for (int c : {HallModel::NameA, HallModel::NameB, HallModel::ToMove, HallModel::State})
+        brett->horizontalHeader()->setSectionResizeMode(c, QHeaderView::Stretch);
     brett->setWordWrap(false);
 
     auto *top = new QHBoxLayout;
