@@ -1,24 +1,25 @@
 #include "hall.h"
 
 #include "clock/frmhoved.h"
-#include "clock/numbers.h"
 #include "hall/frmturnering.h"
 #include "hall/joinchoice.h"
 #include "hall/publisher.h"
 
 #include <QPointer>
 
+#include <algorithm>
 #include <optional>
 
 namespace app {
 
 using gameclock::frmhoved;
 
-hall::BoardState boardState(const frmhoved &main)
+hall::BoardState boardState(const gameclock::Game &game)
 {
+    using gameclock::Player;
     hall::BoardState s;
-    s.control = main.timeControl().name;
-    switch (main.phase()) {
+    s.control = game.control().name;
+    switch (game.phase()) {
     case gameclock::Phase::SetUp:
         s.phase = hall::GamePhase::SetUp;
         break;
@@ -29,42 +30,41 @@ hall::BoardState boardState(const frmhoved &main)
         s.phase = hall::GamePhase::Paused;
         break;
     }
-    // The classic clock counts up towards its limit: what is left is the limit less the time used.
-    const qint64 limitMs = qint64(gameclock::numericValue(main.stans->text()) * 60000);
-    const gameclock::SideView a = main.side(true), b = main.side(false);
-    for (const auto &[view, other, side, who] :
-         {std::tuple{&a, &b, &s.a, hall::Side::A}, std::tuple{&b, &a, &s.b, hall::Side::B}}) {
-        side->name = view->name;
-        side->leftMs = view->countsDown ? view->leftMs : limitMs - (view->minutes * 60 + view->seconds) * 1000;
-        side->moves = view->moves;
-        side->flag = view->flagFallen ? (other->flagFallen && !view->fellFirst ? 2 : 1) : 0;
-        if (s.phase != hall::GamePhase::SetUp && view->toMove)
-            s.toMove = who;
+    const auto sideOf = [](Player p) { return p == Player::A ? hall::Side::A : hall::Side::B; };
+    for (const Player p : gameclock::kPlayers) {
+        const gameclock::SideView view = game.side(p);
+        hall::SideState &side = p == Player::A ? s.a : s.b;
+        side.name = view.name;
+        side.leftMs = view.leftMs;
+        // The classic clock shows no moves, but the game counts them all the same.
+        side.moves =
+            view.moves
+                ? view.moves
+                : std::optional<int>(int(std::count_if(game.record().begin(), game.record().end(),
+                                                       [p](const gameclock::MoveRecord &m) { return m.player == p; })));
+        side.flag = game.fellAs(p);
+    }
+    if (s.phase != hall::GamePhase::SetUp)
+        s.toMove = sideOf(game.turn());
+    if (!game.record().empty()) {
+        s.lastPlayer = sideOf(game.record().back().player);
+        s.lastMoveMs = game.record().back().usedMs;
     }
     return s;
 }
 
 namespace {
 
-// The hall's side of the clock: the publisher while joined, and what it needs that the main window
-// does not say (which flag fell first under the classic clock).
+// The hall's side of the clock: the publisher while joined, one more view of the game.
 class HallWiring : public QObject {
 public:
     explicit HallWiring(frmhoved &main) : QObject(&main), m_main(main), m_heartbeat(nullptr, 1000)
     {
         connect(&main, &frmhoved::hallRequested, this, &HallWiring::showWindow);
-        connect(&main, &frmhoved::gameStarted, this, [this] {
-            m_firstFallenA.reset();
-            publish();
-        });
-        connect(&main, &frmhoved::ticked, this, [this](bool playerA, bool flagFell) {
-            if (flagFell && !m_firstFallenA)
-                m_firstFallenA = playerA;
-            publish();
-        });
-        // A switch, a pause and a resume start or stop a clock's timer.
-        connect(main.tida, &toolkit::Timer::activeChanged, this, &HallWiring::publish);
-        connect(main.tidb, &toolkit::Timer::activeChanged, this, &HallWiring::publish);
+        // Every change of the game is a message; the running time between them is the overview's
+        // to count, as the clock would.
+        connect(&main.game(), &gameclock::Game::changed, this, &HallWiring::publish);
+        connect(&main.game(), &gameclock::Game::flagFell, this, &HallWiring::publish);
         // Once a second whatever the phase: the overview tells a quiet board from a paused one.
         connect(&m_heartbeat, &toolkit::Timer::timeout, this, &HallWiring::publish);
         const hall::JoinChoice chosen = hall::loadJoinChoice();
@@ -77,13 +77,10 @@ private:
     {
         if (!m_publisher)
             return;
-        hall::BoardState state = boardState(m_main);
-        // Both flags down under the classic clock: the order is the one the ticks saw.
-        if (state.a.flag && state.b.flag && m_firstFallenA) {
-            state.a.flag = *m_firstFallenA ? 1 : 2;
-            state.b.flag = *m_firstFallenA ? 2 : 1;
-        }
-        m_publisher->publish(state);
+        m_publisher->publish(boardState(m_main.game()));
+        // The heartbeat speaks only after a second without a message.
+        m_heartbeat.setEnabled(false);
+        m_heartbeat.setEnabled(true);
     }
 
     void join(const hall::JoinChoice &choice)
@@ -109,9 +106,11 @@ private:
         const bool joined = m_publisher;
         if (m_window)
             m_window->showState(joined, note);
+        // While the hall cannot be reached the status bar says so, until it can.
+        m_main.setLasting(gameclock::Lasting::Hall, note);
         if (!note.isEmpty())
-            m_main.report(note);
-        else if (joined)
+            return;
+        if (joined)
             m_main.report(QStringLiteral("Brett %1 er med i turneringssalen %2.")
                               .arg(m_publisher->choice().board)
                               .arg(m_publisher->choice().hall));
@@ -145,7 +144,6 @@ private:
     toolkit::Timer m_heartbeat;
     QPointer<hall::Publisher> m_publisher;
     QPointer<hall::frmturnering> m_window;
-    std::optional<bool> m_firstFallenA;
 };
 
 } // namespace
