@@ -22,9 +22,9 @@ struct Link::Shared {
     Link *receiver = nullptr; // cleared by the link's destructor: nothing is posted after
     std::optional<QByteArray> pending;
     QByteArray latest;
-    std::vector<std::pair<QString, QByteArray>> inbox;
-    bool inboxPosted = false;
     std::atomic<bool> stop{false};
+    // Held while a message is handed over: once the link is destroyed, no receiver runs.
+    std::mutex receiving;
     int wake = -1;
 
     ~Shared()
@@ -77,15 +77,10 @@ void onConnect(mosquitto *m, void *data, int rc)
 void onMessage(mosquitto *, void *data, const mosquitto_message *message)
 {
     auto *s = static_cast<Session *>(data);
-    Link::Shared &shared = *s->shared;
-    const std::lock_guard lock(shared.mutex);
-    shared.inbox.emplace_back(QString::fromUtf8(message->topic),
-                              QByteArray(static_cast<const char *>(message->payload), message->payloadlen));
-    if (shared.inboxPosted || !shared.receiver)
-        return;
-    shared.inboxPosted = true;
-    QMetaObject::invokeMethod(
-        shared.receiver, [r = shared.receiver] { Q_EMIT r->messagesArrived(); }, Qt::QueuedConnection);
+    const std::lock_guard lock(s->shared->receiving);
+    if (s->config->receive && !s->shared->stop)
+        s->config->receive(QString::fromUtf8(message->topic),
+                           QByteArray(static_cast<const char *>(message->payload), message->payloadlen));
 }
 
 QString refusalText(int code)
@@ -227,6 +222,10 @@ Link::Link(const LinkConfig &config, QObject *parent) : QObject(parent), m_share
 
 Link::~Link()
 {
+    {
+        const std::lock_guard handing(m_shared->receiving);
+        m_shared->stop = true;
+    }
     const std::lock_guard lock(m_shared->mutex);
     m_shared->receiver = nullptr;
     m_shared->stop = true;
@@ -241,15 +240,6 @@ void Link::publish(const QByteArray &payload)
         m_shared->latest = payload;
     }
     m_shared->poke();
-}
-
-std::vector<std::pair<QString, QByteArray>> Link::takeMessages()
-{
-    std::vector<std::pair<QString, QByteArray>> messages;
-    const std::lock_guard lock(m_shared->mutex);
-    messages.swap(m_shared->inbox);
-    m_shared->inboxPosted = false;
-    return messages;
 }
 
 void Link::setStatus(LinkStatus status, const QString &detail)

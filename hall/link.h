@@ -4,9 +4,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
-#include <utility>
-#include <vector>
 
 namespace hall {
 
@@ -25,6 +24,9 @@ struct LinkConfig {
     QString publishTopic;
     QString subscription;
     int keepAliveSeconds = 5;
+    // Each message received, handed over on the link's own thread as it arrives: whoever reads a
+    // busy hall decodes it there, and the thread that owns the link never waits for the network.
+    std::function<void(const QString &topic, const QByteArray &payload)> receive;
 };
 
 enum class LinkStatus {
@@ -47,15 +49,11 @@ public:
     void publish(const QByteArray &payload);
     LinkStatus status() const { return m_status; }
     QString statusDetail() const { return m_detail; }
-    // The messages received since the last call, in order: topic and payload.
-    std::vector<std::pair<QString, QByteArray>> takeMessages();
 
     struct Shared;
 
 Q_SIGNALS:
     void statusChanged(hall::LinkStatus status, const QString &detail);
-    // Messages wait in takeMessages(); one signal however many came meanwhile.
-    void messagesArrived();
 
 private:
     friend struct Shared;

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QStatusBar>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -49,8 +50,9 @@ frmsal::frmsal(HallModel *model, const QString &code, QWidget *parent) : QMainWi
     brett->setEditTriggers(QAbstractItemView::NoEditTriggers);
     brett->setAlternatingRowColors(true);
     brett->verticalHeader()->hide();
-    // The numbers take what they need; the names and the state share the rest.
-    brett->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // The numbers take what they need (fitColumns); the names and the state share the rest.
+    // Nothing is sized to its contents: that would measure every row at every change.
+    brett->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     for (int c : {HallModel::NameA, HallModel::NameB, HallModel::ToMove, HallModel::State})
         brett->horizontalHeader()->setSectionResizeMode(c, QHeaderView::Stretch);
     brett->setWordWrap(false);
@@ -76,6 +78,7 @@ frmsal::frmsal(HallModel *model, const QString &code, QWidget *parent) : QMainWi
     };
     showRejects();
     connect(model, &HallModel::rejectsChanged, this, showRejects);
+    connect(model, &HallModel::widestTimeChanged, this, &frmsal::fitColumns);
     connect(BareKlaffer, &QCheckBox::toggled, m_filter, &FlagFilter::setOnlyFlags);
 
     auto *full = new QAction(QStringLiteral("Fullskjerm"), this);
@@ -149,6 +152,29 @@ void frmsal::scaleText()
     bold.setBold(true);
     kode->setFont(bold);
     salnavn->setFont(bold);
+    // The notes beside the table are read from as far away as the table.
+    statusBar()->setFont(small);
+    fitColumns();
+}
+
+void frmsal::fitColumns()
+{
+    const QFontMetrics table(brett->font());
+    const QFontMetrics header(brett->horizontalHeader()->font());
+    // A cell's margins and a little air.
+    const int pad =
+        2 * table.horizontalAdvance(QLatin1Char(' ')) + 2 * brett->style()->pixelMetric(QStyle::PM_FocusFrameHMargin);
+    const auto fit = [&](int column, const QString &widest) {
+        const int text =
+            std::max(table.horizontalAdvance(widest),
+                     header.horizontalAdvance(m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString()));
+        brett->horizontalHeader()->resizeSection(column, text + pad);
+    };
+    fit(HallModel::Board, QStringLiteral("000"));
+    fit(HallModel::TimeA, m_model->widestTime());
+    fit(HallModel::TimeB, m_model->widestTime());
+    fit(HallModel::MovesA, QStringLiteral("0000"));
+    fit(HallModel::MovesB, QStringLiteral("0000"));
 }
 
 } // namespace hall

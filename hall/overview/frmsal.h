@@ -32,6 +32,7 @@ protected:
 
 private:
     void scaleText();
+    void fitColumns();
 
     HallModel *m_model;
     FlagFilter *m_filter;

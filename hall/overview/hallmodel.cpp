@@ -1,35 +1,55 @@
 #include "hallmodel.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
-
 #include <algorithm>
 
 namespace hall {
 
 HallModel::HallModel(const QString &hall, QObject *parent) : QAbstractTableModel(parent), m_hall(hall) {}
 
-std::optional<BoardState> HallModel::take(const QString &topic, const QByteArray &payload, qint64 now)
+void HallModel::apply(const std::vector<Arrival> &arrivals, qint64 now)
 {
-    Decoded d = decode(topic, payload, m_hall);
-    if (!d.state) {
-        m_rejects.add(d.reason);
-        Q_EMIT rejectsChanged();
-        return std::nullopt;
-    }
     m_now = now;
-    const auto at = std::lower_bound(m_rows.begin(), m_rows.end(), d.state->board,
-                                     [](const Row &r, int board) { return r.state.board < board; });
-    const int row = int(at - m_rows.begin());
-    if (at != m_rows.end() && at->state.board == d.state->board) {
-        *at = {*d.state, now, false};
-        Q_EMIT dataChanged(index(row, 0), index(row, ColumnCount - 1));
-    } else {
-        beginInsertRows({}, row, row);
-        m_rows.insert(at, {*d.state, now, false});
-        endInsertRows();
+    const auto rowOf = [this](int board) {
+        return std::lower_bound(m_rows.begin(), m_rows.end(), board,
+                                [](const Row &r, int b) { return r.state.board < b; });
+    };
+    std::vector<const Arrival *> added;
+    for (const Arrival &a : arrivals) {
+        const auto at = rowOf(a.state.board);
+        if (at != m_rows.end() && at->state.board == a.state.board) {
+            *at = {a.state, a.receivedMs(), false};
+            const int row = int(at - m_rows.begin());
+            Q_EMIT dataChanged(index(row, 0), index(row, ColumnCount - 1));
+        } else {
+            added.push_back(&a);
+        }
     }
-    return d.state;
+    // The whole hall at once (the broker's retained boards when the overview starts) is one reset,
+    // not a thousand insertions each moving the rows after it.
+    if (added.size() > 50) {
+        beginResetModel();
+        for (const Arrival *a : added)
+            m_rows.push_back({a->state, a->receivedMs(), false});
+        std::sort(m_rows.begin(), m_rows.end(),
+                  [](const Row &x, const Row &y) { return x.state.board < y.state.board; });
+        endResetModel();
+    } else {
+        for (const Arrival *a : added) {
+            const auto at = rowOf(a->state.board);
+            const int row = int(at - m_rows.begin());
+            beginInsertRows({}, row, row);
+            m_rows.insert(at, {a->state, a->receivedMs(), false});
+            endInsertRows();
+        }
+    }
+    if (!added.empty())
+        fitTimes();
+}
+
+void HallModel::setRejects(const RejectCounts &rejects)
+{
+    m_rejects = rejects;
+    Q_EMIT rejectsChanged();
 }
 
 void HallModel::tick(qint64 now)
@@ -41,6 +61,36 @@ void HallModel::tick(qint64 now)
         r.quiet = !r.state.gone && now - r.received >= kQuietMs;
     // Only the times and the state change between messages.
     Q_EMIT dataChanged(index(0, TimeA), index(int(m_rows.size()) - 1, State), {Qt::DisplayRole});
+    fitTimes();
+}
+
+void HallModel::fitTimes()
+{
+    qint64 longest = 0;
+    bool negative = false, flag = false, first = false;
+    for (const Row &r : m_rows) {
+        const BoardState &s = r.state;
+        if (s.gone)
+            continue;
+        // Shown times only fall between messages: the message's own is the longest.
+        for (const SideState *p : {&s.a, &s.b}) {
+            longest = std::max(longest, p->leftMs < 0 ? -p->leftMs : p->leftMs);
+            negative = negative || p->leftMs < 0;
+            flag = flag || p->flag;
+        }
+        first = first || (s.a.flag && s.b.flag);
+    }
+    QString widest = longest < 3600000 ? QStringLiteral("00:00,0") : timeText(longest);
+    for (QChar &c : widest)
+        if (c.isDigit())
+            c = QLatin1Char('0');
+    if (negative)
+        widest.prepend(QStringLiteral("−"));
+    widest += first ? QStringLiteral(" ⚑ først") : flag ? QStringLiteral(" ⚑") : QString();
+    if (widest == m_widestTime)
+        return;
+    m_widestTime = widest;
+    Q_EMIT widestTimeChanged();
 }
 
 qint64 HallModel::leftAt(const BoardState &s, Side side, qint64 age)
@@ -158,19 +208,6 @@ QVariant HallModel::headerData(int section, Qt::Orientation orientation, int rol
     static const char *const kHeaders[] = {"Brett", "Spiller A", "Tid A",     "Trekk A", "Spiller B",
                                            "Tid B", "Trekk B",   "I trekket", "Status"};
     return section >= 0 && section < ColumnCount ? QString::fromUtf8(kHeaders[section]) : QVariant();
-}
-
-QJsonArray HallModel::boardsJson(qint64 now, const std::vector<int> &only) const
-{
-    QJsonArray boards;
-    for (const Row &r : m_rows) {
-        if (!only.empty() && std::find(only.begin(), only.end(), r.state.board) == only.end())
-            continue;
-        QJsonObject o = QJsonDocument::fromJson(encode(r.state)).object();
-        o.insert(QStringLiteral("ageMs"), double(now - r.received));
-        boards.append(o);
-    }
-    return boards;
 }
 
 void FlagFilter::setOnlyFlags(bool on)

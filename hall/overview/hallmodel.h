@@ -1,10 +1,10 @@
 #pragma once
 
+#include "feed.h"
 #include "hall/boardstate.h"
 #include "hall/message.h"
 
 #include <QAbstractTableModel>
-#include <QJsonArray>
 #include <QSortFilterProxyModel>
 
 #include <vector>
@@ -24,16 +24,16 @@ public:
 
     explicit HallModel(const QString &hall, QObject *parent = nullptr);
 
-    // Reads one message off the hall's topics and shows it; a bad one is counted by kind and
-    // dropped. now: the monotonic time in ms. Returns the board taken, if any.
-    std::optional<BoardState> take(const QString &topic, const QByteArray &payload, qint64 now);
+    // Shows the boards as they arrived; now: monotonicMs(). Only the rows of those boards change.
+    void apply(const std::vector<Arrival> &arrivals, qint64 now);
     // The times and the quiet marks as they stand at now.
     void tick(qint64 now);
     const RejectCounts &rejects() const { return m_rejects; }
+    void setRejects(const RejectCounts &rejects);
     QString hall() const { return m_hall; }
-
-    // The boards for the spectators' page: each message as received, with its age in ms at now.
-    QJsonArray boardsJson(qint64 now, const std::vector<int> &only = {}) const;
+    // The widest text a time column shows now, its digits as 0: what the column is sized by, so that
+    // the view never measures a thousand rows.
+    QString widestTime() const { return m_widestTime; }
 
     // A side's time left as the clock shows it at now: counting down from the message while that
     // side's clock runs; a clock that had time left stops at zero until its clock says more.
@@ -48,6 +48,7 @@ public:
 
 Q_SIGNALS:
     void rejectsChanged();
+    void widestTimeChanged();
 
 private:
     struct Row {
@@ -57,11 +58,13 @@ private:
     };
     QString stateText(const Row &row) const;
     QString flagText(const BoardState &s, Side side) const;
+    void fitTimes();
 
     QString m_hall;
     std::vector<Row> m_rows;
     RejectCounts m_rejects;
     qint64 m_now = 0;
+    QString m_widestTime = QStringLiteral("00:00,0");
 };
 
 // "Bare klaffer": only the boards where a flag has fallen.

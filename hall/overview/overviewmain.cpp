@@ -2,6 +2,7 @@
 // Mosquitto for the hall; with it, it reads the hall off the club's own broker.
 #include "broker.h"
 #include "desktop/signals.h"
+#include "feed.h"
 #include "frmsal.h"
 #include "hall/discovery.h"
 #include "hall/link.h"
@@ -11,24 +12,15 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QNetworkInterface>
 #include <QRandomGenerator>
 #include <QTimer>
 
 #include <cstdio>
-#include <ctime>
 #include <memory>
 
 namespace {
-
-qint64 monotonicNs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
 
 QString hallAddress(const QString &bind)
 {
@@ -73,9 +65,10 @@ int main(int argc, char *argv[])
     const QCommandLineOption webOption(QStringLiteral("nettport"), QStringLiteral("Tilskuersidens port (0: ledig)."),
                                        QStringLiteral("port"), QStringLiteral("0"));
     const QCommandLineOption quietOption(QStringLiteral("uten-avahi"), QStringLiteral("Ikke kunngjør salen."));
-    const QCommandLineOption traceOption(QStringLiteral("spor"),
-                                         QStringLiteral("Skriv brett, nummer og monoton tid for hver melding."),
-                                         QStringLiteral("fil"));
+    const QCommandLineOption traceOption(
+        QStringLiteral("spor"),
+        QStringLiteral("Skriv brett, nummer og monoton tid (i tabellen, mottatt) for hver melding."),
+        QStringLiteral("fil"));
     parser.addOptions({hallOption, codeOption, brokerOption, userOption, passwordOption, portOption, bindOption,
                        webOption, quietOption, traceOption});
     parser.process(app);
@@ -128,9 +121,6 @@ int main(int argc, char *argv[])
     std::printf("partivakt-hall: sal %s, megler port %d\n", qPrintable(hallName), brokerPort);
 
     hall::SpectatorServer spectators(hallName);
-    QElapsedTimer clock;
-    clock.start();
-    spectators.setSnapshot([&model, &clock] { return model.boardsJson(clock.elapsed()); });
     if (const QString why = spectators.listen(bind.isEmpty() ? QHostAddress(QHostAddress::Any) : QHostAddress(bind),
                                               parser.value(webOption).toInt());
         !why.isEmpty())
@@ -147,40 +137,47 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "partivakt-hall: %s\n", qPrintable(trace->errorString()));
     }
 
-    auto *mqtt = new hall::Link(link, &app);
-    QObject::connect(mqtt, &hall::Link::statusChanged, &window, [&window](hall::LinkStatus status, const QString &d) {
-        switch (status) {
-        case hall::LinkStatus::Connected:
-            window.showNote(QStringLiteral("Leser salen fra megleren."));
-            break;
-        case hall::LinkStatus::Connecting:
-            break;
-        case hall::LinkStatus::Unreachable:
-            window.showNote(QStringLiteral("Megleren svarer ikke (%1); prøver igjen.").arg(d));
-            break;
-        case hall::LinkStatus::Refused:
-            window.showNote(QStringLiteral("Megleren godtok ikke oversiktens bruker (%1).").arg(d));
-            break;
-        }
+    // Messages are read and decoded on the link's thread; the page is fed from there too, and the
+    // table takes the boards that changed at most every 50 ms.
+    hall::HallFeed feed(hallName);
+    feed.setForward([&spectators](const hall::Arrival *a, quint64 dropped) { spectators.offer(a, dropped); });
+    link.receive = [&feed](const QString &topic, const QByteArray &payload) { feed.receive(topic, payload); };
+    QObject::connect(&feed, &hall::HallFeed::rejectsChanged, &model, [&] { model.setRejects(feed.rejects()); });
+    hall::Pacer toTable(50, [&] {
+        const std::vector<hall::Arrival> boards = feed.take();
+        model.apply(boards, hall::monotonicMs());
+        if (!trace || !trace->isOpen() || boards.empty())
+            return;
+        // Board, sequence number, when the model took it and when it came off the network.
+        const QByteArray at = ' ' + QByteArray::number(hall::monotonicNs()) + ' ';
+        for (const hall::Arrival &a : boards)
+            trace->write(QByteArray::number(a.state.board) + ' ' +
+                         (a.state.gone ? QByteArray("gone") : QByteArray::number(a.state.seq)) + at +
+                         QByteArray::number(a.receivedNs) + '\n');
+        trace->flush();
     });
-    QObject::connect(mqtt, &hall::Link::messagesArrived, &window, [&] {
-        std::vector<int> changed;
-        for (const auto &[topic, payload] : mqtt->takeMessages()) {
-            const std::optional<hall::BoardState> board = model.take(topic, payload, clock.elapsed());
-            if (!board)
-                continue;
-            changed.push_back(board->board);
-            if (trace && trace->isOpen())
-                trace->write(QByteArray::number(board->board) + ' ' +
-                             (board->gone ? QByteArray("gone") : QByteArray::number(board->seq)) + ' ' +
-                             QByteArray::number(monotonicNs()) + '\n');
-        }
-        if (trace && !changed.empty())
-            trace->flush();
-        spectators.send(model.boardsJson(clock.elapsed(), changed), model.rejects().total());
-    });
+    QObject::connect(&feed, &hall::HallFeed::arrived, &toTable, &hall::Pacer::poke);
+
+    // Destroyed before the feed and the page it hands messages to.
+    const auto mqtt = std::make_unique<hall::Link>(link);
+    QObject::connect(mqtt.get(), &hall::Link::statusChanged, &window,
+                     [&window](hall::LinkStatus status, const QString &d) {
+                         switch (status) {
+                         case hall::LinkStatus::Connected:
+                             window.showNote(QStringLiteral("Leser salen fra megleren."));
+                             break;
+                         case hall::LinkStatus::Connecting:
+                             break;
+                         case hall::LinkStatus::Unreachable:
+                             window.showNote(QStringLiteral("Megleren svarer ikke (%1); prøver igjen.").arg(d));
+                             break;
+                         case hall::LinkStatus::Refused:
+                             window.showNote(QStringLiteral("Megleren godtok ikke oversiktens bruker (%1).").arg(d));
+                             break;
+                         }
+                     });
     QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout, &model, [&] { model.tick(clock.elapsed()); });
+    QObject::connect(&ticker, &QTimer::timeout, &model, [&model] { model.tick(hall::monotonicMs()); });
     ticker.start(200);
 
     std::unique_ptr<hall::HallAnnouncer> announcer;

@@ -80,12 +80,13 @@ class HallSession(SpeechService):
         return process
 
     def trace(self, overview):
-        """What the overview's model took: (board, seq or "gone", monotonic seconds) in order."""
+        """What the overview's model took: (board, seq or "gone", monotonic seconds when the table took
+        it) in order."""
         if not os.path.exists(overview.trace):
             return []
         with open(overview.trace) as t:
             return [(int(b), s if s == "gone" else int(s), int(ns) / 1e9)
-                    for b, s, ns in (line.split() for line in t if line.count(" ") == 2 and line.endswith("\n"))]
+                    for b, s, ns, _ in (line.split() for line in t if line.count(" ") == 3 and line.endswith("\n"))]
 
     def broker_pid(self, overview):
         """The private Mosquitto the overview started."""
