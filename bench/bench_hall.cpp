@@ -363,7 +363,8 @@ bool hallLoad(const QString &overviewProgram, int boards, int seconds, int threa
     overview.terminate();
     overview.waitForFinished(5000);
 
-    // Each line: board, sequence number, when the model took it, when it came off the network.
+    // Each line: board, sequence number, when the model took it, when it came off the network (an
+    // older overview writes no fourth field).
     Seen inModel, received;
     std::ifstream in(trace.toStdString());
     std::string line;
@@ -372,10 +373,11 @@ bool hallLoad(const QString &overviewProgram, int boards, int seconds, int threa
         int board;
         std::string seq;
         qint64 taken, arrived;
-        if (fields >> board >> seq >> taken >> arrived && seq != "gone") {
-            inModel.emplace(std::pair{board, quint64(std::stoull(seq))}, taken);
+        if (!(fields >> board >> seq >> taken) || seq == "gone")
+            continue;
+        inModel.emplace(std::pair{board, quint64(std::stoull(seq))}, taken);
+        if (fields >> arrived)
             received.emplace(std::pair{board, quint64(std::stoull(seq))}, arrived);
-        }
     }
     // The first seconds carry the connects of every board: measured from the tenth second on.
     std::vector<Sent> sent = simulated.switches();
