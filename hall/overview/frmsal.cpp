@@ -53,11 +53,11 @@ frmsal::frmsal(HallModel *model, const QString &code, QWidget *parent) : QMainWi
     // The numbers take what they need (fitColumns); the names and the state share the rest.
     // Nothing is sized to its contents: that would measure every row at every change.
     brett->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    for (int c : {HallModel::NameA, HallModel::NameB, HallModel::ToMove, HallModel::State})
+    for (int c : {HallModel::NameA, HallModel::NameB, HallModel::State})
         brett->horizontalHeader()->setSectionResizeMode(c, QHeaderView::Stretch);
     brett->setWordWrap(false);
 
-    auto *top = new QHBoxLayout;
+    auto *top = m_top = new QHBoxLayout;
     top->addWidget(salnavn);
     top->addWidget(kode);
     top->addWidget(BareKlaffer);
@@ -152,6 +152,10 @@ void frmsal::scaleText()
     bold.setBold(true);
     kode->setFont(bold);
     salnavn->setFont(bold);
+    // The box drawn as large as its text, which stands apart from the hall's name and code.
+    BareKlaffer->setStyleSheet(
+        QStringLiteral("QCheckBox::indicator { width: %1px; height: %1px; }").arg(small.pixelSize()));
+    m_top->setSpacing(small.pixelSize());
     // The notes beside the table are read from as far away as the table.
     statusBar()->setFont(small);
     fitColumns();
@@ -171,8 +175,10 @@ void frmsal::fitColumns()
         brett->horizontalHeader()->resizeSection(column, text + pad);
     };
     fit(HallModel::Board, QStringLiteral("000"));
-    fit(HallModel::TimeA, m_model->widestTime());
-    fit(HallModel::TimeB, m_model->widestTime());
+    fit(HallModel::TimeA, m_model->widestTime(Side::A));
+    fit(HallModel::TimeB, m_model->widestTime(Side::B));
+    // The name on move is shown whole in its own column: here its start is enough.
+    fit(HallModel::ToMove, QStringLiteral("Spiller"));
     fit(HallModel::MovesA, QStringLiteral("0000"));
     fit(HallModel::MovesB, QStringLiteral("0000"));
 }

@@ -3,6 +3,7 @@
 #include "hallmodel.h"
 
 #include <QCheckBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMainWindow>
 #include <QTableView>
@@ -35,6 +36,7 @@ private:
     void fitColumns();
 
     HallModel *m_model;
+    QHBoxLayout *m_top;
     FlagFilter *m_filter;
 };
 

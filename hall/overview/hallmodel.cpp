@@ -1,6 +1,10 @@
 #include "hallmodel.h"
 
+#include <QColor>
+#include <QFont>
+
 #include <algorithm>
+#include <array>
 
 namespace hall {
 
@@ -59,34 +63,38 @@ void HallModel::tick(qint64 now)
         return;
     for (Row &r : m_rows)
         r.quiet = !r.state.gone && now - r.received >= kQuietMs;
-    // Only the times and the state change between messages.
-    Q_EMIT dataChanged(index(0, TimeA), index(int(m_rows.size()) - 1, State), {Qt::DisplayRole});
+    // Between messages the times count and a board goes quiet, which fades its whole row.
+    Q_EMIT dataChanged(index(0, 0), index(int(m_rows.size()) - 1, ColumnCount - 1),
+                       {Qt::DisplayRole, Qt::ForegroundRole});
     fitTimes();
 }
 
 void HallModel::fitTimes()
 {
-    qint64 longest = 0;
-    bool negative = false, flag = false, first = false;
-    for (const Row &r : m_rows) {
-        const BoardState &s = r.state;
-        if (s.gone)
-            continue;
-        // Shown times only fall between messages: the message's own is the longest.
-        for (const SideState *p : {&s.a, &s.b}) {
-            longest = std::max(longest, p->leftMs < 0 ? -p->leftMs : p->leftMs);
-            negative = negative || p->leftMs < 0;
-            flag = flag || p->flag;
+    std::array<QString, 2> widest;
+    for (const Side side : {Side::A, Side::B}) {
+        qint64 longest = 0;
+        bool negative = false, flag = false, first = false;
+        for (const Row &r : m_rows) {
+            if (r.state.gone)
+                continue;
+            const SideState &p = side == Side::A ? r.state.a : r.state.b;
+            const SideState &other = side == Side::A ? r.state.b : r.state.a;
+            // Shown times only fall between messages: the message's own is the longest.
+            longest = std::max(longest, p.leftMs < 0 ? -p.leftMs : p.leftMs);
+            negative = negative || p.leftMs < 0;
+            flag = flag || p.flag;
+            first = first || (p.flag == 1 && other.flag);
         }
-        first = first || (s.a.flag && s.b.flag);
+        QString &text = widest[side == Side::A ? 0 : 1];
+        text = longest < 3600000 ? QStringLiteral("00:00,0") : timeText(longest);
+        for (QChar &c : text)
+            if (c.isDigit())
+                c = QLatin1Char('0');
+        if (negative)
+            text.prepend(QStringLiteral("−"));
+        text += first ? QStringLiteral(" ⚑ først") : flag ? QStringLiteral(" ⚑") : QString();
     }
-    QString widest = longest < 3600000 ? QStringLiteral("00:00,0") : timeText(longest);
-    for (QChar &c : widest)
-        if (c.isDigit())
-            c = QLatin1Char('0');
-    if (negative)
-        widest.prepend(QStringLiteral("−"));
-    widest += first ? QStringLiteral(" ⚑ først") : flag ? QStringLiteral(" ⚑") : QString();
     if (widest == m_widestTime)
         return;
     m_widestTime = widest;
@@ -170,9 +178,25 @@ QVariant HallModel::data(const QModelIndex &index, int role) const
     if (role == FlagRole)
         return !s.gone && (s.a.flag || s.b.flag);
     if (role == Qt::TextAlignmentRole)
-        return index.column() == NameA || index.column() == NameB || index.column() == State
+        return index.column() == NameA || index.column() == NameB || index.column() == ToMove || index.column() == State
                    ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
                    : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    // Seen across the hall as on the clocks: a fallen flag in red, the time on move in bold, a board
+    // that says nothing faded.
+    const bool timeColumn = index.column() == TimeA || index.column() == TimeB;
+    const Side side = index.column() == TimeA ? Side::A : Side::B;
+    const bool fallen = timeColumn && !s.gone && (side == Side::A ? s.a.flag : s.b.flag);
+    if (role == Qt::BackgroundRole)
+        return fallen ? QVariant(QColor(0xc0, 0, 0)) : QVariant();
+    if (role == Qt::ForegroundRole)
+        return fallen ? QVariant(QColor(Qt::white)) : s.gone || r.quiet ? QVariant(QColor(Qt::gray)) : QVariant();
+    if (role == Qt::FontRole) {
+        if (!timeColumn || s.gone || s.phase == GamePhase::SetUp || s.toMove != side)
+            return {};
+        QFont bold; // only the weight: the view's own size stays
+        bold.setBold(true);
+        return bold;
+    }
     if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)
         return {};
     const qint64 age = m_now - r.received;

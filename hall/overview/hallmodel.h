@@ -7,6 +7,7 @@
 #include <QAbstractTableModel>
 #include <QSortFilterProxyModel>
 
+#include <array>
 #include <vector>
 
 namespace hall {
@@ -31,9 +32,9 @@ public:
     const RejectCounts &rejects() const { return m_rejects; }
     void setRejects(const RejectCounts &rejects);
     QString hall() const { return m_hall; }
-    // The widest text a time column shows now, its digits as 0: what the column is sized by, so that
-    // the view never measures a thousand rows.
-    QString widestTime() const { return m_widestTime; }
+    // The widest text a side's time column shows now, its digits as 0: what the column is sized by,
+    // so that the view never measures a thousand rows.
+    QString widestTime(Side side) const { return m_widestTime[side == Side::B ? 1 : 0]; }
 
     // A side's time left as the clock shows it at now: counting down from the message while that
     // side's clock runs; a clock that had time left stops at zero until its clock says more.
@@ -64,7 +65,7 @@ private:
     std::vector<Row> m_rows;
     RejectCounts m_rejects;
     qint64 m_now = 0;
-    QString m_widestTime = QStringLiteral("00:00,0");
+    std::array<QString, 2> m_widestTime{QStringLiteral("00:00,0"), QStringLiteral("00:00,0")};
 };
 
 // "Bare klaffer": only the boards where a flag has fallen.
