@@ -58,29 +58,32 @@ namespace {
 // The hall's side of the clock: the publisher while joined, one more view of the game.
 class HallWiring : public QObject {
 public:
-    explicit HallWiring(frmhoved &main) : QObject(&main), m_main(main), m_heartbeat(nullptr, 1000)
+    explicit HallWiring(frmhoved &main) : QObject(&main), m_main(main)
     {
         connect(&main, &frmhoved::hallRequested, this, &HallWiring::showWindow);
         // Every change of the game is a message; the running time between them is the overview's
-        // to count, as the clock would.
-        connect(&main.game(), &gameclock::Game::changed, this, &HallWiring::publish);
-        connect(&main.game(), &gameclock::Game::flagFell, this, &HallWiring::publish);
-        // Once a second whatever the phase: the overview tells a quiet board from a paused one.
-        connect(&m_heartbeat, &toolkit::Timer::timeout, this, &HallWiring::publish);
+        // to count, as the clock would, so a change of the times alone goes once a second.
+        connect(&main.game(), &gameclock::Game::changed, this, [this] { publish(Send::IfNews); });
+        connect(&main.game(), &gameclock::Game::flagFell, this, [this] { publish(Send::IfNews); });
+        // Once a second whatever the phase, so that the overview tells a quiet board from a paused
+        // one: at the tenth refresh of the display after the last message (a refresh a little early
+        // counts), which wakes the clock ten times a second anyway, rather than on a timer of its own.
+        connect(&main.game(), &gameclock::Game::refreshed, this, [this] {
+            if (m_publisher && m_main.game().lastReading() - m_publisher->sentMs() >= 950)
+                publish(Send::Always);
+        });
         const hall::JoinChoice chosen = hall::loadJoinChoice();
         if (chosen.joined)
             join(chosen);
     }
 
 private:
-    void publish()
+    using Send = hall::Publisher::Send;
+
+    void publish(Send send)
     {
-        if (!m_publisher)
-            return;
-        m_publisher->publish(boardState(m_main.game()));
-        // The heartbeat speaks only after a second without a message.
-        m_heartbeat.setEnabled(false);
-        m_heartbeat.setEnabled(true);
+        if (m_publisher)
+            m_publisher->publish(boardState(m_main.game()), m_main.game().lastReading(), send);
     }
 
     void join(const hall::JoinChoice &choice)
@@ -89,15 +92,13 @@ private:
         delete m_publisher;
         m_publisher = new hall::Publisher(choice, this);
         connect(m_publisher, &hall::Publisher::noteChanged, this, &HallWiring::showNote);
-        m_heartbeat.setEnabled(true);
-        publish();
+        publish(Send::Always);
         showNote(m_publisher->note());
     }
 
     void leave()
     {
         delete m_publisher;
-        m_heartbeat.setEnabled(false);
         showNote({});
     }
 
@@ -141,7 +142,6 @@ private:
     }
 
     frmhoved &m_main;
-    toolkit::Timer m_heartbeat;
     QPointer<hall::Publisher> m_publisher;
     QPointer<hall::frmturnering> m_window;
 };

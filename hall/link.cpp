@@ -9,8 +9,8 @@
 #include <cerrno>
 #include <cstring>
 #include <mutex>
-#include <optional>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/eventfd.h>
 #include <thread>
 #include <unistd.h>
@@ -20,8 +20,8 @@ namespace hall {
 struct Link::Shared {
     std::mutex mutex;
     Link *receiver = nullptr; // cleared by the link's destructor: nothing is posted after
-    std::optional<QByteArray> pending;
-    QByteArray latest;
+    std::function<QByteArray()> pending;
+    QByteArray latest; // written on the link's thread
     std::atomic<bool> stop{false};
     // Held while a message is handed over: once the link is destroyed, no receiver runs.
     std::mutex receiving;
@@ -71,7 +71,7 @@ void onConnect(mosquitto *m, void *data, int rc)
     // The broker may have lost the retained state while we were away (a restart): the latest again.
     const std::lock_guard lock(s->shared->mutex);
     if (!s->shared->pending && !s->shared->latest.isEmpty())
-        s->shared->pending = s->shared->latest;
+        s->shared->pending = [latest = s->shared->latest] { return latest; };
 }
 
 void onMessage(mosquitto *, void *data, const mosquitto_message *message)
@@ -111,23 +111,29 @@ void pause(Link::Shared &shared, int ms)
     }
 }
 
-void sendPending(mosquitto *m, Link::Shared &shared, const LinkConfig &config)
+void sendPending(mosquitto *m, Link::Shared &shared, const QByteArray &topic)
 {
     // Only onto an empty queue: what waits for a slow network is replaced, not queued behind.
-    if (config.publishTopic.isEmpty() || mosquitto_want_write(m))
+    if (topic.isEmpty() || mosquitto_want_write(m))
         return;
-    std::optional<QByteArray> payload;
+    std::function<QByteArray()> message;
     {
         const std::lock_guard lock(shared.mutex);
-        payload.swap(shared.pending);
+        message.swap(shared.pending);
     }
-    if (payload)
-        mosquitto_publish(m, nullptr, config.publishTopic.toUtf8().constData(), int(payload->size()),
-                          payload->constData(), 0, true);
+    if (!message)
+        return;
+    const QByteArray payload = message();
+    {
+        const std::lock_guard lock(shared.mutex);
+        shared.latest = payload;
+    }
+    mosquitto_publish(m, nullptr, topic.constData(), int(payload.size()), payload.constData(), 0, true);
 }
 
 void run(std::shared_ptr<Link::Shared> shared, LinkConfig config)
 {
+    pthread_setname_np(pthread_self(), "turnering");
     static std::once_flag initialised;
     std::call_once(initialised, [] { mosquitto_lib_init(); });
     Session session{shared.get(), &config};
@@ -147,6 +153,7 @@ void run(std::shared_ptr<Link::Shared> shared, LinkConfig config)
     mosquitto_message_callback_set(m, onMessage);
 
     const QByteArray host = config.host.toUtf8();
+    const QByteArray publishTopic = config.publishTopic.toUtf8();
     constexpr int kFirstPauseMs = 250, kLongestPauseMs = 2000;
     int pauseMs = kFirstPauseMs;
     bool tried = false;
@@ -173,7 +180,9 @@ void run(std::shared_ptr<Link::Shared> shared, LinkConfig config)
                 break;
             pollfd fds[2] = {{sock, short(POLLIN | (mosquitto_want_write(m) ? POLLOUT : 0)), 0},
                              {shared->wake, POLLIN, 0}};
-            if (::poll(fds, 2, 1000) < 0 && errno != EINTR)
+            // Woken by the network or a message to send; otherwise only as often as the keep-alive
+            // needs, which a clock sending once a second never does.
+            if (::poll(fds, 2, config.keepAliveSeconds * 500) < 0 && errno != EINTR)
                 break;
             if (fds[1].revents & POLLIN) {
                 quint64 n;
@@ -189,7 +198,7 @@ void run(std::shared_ptr<Link::Shared> shared, LinkConfig config)
                 shared->post(LinkStatus::Connected, {});
             }
             if (session.accepted)
-                sendPending(m, *shared, config);
+                sendPending(m, *shared, publishTopic);
             if (mosquitto_want_write(m) && mosquitto_loop_write(m, 8) != MOSQ_ERR_SUCCESS)
                 break;
             if (mosquitto_loop_misc(m) != MOSQ_ERR_SUCCESS) {
@@ -232,12 +241,11 @@ Link::~Link()
     m_shared->poke();
 }
 
-void Link::publish(const QByteArray &payload)
+void Link::publish(std::function<QByteArray()> message)
 {
     {
         const std::lock_guard lock(m_shared->mutex);
-        m_shared->pending = payload;
-        m_shared->latest = payload;
+        m_shared->pending = std::move(message);
     }
     m_shared->poke();
 }

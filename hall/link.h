@@ -44,9 +44,10 @@ public:
     // without a goodbye, so that the broker publishes the will.
     ~Link() override;
 
-    // Sends payload to the publish topic, retained. A payload not yet sent is replaced by the next;
-    // after a reconnection the latest one is sent again.
-    void publish(const QByteArray &payload);
+    // Sends a message to the publish topic, retained, written by message() on the link's own thread
+    // when it goes out: the caller's thread only hands it over. A message not yet sent is replaced by
+    // the next, unwritten; after a reconnection the latest one is sent again.
+    void publish(std::function<QByteArray()> message);
     LinkStatus status() const { return m_status; }
     QString statusDetail() const { return m_detail; }
 

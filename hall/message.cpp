@@ -171,6 +171,19 @@ QByteArray goneMessage(const QString &hall, int board)
         .toJson(QJsonDocument::Compact);
 }
 
+bool worthSending(const BoardState &last, const BoardState &next, qint64 sinceMs)
+{
+    BoardState withLastTimes = next;
+    withLastTimes.seq = last.seq;
+    withLastTimes.a.leftMs = last.a.leftMs;
+    withLastTimes.b.leftMs = last.b.leftMs;
+    if (withLastTimes != last)
+        return true;
+    if (next.a.leftMs == last.a.leftMs && next.b.leftMs == last.b.leftMs)
+        return false;
+    return next.phase != GamePhase::Running || sinceMs >= 1000;
+}
+
 QString rejectText(Reject reason)
 {
     switch (reason) {

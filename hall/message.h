@@ -30,6 +30,11 @@ QByteArray encode(const BoardState &state);
 // The will: what the broker publishes for a board whose clock vanished.
 QByteArray goneMessage(const QString &hall, int board);
 
+// Whether a clock sends next, the last state it sent sinceMs ago: anything a reader cannot work out
+// for itself goes at once; a running clock's time left, which readers count down themselves, goes
+// once a second; nothing new, nothing.
+bool worthSending(const BoardState &last, const BoardState &next, qint64 sinceMs);
+
 enum class Reject : unsigned char { NotJson, TooLarge, UnknownVersion, OtherHall, Absurd };
 inline constexpr std::size_t kRejectKinds = 5;
 // The kind in Norwegian, for the overview's counter.

@@ -51,12 +51,17 @@ Publisher::Publisher(const JoinChoice &choice, QObject *parent) : QObject(parent
 
 Publisher::~Publisher() = default;
 
-void Publisher::publish(BoardState state)
+bool Publisher::publish(BoardState state, qint64 nowMs, Send send)
 {
     state.board = m_choice.board;
     state.hall = m_choice.hall;
+    if (send == Send::IfNews && m_sent && !worthSending(*m_sent, state, nowMs - m_sentMs))
+        return false;
     state.seq = ++m_seq;
-    m_link->publish(encode(state));
+    m_sent = state;
+    m_sentMs = nowMs;
+    m_link->publish([state = std::move(state)] { return encode(state); });
+    return true;
 }
 
 } // namespace hall

@@ -5,6 +5,8 @@
 
 #include <QObject>
 
+#include <optional>
+
 namespace hall {
 
 class Link;
@@ -18,8 +20,14 @@ public:
     Publisher(const JoinChoice &choice, QObject *parent = nullptr);
     ~Publisher() override;
 
-    // Fills in the board, the hall and the sequence number, and sends the state.
-    void publish(BoardState state);
+    enum class Send { IfNews, Always };
+    // Fills in the board, the hall and the sequence number, and sends the state: always, or only
+    // when it says something a reader cannot count for itself (worthSending) since the last one
+    // sent. nowMs: the clock's own time. Returns whether it went; the state is written on the
+    // network's thread.
+    bool publish(BoardState state, qint64 nowMs, Send send = Send::IfNews);
+    // When the last state went, on the clock's time.
+    qint64 sentMs() const { return m_sentMs; }
     const JoinChoice &choice() const { return m_choice; }
     // Why the hall cannot be reached now, in Norwegian; empty while connected.
     QString note() const { return m_note; }
@@ -31,6 +39,8 @@ private:
     JoinChoice m_choice;
     Link *m_link;
     quint64 m_seq = 0;
+    std::optional<BoardState> m_sent;
+    qint64 m_sentMs = 0;
     QString m_note;
 };
 

@@ -14,6 +14,9 @@ namespace {
 const QString kHall = QStringLiteral("klubb");
 const QString kTopic = QStringLiteral("partivakt/klubb/board/7");
 
+// What changed between two states a clock publishes.
+enum Change { Nothing, TimeOnMove, BothTimes, Sequence, Switch, Moves, Flag, Name, LastMove, Phase, Gone };
+
 // A message a clock sends, with one part replaced by the row's.
 QByteArray board(const char *replace = nullptr, const char *with = nullptr)
 {
@@ -150,6 +153,92 @@ private Q_SLOTS:
         const Decoded d = hall::decode(boardTopic(kHall, state.board), bytes, kHall);
         QVERIFY2(d.state, qPrintable(d.detail + QLatin1Char(' ') + QString::fromUtf8(bytes)));
         QCOMPARE(*d.state, state);
+    }
+
+    // What a clock sends after the state it last sent: one change each row, from a running board
+    // (or the same board paused), the last message sinceMs ago.
+    void worthSending_data()
+    {
+        QTest::addColumn<bool>("paused");
+        QTest::addColumn<int>("change");
+        QTest::addColumn<qint64>("sinceMs");
+        QTest::addColumn<bool>("sent");
+        const auto row = [](const char *name, bool paused, Change change, qint64 since, bool sent) {
+            QTest::newRow(name) << paused << int(change) << since << sent;
+        };
+        row("running, only the time on move, within the second", false, TimeOnMove, 999, false);
+        row("running, only the time on move, a second on", false, TimeOnMove, 1000, true);
+        row("running, both times, within the second", false, BothTimes, 10, false);
+        row("running, only the sequence number", false, Sequence, 10, false);
+        row("running, nothing at all, a second on", false, Nothing, 5000, false);
+        row("running, a switch with its times, at once", false, Switch, 0, true);
+        row("running, a move counted", false, Moves, 0, true);
+        row("running, a flag fell", false, Flag, 0, true);
+        row("running, a name typed", false, Name, 0, true);
+        row("running, the last move's time", false, LastMove, 0, true);
+        row("running, paused", false, Phase, 0, true);
+        row("running, gone", false, Gone, 0, true);
+        row("paused, a time corrected, at once", true, TimeOnMove, 0, true);
+        row("paused, nothing new", true, Nothing, 5000, false);
+        row("paused, resumed", true, Phase, 0, true);
+    }
+
+    void worthSending()
+    {
+        QFETCH(bool, paused);
+        QFETCH(int, change);
+        QFETCH(qint64, sinceMs);
+        QFETCH(bool, sent);
+        BoardState last;
+        last.board = 3;
+        last.hall = kHall;
+        last.control = QStringLiteral("3 min + 2 s");
+        last.a = {QStringLiteral("Kari"), 170000, 4, 0};
+        last.b = {QStringLiteral("Ola"), 165000, 4, 0};
+        last.toMove = Side::A;
+        last.phase = paused ? GamePhase::Paused : GamePhase::Running;
+        last.lastPlayer = Side::B;
+        last.lastMoveMs = 2100;
+        last.seq = 12;
+        BoardState next = last;
+        next.seq = 13;
+        switch (change) {
+        case Nothing:
+            next.seq = last.seq;
+            break;
+        case TimeOnMove:
+            next.a.leftMs -= 400;
+            break;
+        case BothTimes:
+            next.a.leftMs -= 400;
+            next.b.leftMs += 2000;
+            break;
+        case Sequence:
+            break;
+        case Switch: // B on move, A's time with the increment
+            next.a.leftMs += 1500;
+            next.toMove = Side::B;
+            break;
+        case Moves:
+            next.a.moves = 5;
+            break;
+        case Flag:
+            next.a.flag = 1;
+            break;
+        case Name:
+            next.b.name = QStringLiteral("Ola N.");
+            break;
+        case LastMove:
+            next.lastMoveMs = 2200;
+            break;
+        case Phase:
+            next.phase = paused ? GamePhase::Running : GamePhase::Paused;
+            break;
+        case Gone:
+            next.gone = true;
+            break;
+        }
+        QCOMPARE(hall::worthSending(last, next, sinceMs), sent);
     }
 
     void counts()
