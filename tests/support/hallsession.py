@@ -31,6 +31,7 @@ def free_port():
 class Clock:
     def __init__(self, process, board, workdir):
         self.process, self.board, self.workdir, self.window = process, board, workdir, None
+        self.started = time.monotonic()
 
 
 class HallSession(SpeechService):
