@@ -12,6 +12,7 @@
 #include "display/face.h"
 #include "gamefiles/linefiles.h"
 #include "toolkit/controls.h"
+#include "toolkit/preferences.h"
 
 #include <QAccessible>
 #include <QMouseEvent>
@@ -366,7 +367,7 @@ private Q_SLOTS:
         QCOMPARE(w.kontroll->grab().toImage(), plain.grab().toImage());
     }
 
-    void settingsFileFound() { QCOMPARE(gameclock::settingsFile(), QSettings().fileName()); }
+    void settingsFileFound() { QCOMPARE(toolkit::preferencesFile(), QSettings().fileName()); }
 };
 
 QTEST_MAIN(tst_countdowngame)
