@@ -243,6 +243,9 @@ void Game::resume(Player p)
 
 void Game::countSecond(Player p)
 {
+    // Only the running clock's timer ticks.
+    if (!running(p))
+        return;
     read();
     std::optional<QString> failed;
     watchingFlags([&] {

@@ -6,10 +6,14 @@
 // - a count-down game read from the lines after the seventh restores to exactly what they say, is
 //   written and read back as the same game, and played on with moves and times taken from the
 //   input, every moment of it is one a backup holds and the clock opens again;
-// - a rules line that reads is written back as itself.
+// - a rules line that reads is written back as itself;
+// - the game opens every file the clock opens, played on it keeps its record and its flags, and
+//   what it would save opens again as the same game.
 
 #include "clock/countdown.h"
 #include "clock/countdownfile.h"
+#include "clock/game.h"
+#include "tests/support/manualclock.h"
 #include "gamefiles/linefiles.h"
 
 #include <QByteArray>
@@ -193,8 +197,65 @@ void play(Countdown game, const QByteArray &data)
     }
 }
 
+// The game as the window plays it, opened from the values and played on from the input.
+void playGame(const GameValues &values, const QByteArray &data)
+{
+    static support::ManualClock clock;
+    toolkit::TimeSource::setCurrent(&clock);
+    gameclock::Game game;
+    QString note;
+    if (game.restore(values, &note))
+        return;
+    check(game.phase() == gameclock::Phase::Paused, "game: not paused after opening");
+    const auto reopens = [&game] {
+        const GameValues saved = game.values();
+        gameclock::Game again;
+        QString unused;
+        check(!again.restore(saved, &unused), "game: refuses what it would save");
+        check(again.values() == saved, "game: does not open what it saved as it was");
+    };
+    reopens();
+    int fell[2] = {game.fellAs(gameclock::Player::A), game.fellAs(gameclock::Player::B)};
+    for (const Step &step : stepsOf(data)) {
+        clock.advance(step.afterMs);
+        const std::size_t recorded = game.record().size();
+        switch (step.what) {
+        case 0:
+            game.resume(gameclock::Player::A);
+            break;
+        case 1:
+            game.finishMove(clock.now() - step.afterMs / 2);
+            break;
+        case 2:
+            game.pause();
+            break;
+        case 3:
+            game.countSecond(game.turn());
+            break;
+        default:
+            game.refresh();
+            break;
+        }
+        check(game.record().size() - recorded <= 1, "game: more than one move recorded at once");
+        if (game.record().size() > recorded) {
+            const gameclock::MoveRecord &m = game.record().back();
+            check(m.usedMs >= 0 && m.number >= 1, "game: a move of negative time or number");
+            check(!game.countsDown() || m.leftMs >= 0, "game: time left below zero");
+        }
+        for (const gameclock::Player p : gameclock::kPlayers) {
+            const int now = game.fellAs(p);
+            check(fell[gameclock::at(p)] == 0 || now == fell[gameclock::at(p)], "game: a fallen flag rose or moved");
+            fell[gameclock::at(p)] = now;
+        }
+    }
+    if (game.phase() == gameclock::Phase::Running)
+        game.pause();
+    reopens();
+}
+
 void checkCountdown(const QByteArray &data, const GameValues &values)
 {
+    playGame(values, data);
     const CountdownRead read = gameclock::readCountdownLines(values.further);
     check(read.kind != CountdownRead::Kind::Damaged || !read.reason.isEmpty(), "count-down: refused without a reason");
     if (read.kind == CountdownRead::Kind::Countdown) {
