@@ -85,13 +85,12 @@ void frmhoved::makeBoard()
         return;
     m_board = new BoardView(this);
     m_board->hide();
-    connect(m_board, &BoardView::tapped, this,
-            [this](bool playerA, qint64 pressedAt) { playerKey(playerOf(playerA), pressedAt); });
+    connect(m_board, &BoardView::tapped, this, [this](Player p, qint64 pressedAt) { playerKey(p, pressedAt); });
     // The board's buttons are shown in their phase only; a click that comes as the phase changes
     // must not run a handler made for another one.
-    connect(m_board, &BoardView::startClicked, this, [this](bool playerA) {
+    connect(m_board, &BoardView::startClicked, this, [this](Player p) {
         if (phase() == Phase::SetUp)
-            playerA ? starta_Click() : startb_Click();
+            startGame(p);
     });
     connect(m_board->switchButton, &QPushButton::pressed, this, &frmhoved::switchPressed);
     connect(m_board, &BoardView::switchClicked, this, [this] {
@@ -102,9 +101,9 @@ void frmhoved::makeBoard()
         if (phase() == Phase::Running)
             pause_Click();
     });
-    connect(m_board, &BoardView::resumeClicked, this, [this](bool playerA) {
+    connect(m_board, &BoardView::resumeClicked, this, [this](Player p) {
         if (phase() == Phase::Paused)
-            playerA ? pausea_Click() : pauseb_Click();
+            resume(p);
     });
     connect(m_board, &BoardView::leaveClicked, this, [this] { Fullskjerm_Click(false); });
     m_board->setMenuActions({Tavlevisning, Fullskjerm, ByttSide});

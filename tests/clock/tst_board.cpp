@@ -185,7 +185,7 @@ private Q_SLOTS:
         w.setLasting(frmhoved::Lasting::Battery, QString());
         QVERIFY(w.statusBar()->isHidden());
         f.clock.advance(100);
-        gameclock::BoardHalf *half = w.board()->half(true);
+        gameclock::BoardHalf *half = w.board()->half(gameclock::Player::A);
         const QRect digits = support::inkBounds(support::pictureOf(half), half->timeArea(), half->look().figures);
         QVERIFY2(digits.height() >= 0.15 * w.screen()->geometry().height(),
                  qPrintable(QString::number(digits.height())));

@@ -244,7 +244,7 @@ private Q_SLOTS:
         f.clock.advance(1500);
         w.Command1_Click();
         f.clock.advance(100);
-        const gameclock::BoardHalf *a = w.board()->half(true);
+        const gameclock::BoardHalf *a = w.board()->half(gameclock::Player::A);
         QCOMPARE(a->side().time, QStringLiteral("3:02"));
         QCOMPARE(a->side().moves, 1);
         QCOMPARE(a->side().handMinutes, 3418.0 / 60); // 3:02 left: 56:58 on the dial, the minute hand creeping
@@ -252,7 +252,7 @@ private Q_SLOTS:
         const QString heard =
             QAccessible::queryAccessibleInterface(const_cast<gameclock::BoardHalf *>(a))->text(QAccessible::Name);
         QVERIFY2(heard.startsWith(QStringLiteral("Spiller A: 3 minutter 2 sekunder igjen")), qPrintable(heard));
-        QCOMPARE(w.board()->half(false)->side().time, QStringLiteral("3:01"));
+        QCOMPARE(w.board()->half(gameclock::Player::B)->side().time, QStringLiteral("3:01"));
     }
 
     // The choice is kept with QSettings and taken by the next start; a new game keeps it.
@@ -305,7 +305,7 @@ private Q_SLOTS:
         } else if (how == QLatin1String("shift")) {
             support::hold(support::NativeKey::LeftShift, held);
         } else {
-            QWidget *half = w.board()->half(true);
+            QWidget *half = w.board()->half(gameclock::Player::A);
             QTest::mousePress(half, Qt::LeftButton, {}, half->rect().center());
             held();
             QTest::mouseRelease(half, Qt::LeftButton, {}, half->rect().center());
