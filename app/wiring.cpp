@@ -1,6 +1,7 @@
 #include "wiring.h"
 
 #include "app/laptop.h"
+#include "app/movetimes.h"
 #include "app/speaking.h"
 #include "arbiter/frmjuster.h"
 #include "clock/frmhoved.h"
@@ -145,6 +146,7 @@ void connectWindows(frmhoved &main)
     desktop::keepScreenAwakeWhileRunning<toolkit::Timer>(&main, {main.tida, main.tidb});
     followTheMachine(main);
     connectSpeech(main);
+    connectMoveTimes(main);
 }
 
 void answerLaterStarts(gameclock::frmhoved &main, desktop::SingleInstance &instance)
