@@ -8,6 +8,8 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QValueAxis>
 
@@ -66,8 +68,13 @@ public:
             line->setPointsVisible(true);
         }
         chart->addSeries(m_used);
-        for (QLineSeries *line : m_left)
+        for (QLineSeries *line : m_left) {
             chart->addSeries(line);
+            // A line's mark in the legend is a piece of the line, the bars' a square. (Asked of the
+            // whole legend, Qt 6.4 draws the bars' marks empty.)
+            for (QLegendMarker *mark : chart->legend()->markers(line))
+                mark->setShape(QLegend::MarkerShapeFromSeries);
+        }
 
         m_moves = new QValueAxis;
         m_moves->setTitleText(QStringLiteral("Trekk"));

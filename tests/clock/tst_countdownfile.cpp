@@ -1,6 +1,6 @@
-// The record of a count-down game's moves in its game file, through real files: it comes back as
-// written, a damaged record costs the chart and never the game, and a file written before there was
-// a record opens exactly as it did.
+// The record of moves in a count-down game's file, through real files: it comes back as written, a
+// damaged record costs the chart and never the game, and a file of the lines before the record opens
+// as it did.
 
 #include "clock/countdownfile.h"
 #include "gamefiles/linefiles.h"
@@ -16,30 +16,33 @@ Q_DECLARE_METATYPE(gameclock::MoveRecords)
 
 namespace {
 
-const QString kCorpus = QStringLiteral(PARTIVAKT_SOURCE_DIR "/tests/gamefiles/fuzz/corpus/");
+const TimeControl k3plus2{"3 min + 2 s", {{180000, 0, Bonus::Fischer, 2000}}, {{180000, 0, Bonus::Fischer, 2000}}};
 
-// 3 min + 2 s, as the presets have it.
-TimeControl threePlusTwo()
-{
-    return {QStringLiteral("3 min + 2 s"), {{180000, 0, Bonus::Fischer, 2000}}, {{180000, 0, Bonus::Fischer, 2000}}};
-}
+// The game file of the game written before there was a record: 7 moves of 3 min + 2 s, then paused.
+const QString kBefore = QStringLiteral(PARTIVAKT_SOURCE_DIR "/tests/gamefiles/fuzz/corpus/countdown.sur");
+const MoveRecords kBeforeMoves = support::playedRecord(k3plus2, {4210, 6020, 12345, 3001, 25000, 9876, 800});
 
-// A game file of the control's game after the record's moves, written to path.
-gamefiles::GameValues countdownFile(const QString &path, const TimeControl &control, const MoveRecords &record)
+// The lines after the seventh as a file at path holds them, written with the record after the state.
+CountdownRead writtenAndRead(const QString &path, const MoveRecords &record, const QByteArray &line = {}, int at = 0)
 {
-    CountdownState state;
-    state.leftMs = {180000, 180000};
-    for (const MoveRecord &move : record) {
-        state.leftMs[at(move.player)] = move.leftMs;
-        state.moves[at(move.player)] = move.number;
-        state.turn = move.player == Player::A ? kB : kA;
-    }
-    const ClassicView seven = classicView(state);
-    const gamefiles::GameValues values{seven.mina, seven.seka, seven.minb,  seven.sekb,
-                                       "Kari",     "Ola",      seven.stans, countdownLines(control, state, record)};
+    gamefiles::GameValues values = gamefiles::readGameFile(kBefore).values;
+    const CountdownRead before = readCountdownLines(values.further);
+    values.further = countdownLines(before.control, before.state, record);
     if (gamefiles::writeGameFile(path, values))
         qFatal("cannot write %s", qPrintable(path));
-    return values;
+    if (at > 0) { // line `at` of the file becomes `line`; "-" takes it out, "cut" ends the file before it
+        QList<QByteArray> lines = readRaw(path).split('\n');
+        lines = line == "cut" ? lines.mid(0, at - 1) : lines;
+        if (line == "-")
+            lines.removeAt(at - 1);
+        else if (line != "cut")
+            lines[at - 1] = line + '\r';
+        writeRaw(path, lines.join('\n'));
+    }
+    const gamefiles::GameRead read = gamefiles::readGameFile(path);
+    if (read.error || read.values.further.mid(0, 10) != countdownLines(before.control, before.state))
+        qFatal("the state's lines did not come back");
+    return readCountdownLines(read.values.further);
 }
 
 } // namespace
@@ -50,124 +53,63 @@ private Q_SLOTS:
     void recordComesBack_data()
     {
         QTest::addColumn<MoveRecords>("record");
-        const TimeControl control = threePlusTwo();
-        QTest::newRow("no move yet") << MoveRecords{};
-        QTest::newRow("one move") << support::playedRecord(control, {4210});
-        QTest::newRow("twenty moves in virtual time")
-            << support::playedRecord(control, {4210, 6020, 12345, 3001, 25000, 9876, 800,  1,    59999, 2000,
-                                               7000, 7000, 15000, 300,  4444,  5555, 6666, 7777, 8888,  9999});
-        // An arbiter's correction takes the move count back: a number comes twice, as played.
-        QTest::newRow("a number twice") << MoveRecords{
-            {Player::A, 1, 3000, 179000, 0}, {Player::B, 1, 2000, 180000, 1}, {Player::A, 1, 1500, 179500, 2}};
-        // A marathon's record: 600 moves, far more than the lines a file held before the record.
-        QTest::newRow("a long game") << support::playedRecord(control, QList<qint64>(600, 250));
+        QTest::newRow("seven moves in virtual time") << kBeforeMoves;
+        // An arbiter's correction took the move count back: a number comes twice, as played.
+        QTest::newRow("a number twice") << MoveRecords{{Player::A, 1, 3000, 179000, 0},
+                                                       {Player::A, 1, 1500, 179500, 2}};
+        // A marathon: far more lines than a game file held before there was a record.
+        QTest::newRow("600 moves") << support::playedRecord(k3plus2, QList<qint64>(600, 250));
     }
     void recordComesBack()
     {
         QFETCH(MoveRecords, record);
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("parti.sur"));
-        const gamefiles::GameValues written = countdownFile(path, threePlusTwo(), record);
-
-        const gamefiles::GameRead file = gamefiles::readGameFile(path);
-        QVERIFY(!file.error);
-        QCOMPARE(file.values, written);
-        const CountdownRead read = readCountdownLines(file.values.further);
+        const CountdownRead read = writtenAndRead(dir.filePath(QStringLiteral("parti.sur")), record);
         QCOMPARE(read.kind, CountdownRead::Kind::Countdown);
-        QCOMPARE(read.control, threePlusTwo());
         QCOMPARE(read.records, record);
         QCOMPARE(read.recordNote, QString());
     }
 
-    // The game opens with its state whatever happened to the move lines; only the chart is lost.
+    // The game opens with its state whatever happened to the move lines (18 to 26); only the chart goes.
     void damagedRecordOpensWithout_data()
     {
-        QTest::addColumn<int>("line");     // counted from the file's first; the record starts at line 18
-        QTest::addColumn<QString>("text"); // what that line becomes; "-" drops it, "cut" ends the file there
-        QTest::addColumn<QString>("note"); // a part of the note
-        QTest::newRow("a letter in a time") << 20 << "B 1 20x0 180000 0"
-                                            << "linje 20";
-        QTest::newRow("a third player") << 21 << "C 2 3000 179000 0"
-                                        << "linje 21";
-        QTest::newRow("a field too many") << 19 << "A 1 3000 179000 0 7"
-                                          << "linje 19";
-        QTest::newRow("time used below zero") << 19 << "A 1 -3000 179000 0"
-                                              << "linje 19";
-        QTest::newRow("a move number of six digits") << 19 << "A 100000 3000 179000 0"
-                                                     << "linje 19";
-        QTest::newRow("no end line") << 22 << "-"
-                                     << "ikke hele";
-        QTest::newRow("cut after a move") << 21 << "cut"
-                                          << "slutter ved linje 20";
-        QTest::newRow("a later version") << 18 << "trekktider 2"
-                                         << "annen versjon";
+        QTest::addColumn<int>("line");
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("note");
+        QTest::newRow("a letter in a time") << 20 << QByteArray("B 1 20x0 180000 0") << "kan ikke leses (linje 20)";
+        QTest::newRow("time used below zero") << 19 << QByteArray("A 1 -3000 179000 0") << "(linje 19)";
+        QTest::newRow("cut after a move") << 22 << QByteArray("cut") << "ikke hele (filen slutter ved linje 21)";
+        QTest::newRow("a later version") << 18 << QByteArray("trekktider 2") << "en annen versjon";
     }
     void damagedRecordOpensWithout()
     {
         QFETCH(int, line);
-        QFETCH(QString, text);
+        QFETCH(QByteArray, text);
         QFETCH(QString, note);
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("parti.sur"));
-        const MoveRecords record = support::playedRecord(threePlusTwo(), {3000, 2000, 4000});
-        countdownFile(path, threePlusTwo(), record);
-        const CountdownRead whole = readCountdownLines(gamefiles::readGameFile(path).values.further);
-        QCOMPARE(whole.records, record);
-
-        QList<QByteArray> lines = readRaw(path).split('\n');
-        QCOMPARE(lines.takeLast(), QByteArray());
-        QCOMPARE(lines[line - 1], QByteArray(line == 18   ? "trekktider 1\r"
-                                             : line == 22 ? "trekktider slutt\r"
-                                                          : lines[line - 1]));
-        if (text == QLatin1String("cut"))
-            lines = lines.mid(0, line - 1);
-        else if (text == QLatin1String("-"))
-            lines.removeAt(line - 1);
-        else
-            lines[line - 1] = text.toUtf8() + '\r';
-        QVERIFY(writeRaw(path, lines.join('\n') + '\n'));
-
-        const gamefiles::GameRead file = gamefiles::readGameFile(path);
-        QVERIFY(!file.error);
-        const CountdownRead read = readCountdownLines(file.values.further);
+        const CountdownRead read = writtenAndRead(dir.filePath(QStringLiteral("parti.sur")), kBeforeMoves, text, line);
         QCOMPARE(read.kind, CountdownRead::Kind::Countdown);
-        QCOMPARE(read.state, whole.state);
         QCOMPARE(read.records, MoveRecords{});
-        QVERIFY2(read.recordNote.contains(note) && read.recordNote.endsWith(QStringLiteral("åpnet uten dem.")),
+        QVERIFY2(read.recordNote.contains(note) && read.recordNote.endsWith(QStringLiteral("uten dem.")),
                  qPrintable(read.recordNote));
     }
 
-    // A game file written before there was a record: the same seven values, the same state, no note;
-    // and the same game written now with its record holds those very bytes first, so that a reader
-    // that stops at "slutt" opens it as it always did.
+    // Written before there was a record, a file opens as it did; the same game written now holds those
+    // very bytes first, so that a reader that stops at "slutt" opens it as it always did.
     void fileWrittenBeforeOpensAsBefore()
     {
-        const QString before = kCorpus + QStringLiteral("countdown.sur");
-        const gamefiles::GameRead file = gamefiles::readGameFile(before);
-        QVERIFY(!file.error);
+        const gamefiles::GameRead file = gamefiles::readGameFile(kBefore);
         QCOMPARE((QStringList{file.values.mina, file.values.seka, file.values.minb, file.values.sekb,
                               file.values.spillera, file.values.spillerb, file.values.stans}),
                  (QStringList{"0", "33", "0", "13", "Kari Ødegård", "Ola", "3"}));
         const CountdownRead read = readCountdownLines(file.values.further);
         QCOMPARE(read.kind, CountdownRead::Kind::Countdown);
-        QCOMPARE(read.control, threePlusTwo());
-        CountdownState state;
-        state.leftMs = {147645, 167603};
-        state.usedMs = 1500;
-        state.moves = {4, 3};
-        state.turn = kB;
-        QCOMPARE(read.state, state);
-        QCOMPARE(read.records, MoveRecords{});
-        QCOMPARE(read.recordNote, QString());
-
-        const MoveRecords record = support::playedRecord(threePlusTwo(), {4210, 6020, 12345, 3001, 25000, 9876, 800});
+        QCOMPARE(read.control, k3plus2);
+        QCOMPARE(read.state, (CountdownState{{147645, 167603}, 1500, {4, 3}, {0, 0}, kB, {0, 0}}));
+        QVERIFY(read.records.empty() && read.recordNote.isEmpty());
         QTemporaryDir dir;
-        const QString now = dir.filePath(QStringLiteral("parti.sur"));
-        gamefiles::GameValues values = file.values;
-        values.further = countdownLines(read.control, read.state, record);
-        QVERIFY(!gamefiles::writeGameFile(now, values));
-        const QByteArray bytes = readRaw(now);
-        QVERIFY2(bytes.startsWith(readRaw(before)) && bytes.size() > readRaw(before).size(), bytes.constData());
+        writtenAndRead(dir.filePath(QStringLiteral("parti.sur")), kBeforeMoves);
+        QVERIFY(readRaw(dir.filePath(QStringLiteral("parti.sur"))).startsWith(readRaw(kBefore)));
     }
 };
 

@@ -2,8 +2,11 @@
 // the rest of the program relies on, and aborts when one is broken:
 // - the line rule: no line holds a CR, at most the asked number of lines, shorter asks give a prefix;
 // - the readers agree with the line rule and report too few lines with the right count;
-// - whatever a reader gives back is written and read back unchanged.
+// - whatever a reader gives back is written and read back unchanged;
+// - a count-down game read from the lines after the seventh, with its record of moves, is written and
+//   read back the same, and a record that cannot be read never costs the game.
 
+#include "clock/countdownfile.h"
 #include "gamefiles/linefiles.h"
 
 #include <QByteArray>
@@ -75,6 +78,19 @@ bool writeRaw(const QString &path, const QByteArray &data)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
 }
 
+void checkCountdown(const QStringList &further)
+{
+    const gameclock::CountdownRead read = gameclock::readCountdownLines(further);
+    if (read.kind != gameclock::CountdownRead::Kind::Countdown)
+        return;
+    check(read.records.empty() || read.recordNote.isEmpty(), "count-down: a record with a note");
+    const gameclock::CountdownRead again =
+        gameclock::readCountdownLines(gameclock::countdownLines(read.control, read.state, read.records));
+    check(again.kind == gameclock::CountdownRead::Kind::Countdown && again.control == read.control &&
+              again.state == read.state && again.records == read.records && again.recordNote.isEmpty(),
+          "count-down: does not read back unchanged");
+}
+
 void checkReaders(const QByteArray &data)
 {
     const QString input = workDir().filePath(QStringLiteral("input"));
@@ -89,6 +105,7 @@ void checkReaders(const QByteArray &data)
               "game file: wrong too-few-lines report");
     } else {
         check(!game.error, "game file: error on seven lines");
+        checkCountdown(game.values.further);
         check(!writeGameFile(output, game.values), "game file: write failed");
         const GameRead again = readGameFile(output);
         check(!again.error && again.values == game.values, "game file: does not read back unchanged");
