@@ -11,6 +11,7 @@
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QLocale>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -53,6 +54,9 @@ public:
         chart->setAnimationOptions(QChart::NoAnimation);
         chart->legend()->setAlignment(Qt::AlignBottom);
         chart->setMargins(QMargins(4, 4, 4, 4));
+        // Decimal commas on the axes, as in the words below the chart.
+        chart->setLocale(QLocale(QLocale::NorwegianBokmal, QLocale::Norway));
+        chart->setLocalizeNumbers(true);
         m_used = new QBarSeries;
         m_used->setBarWidth(0.8);
         for (const Player p : gameclock::kPlayers) {
@@ -78,7 +82,7 @@ public:
 
         m_moves = new QValueAxis;
         m_moves->setTitleText(QStringLiteral("Trekk"));
-        m_moves->setLabelFormat(QStringLiteral("%d"));
+        m_moves->setLabelFormat(QStringLiteral("%.0f"));
         m_moves->setTickType(QValueAxis::TicksDynamic);
         m_moves->setTickAnchor(0);
         m_moves->setGridLineVisible(false);
