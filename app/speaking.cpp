@@ -1,6 +1,7 @@
 #include "speaking.h"
 
 #include "clock/frmhoved.h"
+#include "clock/numbers.h"
 #include "speech/preferences.h"
 #include "speech/speaker.h"
 
@@ -36,28 +37,35 @@ QString warningSentence(frmhoved::Lasting state, const QString &message)
 
 } // namespace
 
-speech::ClockState clockState(const frmhoved &main)
+speech::ClockState clockState(const gameclock::Game &game)
 {
     speech::ClockState state;
-    state.a = {main.spillera->text(), main.mina->text(), main.seka->text(), main.klaffa->hasFallen()};
-    state.b = {main.spillerb->text(), main.minb->text(), main.sekb->text(), main.klaffb->hasFallen()};
-    state.limit = main.stans->text();
-    if (main.countdown()) {
-        // A count-down clock's state is its model's, as every view shows it.
-        for (const bool playerA : {true, false}) {
-            const gameclock::SideView view = main.side(playerA);
-            speech::PlayerState &p = playerA ? state.a : state.b;
-            p.leftMs = view.leftMs;
-            p.moves = view.moves.value_or(0);
-            p.flagFallen = view.flagFallen;
+    for (const gameclock::Player p : gameclock::kPlayers) {
+        const gameclock::SideView view = game.side(p);
+        speech::PlayerState &said = p == gameclock::Player::A ? state.a : state.b;
+        said.name = game.typedName(p);
+        said.flagFallen = view.flagFallen;
+        if (view.countsDown) {
+            said.leftMs = view.leftMs;
+            said.moves = view.moves.value_or(0);
+        } else if (view.timeKnown) {
+            said.minutes = view.minutes;
+            said.seconds = view.seconds;
+        } else {
+            said.shown = view.time;
         }
     }
-    if (main.tida->isEnabled())
-        state.turn = speech::Turn::A;
-    else if (main.tidb->isEnabled())
-        state.turn = speech::Turn::B;
-    else if (!main.pausea->isHidden())
+    state.limit = gameclock::numericValue(game.limit());
+    switch (game.phase()) {
+    case gameclock::Phase::SetUp:
+        break;
+    case gameclock::Phase::Running:
+        state.turn = game.turn() == gameclock::Player::A ? speech::Turn::A : speech::Turn::B;
+        break;
+    case gameclock::Phase::Paused:
         state.turn = speech::Turn::Paused;
+        break;
+    }
     return state;
 }
 
@@ -95,8 +103,13 @@ speech::Speaker *connectSpeech(frmhoved &main)
     QObject::connect(speaker, &speech::Speaker::unavailable, &main, note);
     QObject::connect(speaker, &speech::Speaker::failed, &main, note);
 
-    const auto sayTime = [&main, speaker] {
-        speaker->sayFresh([&main] { return speech::timeSentence(clockState(main)); });
+    gameclock::Game &game = main.game();
+    const auto sayTime = [&game, speaker] {
+        // Composed when it is said: the time then, not at the key.
+        speaker->sayFresh([&game] {
+            game.readTime();
+            return speech::timeSentence(clockState(game));
+        });
     };
     // A Ctrl pressed while the clock speaks stops it and asks for nothing: the player who taps Ctrl
     // to silence a screen reader silences the clock too. The next tap asks again.
@@ -108,16 +121,27 @@ speech::Speaker *connectSpeech(frmhoved &main)
         chosen();
         sayTime();
     });
-    QObject::connect(&main, &frmhoved::ticked, speaker, [&main, speaker, chosen](bool playerA, bool flagFell) {
-        if (!chosen().announce)
-            return;
-        if (const QString sentence = speech::tickSentence(clockState(main), playerA, flagFell); !sentence.isEmpty())
-            speaker->say(sentence);
-    });
-    // The start says the game: a limit box that Tab emptied is heard at once.
-    QObject::connect(&main, &frmhoved::gameStarted, speaker, [&main, speaker, chosen](bool playerA) {
+    // Each second may bring a minute or a count; a clock standing still in its delay says it once.
+    const auto announcer = std::make_shared<speech::Announcer>();
+    QObject::connect(&game, &gameclock::Game::secondCounted, speaker,
+                     [&game, speaker, chosen, announcer](gameclock::Player p) {
+                         if (!chosen().announce)
+                             return;
+                         const QString sentence = announcer->tick(clockState(game), p == gameclock::Player::A);
+                         if (!sentence.isEmpty())
+                             speaker->say(sentence);
+                     });
+    // A flag is said whatever found it: a second, the refresh, a switch or a pause.
+    QObject::connect(&game, &gameclock::Game::flagFell, speaker, [&game, speaker, chosen](gameclock::Player p) {
         if (chosen().announce)
-            speaker->say(speech::startSentence(clockState(main), playerA));
+            speaker->say(speech::flagSentence(clockState(game), p == gameclock::Player::A));
+    });
+    for (const auto fresh : {&gameclock::Game::reset, &gameclock::Game::restored, &gameclock::Game::corrected})
+        QObject::connect(&game, fresh, speaker, [announcer] { announcer->forget(); });
+    // The start says the game: a limit box that Tab emptied is heard at once.
+    QObject::connect(&game, &gameclock::Game::started, speaker, [&game, speaker, chosen](gameclock::Player first) {
+        if (chosen().announce)
+            speaker->say(speech::startSentence(clockState(game), first == gameclock::Player::A));
     });
     // A warning is said when it appears, not at each change of its text (the battery's percentage).
     const auto shown = std::make_shared<std::map<frmhoved::Lasting, bool>>();

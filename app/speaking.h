@@ -3,8 +3,9 @@
 #include "speech/sentences.h"
 
 namespace gameclock {
+class Game;
 class frmhoved;
-}
+} // namespace gameclock
 namespace speech {
 class Speaker;
 }
@@ -17,7 +18,7 @@ namespace app {
 // The speech module is loaded on first use, on the speaker's own thread. Returns the speaker.
 speech::Speaker *connectSpeech(gameclock::frmhoved &main);
 
-// The clock's state as the sentences read it, from the main window's controls.
-speech::ClockState clockState(const gameclock::frmhoved &main);
+// The clock's state as the sentences read it, from the game.
+speech::ClockState clockState(const gameclock::Game &game);
 
 } // namespace app

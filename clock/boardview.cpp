@@ -140,8 +140,8 @@ std::array<Hand, 2> hands(const SideView &side, const QRect &face)
         const qreal angle = value * M_PI / 30;
         return QLineF(centre, centre + QPointF(length * std::sin(angle), -length * std::cos(angle)));
     };
-    return {Hand{line(side.handMinutes, display::kMinuteHandLength * unit), std::max(1.0, 3 * unit)},
-            Hand{line(side.handSeconds, (display::kSecondHandLength - 1) * unit), std::max(1.0, unit)}};
+    return {Hand{line(side.handMinutes.value_or(0), display::kMinuteHandLength * unit), std::max(1.0, 3 * unit)},
+            Hand{line(side.handSeconds.value_or(0), (display::kSecondHandLength - 1) * unit), std::max(1.0, unit)}};
 }
 
 // The pixels a hand may touch, its round ends and antialiased edges included.
@@ -231,7 +231,12 @@ HalfLook halfLook(const SideView &side, Phase phase, const QPalette &palette)
 {
     const QColor window = palette.color(QPalette::Active, QPalette::Window);
     HalfLook look{window, palette.color(QPalette::Active, QPalette::WindowText), QColor(), phase == Phase::Paused};
-    if (side.running) {
+    if (side.flagFallen) {
+        // The whole half, not a strip over the running blue: from across the room a fallen flag must
+        // not look like a clock still running.
+        look.ground = toolkit::FlagStrip::fallenBackground();
+        look.figures = readableOn(look.ground);
+    } else if (side.running) {
         QColor accent = palette.color(QPalette::Active, QPalette::Highlight);
         if (contrastRatio(accent, window) < 2.0)
             accent = kRunningBlue;
@@ -246,7 +251,7 @@ HalfLook halfLook(const SideView &side, Phase phase, const QPalette &palette)
 // ---- one half ----------------------------------------------------------------------------------
 
 BoardHalf::BoardHalf(bool playerA, FigureCache *figures, QWidget *parent)
-    : QWidget(parent), m_playerA(playerA), m_figures(figures), m_onLeft(playerA)
+    : QWidget(parent), m_figures(figures), m_onLeft(playerA)
 {
     setObjectName(QLatin1String(playerA ? "tavleA" : "tavleB"));
     // Every pixel is painted here: nothing behind needs drawing first.
@@ -353,7 +358,7 @@ void BoardHalf::setSide(const SideView &side, Phase phase)
         QRegion dirty;
         if (old.name != side.name)
             dirty += m_nameArea;
-        if (old.flagFallen != side.flagFallen || (side.flagFallen && old.name != side.name))
+        if (flagCaption(old) != flagCaption(side))
             dirty += m_flagArea;
         if (old.time != side.time) {
             if (patternOf(old.time) == patternOf(side.time) && m_cells.cells.size() == size_t(side.time.size())) {
@@ -384,13 +389,19 @@ void BoardHalf::setSide(const SideView &side, Phase phase)
         toolkit::announceChange(this);
 }
 
+QString BoardHalf::flagCaption(const SideView &side)
+{
+    if (!side.flagFallen)
+        return {};
+    return QStringLiteral("Klaffen har falt for ") + side.name +
+           (side.fellFirst ? QStringLiteral(" (først)") : QString());
+}
+
 QString BoardHalf::statusText() const
 {
     QStringList lines;
     if (m_phase == Phase::Paused)
         lines << QStringLiteral("Pause");
-    if (m_side.fellFirst)
-        lines << QStringLiteral("Falt først");
     if (m_side.moves)
         lines << QStringLiteral("%1 trekk").arg(*m_side.moves);
     return lines.join(u'\n');
@@ -436,13 +447,14 @@ void BoardHalf::paintEvent(QPaintEvent *event)
     QFont textFont = toolkit::layoutFont();
     textFont.setBold(true);
     if (m_side.flagFallen && dirty.intersects(m_flagArea)) {
-        p.fillRect(m_flagArea, toolkit::FlagStrip::fallenBackground());
+        // The strip turned inside out on the red half: a label across it that says whose flag it is.
+        p.fillRect(m_flagArea, toolkit::FlagStrip::fallenText());
         textFont.setPixelSize(std::max(toolkit::kMinimumTextPixels, int(m_flagArea.height() * 0.55)));
         const toolkit::FittedText fit = toolkit::fitText(
-            textFont, QStringLiteral("Klaffen har falt for ") + m_side.name,
+            textFont, flagCaption(m_side),
             m_flagArea.adjusted(m_flagArea.height() / 4, 0, -m_flagArea.height() / 4, 0).size(), Qt::AlignCenter);
         p.setFont(fit.font);
-        p.setPen(toolkit::FlagStrip::fallenText());
+        p.setPen(toolkit::FlagStrip::fallenBackground());
         p.drawText(m_flagArea, Qt::AlignCenter, fit.shown);
     }
     p.setPen(m_look.figures);
@@ -641,6 +653,7 @@ void BoardView::setMenuActions(const QList<QAction *> &actions)
     if (!m_menu) {
         m_menu = new QMenu(this);
         m_menu->setObjectName(QStringLiteral("tavleMeny"));
+        m_menu->setFont(menuFont());
     }
     m_menu->clear();
     m_menu->addActions(actions);
@@ -702,6 +715,8 @@ void BoardView::followPhase()
     font.setPixelSize(std::clamp(int(h * 0.032), 11, 200));
     for (QPushButton *b : {startA, startB, switchButton, pauseButton, resumeA, resumeB, leaveButton})
         b->setFont(font);
+    if (m_menu)
+        m_menu->setFont(menuFont());
     const int top = gap, bottom = h - gap;
     const int leaveHeight = std::max(24, int(h * 0.1));
     leaveButton->setGeometry(left, bottom - leaveHeight, width, leaveHeight);
@@ -716,6 +731,15 @@ void BoardView::followPhase()
         first->setGeometry(left, top, width, room / 2);
         second->setGeometry(left, top + room / 2 + gap, width, room / 2);
     }
+}
+
+QFont BoardView::menuFont() const
+{
+    // A popup takes the desktop's font, not its parent's: at 4K that is a line a few millimetres high
+    // on a board read from across the table. Smaller than the buttons', read from nearer.
+    QFont font = toolkit::layoutFont();
+    font.setPixelSize(std::clamp(int(height() * 0.022), 11, 120));
+    return font;
 }
 
 void BoardView::fitTime()

@@ -28,10 +28,11 @@ struct HalfLook {
     bool operator==(const HalfLook &) const = default;
 };
 
-// The running side is filled in the desktop's accent (a fixed blue where the accent is too close
-// to the window's own ground to be seen from afar), in its last minute in amber; the waiting side
-// is plain, framed in amber in its last minute; paused, both are striped. Figures are black or white,
-// whichever stands out more from the ground.
+// A fallen flag fills its whole half in the flag's red; otherwise the running side is filled in the
+// desktop's accent (a fixed blue where the accent is too close to the window's own ground to be seen
+// from afar), in its last minute in amber; the waiting side is plain, framed in amber in its last
+// minute; paused, both are striped. Figures are black or white, whichever stands out more from the
+// ground.
 HalfLook halfLook(const SideView &side, Phase phase, const QPalette &palette);
 
 // WCAG's contrast ratio of two colours, 1 to 21.
@@ -55,7 +56,6 @@ public:
     // The figures of the time are drawn from the cache, which the view shares between its halves.
     BoardHalf(bool playerA, FigureCache *figures, QWidget *parent);
 
-    bool isPlayerA() const { return m_playerA; }
     const SideView &side() const { return m_side; }
     HalfLook look() const { return m_look; }
     // Draws again only the parts that change.
@@ -70,6 +70,8 @@ public:
     QRect faceArea() const { return m_faceArea; }
     QRect nameArea() const { return m_nameArea; }
     QRect flagArea() const { return m_flagArea; }
+    // What the flag's strip says: whose flag fell, and "(først)" on the first when both did.
+    static QString flagCaption(const SideView &side);
 
 Q_SIGNALS:
     void tapped();
@@ -91,7 +93,6 @@ private:
     QString statusText() const;
     QRect cellRect(int index) const;
 
-    bool m_playerA;
     FigureCache *m_figures;
     SideView m_side;
     Phase m_phase = Phase::SetUp;
@@ -116,7 +117,6 @@ public:
     Phase phase() const { return m_phase; }
     // B's half on the left, A's on the right.
     void setSwapped(bool swapped);
-    bool isSwapped() const { return m_swapped; }
     BoardHalf *half(bool playerA) const { return playerA ? m_halfA : m_halfB; }
     // The keyboard focus to the button the phase calls for: the switch, whoever resumes, the first start.
     void takeFocus();
@@ -142,6 +142,7 @@ private:
     void layOut();
     void fitTime();
     void followPhase();
+    QFont menuFont() const;
 
     std::unique_ptr<FigureCache> m_figures;
     QMenu *m_menu = nullptr;

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "countdown.h"
+#include "game.h"
+#include "lastingstatus.h"
+#include "player.h"
 #include "sideview.h"
 #include "toolkit/controls.h"
 #include "toolkit/controltable.h"
@@ -13,7 +16,6 @@
 #include <QLabel>
 #include <QMainWindow>
 
-#include <map>
 #include <optional>
 
 class QAction;
@@ -34,9 +36,12 @@ namespace gameclock {
 
 class BackupWriter;
 class BoardView;
+class LastingStatus;
 
-// The game clock's main window. It is also the only store of game state: read-outs, names, limit,
-// turn indicator, flags and clock timers are its controls, and every handler works on them.
+// The game clock's main window: the controls that show the game (its model, game()) and take the
+// players' commands. The read-outs, the turn indicator and the flags keep the names and texts the
+// game is known by; a text written into one of them by name is the game's from then on. The clock
+// timers run the side the game says runs.
 class frmhoved : public QMainWindow {
     Q_OBJECT
 public:
@@ -44,9 +49,9 @@ public:
     ~frmhoved() override;
 
     // ---- controls, named as the game knows them ----
-    QLabel *mina, *seka, *minb, *sekb;
+    toolkit::AnnouncedLabel *mina, *seka, *minb, *sekb;
     toolkit::TextBox *spillera, *spillerb, *stans;
-    QLabel *Label1; // turn indicator, never shown: "1" A, "0" B
+    toolkit::FitLabel *Label1; // turn indicator, never shown: "1" A, "0" B
     toolkit::FlagStrip *klaffa, *klaffb;
     toolkit::Timer *tida, *tidb, *Timer1, *Timer2;
     toolkit::CommandButton *starta, *startb, *Command1, *pause, *pausea, *pauseb;
@@ -67,7 +72,7 @@ public:
     QAction *Nytt, *Apne, *Juster, *Lagre, *LagreSom, *Tidskontroll, *Turnering, *Alternativer, *Avslutt;
     QAction *Fullskjerm, *Tavlevisning, *ByttSide, *Storre, *Mindre, *VanligStorrelse;
     QAction *LesOpp, *TaleRaskere, *TaleSaktere; // spoken announcements (checkable), speech rate
-    QAction *Trekktider; // the chart of the moves' times
+    QAction *Trekktider;                         // the chart of the moves' times
     QAction *Regler, *Om, *Nettleser;
 
     // ---- handlers ----
@@ -114,8 +119,10 @@ public:
         std::array<int, 2> moves;
     };
     std::optional<QString> correctCountdown(const CountdownCorrection &correction);
+    // The game the window shows.
+    Game &game() const { return *m_game; }
     // The count-down game in the window, nothing under the classic clock.
-    const Countdown *countdown() const { return m_countdown ? &*m_countdown : nullptr; }
+    const Countdown *countdown() const { return m_game->countdown(); }
     // The control the game in the window is played under.
     TimeControl timeControl() const;
     // In set-up, the next game is played under the control; the names typed stay. Returns why not.
@@ -152,10 +159,10 @@ public:
     void timeLimitCheck();
 
     // What each player's side shows and the phase of the game, from the state as it stands now.
-    SideView side(bool playerA) const;
-    Phase phase() const;
+    SideView side(Player p) const { return m_game->side(p); }
+    Phase phase() const { return m_game->phase(); }
 
-    // The seven values a game file holds, from the controls as they stand now.
+    // The values a game file holds, at this moment.
     gamefiles::GameValues gameValues() const;
 
     // Waits (a bounded time) until the last backup write has reached the disk.
@@ -173,7 +180,7 @@ public:
     // States that last until they end (the backup cannot be written, the settings file is missing,
     // the machine slept, the battery is low, ...). Shown in a permanent part of the status bar that
     // neither a menu's status tip nor a passing note wipes; an empty message ends the state.
-    enum class Lasting { Backup, Settings, Instance, Sleep, Battery, Browser };
+    using Lasting = gameclock::Lasting;
     void setLasting(Lasting state, const QString &message);
     QString lastingMessage(Lasting state) const;
     // All lasting states as the status bar shows them, in the order of the enum.
@@ -198,57 +205,47 @@ Q_SIGNALS:
     void timeRequested(bool playerA);
     // A Ctrl key went down: the key that silences a screen reader silences the clock too.
     void silenceRequested();
-    // A start button began a game with this player's clock; the limit and names are fixed.
-    void gameStarted(bool playerA);
-    // A second was counted on a player's clock, its backup handed to the writer; flagFell: the
-    // player's flag fell at this second.
-    void ticked(bool playerA, bool flagFell);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-
-private:
-    // The lasting label as wide as its text needs, within its share of the bar, and as tall as
-    // its wrapped lines: the status bar asks its widgets only for their minimum sizes.
-    void fitLasting();
 
 private:
     void buildControls(QWidget *client);
     void buildMenus();
-    void startGame(bool playerA);
-    // The face refresh of one player's face, from its read-outs.
-    void refreshFace(bool playerA, bool setFillColour);
-    void resume(bool playerA);
+    // The controls show the game: boxes, read-outs, turn indicator, flags, the count-down's own
+    // controls, the clock timers, the board.
+    void showGame();
+    void showTimes();
+    // Writing a read-out, the turn indicator or a flag by name writes the game.
+    void bindToGame();
+    void startGame(Player first);
+    // The face refresh of one player's face, from the game's hands.
+    void refreshFace(Player p, bool setFillColour);
+    void resume(Player p);
     // The paused look of the game buttons, from a pause or a restore.
     void showPaused();
     // Paused, with no new game on its way: the one phase in which the time may be corrected.
     bool paused() const;
     // The commands that belong to one phase follow it.
     void followPhase();
-    void setReadouts(const gamefiles::Readouts &readouts);
-    void tick(QLabel *sek, QLabel *min, toolkit::FlagStrip *klaff, toolkit::TextBox *spiller);
-    // ---- the count-down clock ----
     // The controls of the kind of clock in the window shown, the others hidden.
     void showClockKind();
-    // The next game's control: a count-down model, or none for Klassisk.
-    void useControl(const TimeControl &control);
-    qint64 now() const;
-    // Read-outs, move counters and flags drawn from the model; a flag that ran out falls here.
-    void followCountdown();
-    void countdownTick(bool playerA);
-    // The hands' places on a mechanical chess clock: the minute hand reaches twelve at the flag.
-    std::pair<QString, QString> faceValues(bool playerA) const;
+    // A move ended by a key or a finger: the press, where one came first, ends it.
+    void switchPressed();
     void writeBackup();
+    // The game is left: by "Avslutt", the title bar or the session's end, the same way.
+    void leaveGame();
     // The running side shown in the frames, the player keys armed, from the clock timers.
     void followClocks();
-    void playerKey(bool playerA);
+    void playerKey(Player p, std::optional<qint64> pressedAt = std::nullopt);
     // A player key or a tap on a half, by where it is: the left one belongs to the player shown on the left.
-    void sideKey(bool left);
+    void sideKey(bool left, qint64 pressedAt);
     // The board view shows the state as it stands now (nothing when it is not shown).
     void followBoard();
     void showBoard(bool on);
+    void makeBoard();
+    void followStatusBar();
     // The controls of the window that the game's phase gives the focus.
     void focusClassic();
     void zoomChanged(qreal zoom);
@@ -258,18 +255,19 @@ private:
     void followAccessible();
     void backupWritten(const std::optional<gamefiles::FileError> &error);
 
+    Game *m_game;
     BackupWriter *m_backup;
     toolkit::ZoomStage *m_stage;
     toolkit::PlayerKeys *m_keys;
-    QLabel *m_lasting; // the permanent part of the status bar
+    LastingStatus *m_lasting;
     BoardView *m_board = nullptr;
     bool m_boardShown = false;
     std::optional<bool> m_sidesSwapped; // read when first needed: a start reads no configuration
-    std::map<Lasting, QString> m_lastingStates;
+    // When the switch button went down, until its click ends the move.
+    std::optional<qint64> m_pressedAt;
     // What each face (A, B) was last drawn from, and its canvas's count right after.
     struct FaceDrawn {
-        // The read-outs' texts: comparing them costs far less than reading them as numbers.
-        QString minutes, seconds;
+        std::optional<double> minutes, seconds;
         QColor fill, fore;
         quint64 drawCount = 0;
         bool operator==(const FaceDrawn &) const = default;
@@ -282,13 +280,6 @@ private:
         bool operator==(const FaceState &) const = default;
     };
     FaceState m_faceState[2];
-    // The time limit's text as the refresh last read it, and whether it reads as 0.
-    struct LimitRead {
-        QString text;
-        bool zero = false;
-    };
-    std::optional<LimitRead> m_limitRead;
-    std::optional<Countdown> m_countdown;
 };
 
 } // namespace gameclock

@@ -1,23 +1,15 @@
 #include "sidetext.h"
 
+#include "speech/words.h"
+
 #include <QStringList>
 
 namespace gameclock {
 
 QString sideText(const SideView &side, Phase phase)
 {
-    QString time;
-    // A read-out that is no time (only a damaged file brings one) is read as it stands. A count-down
-    // clock's is always a time, in whole minutes (past the hour too) and seconds.
-    const QString shown = QStringLiteral("%1:%2").arg(side.minutes).arg(side.seconds, 2, 10, QLatin1Char('0'));
-    if (side.countsDown || side.time == shown)
-        time = QStringLiteral("%1 %2 %3 %4")
-                   .arg(side.minutes)
-                   .arg(side.minutes == 1 ? QStringLiteral("minutt") : QStringLiteral("minutter"))
-                   .arg(side.seconds)
-                   .arg(side.seconds == 1 ? QStringLiteral("sekund") : QStringLiteral("sekunder"));
-    else
-        time = side.time;
+    // A read-out that is no time (only a damaged file brings one) is read as it stands.
+    QString time = side.timeKnown ? speech::timeInWords((side.minutes * 60 + side.seconds) * 1000) : side.time;
     if (side.countsDown)
         time += QStringLiteral(" igjen");
     QStringList states;

@@ -42,6 +42,8 @@ inline constexpr qint64 kMaxBaseMs = (9 * 3600 + 59 * 60 + 59) * 1000LL;
 inline constexpr qint64 kMaxBonusMs = 600 * 1000LL;
 inline constexpr int kMaxStages = 3;
 inline constexpr int kMaxStageMoves = 999;
+// The longest name a control may have: room for a club's name and its control.
+inline constexpr int kMaxControlNameLength = 60;
 
 // The classic clock's entry, "Klassisk".
 TimeControl classicControl();

@@ -16,8 +16,8 @@ EXPECTED = {
     "Spiller A begynner",
     "Spiller B begynner",
     "Pause",
-    "Spiller A: 0 minutter 0 sekunder",
-    "Spiller B: 0 minutter 0 sekunder",
+    "Spiller A: 0 sekunder",
+    "Spiller B: 0 sekunder",
 }
 
 
@@ -61,7 +61,7 @@ if missing:
 print(f"all {len(EXPECTED)} names are read out")
 
 # The board view (F11): each half reads its own player's side, under the view's own name.
-BOARD = {"Spiller A: 0 minutter 0 sekunder", "Spiller B: 0 minutter 0 sekunder", "Spiller A begynner",
+BOARD = {"Spiller A: 0 sekunder", "Spiller B: 0 sekunder", "Spiller A begynner",
          "Spiller B begynner", "Vanlig visning"}
 
 

@@ -15,7 +15,6 @@ constexpr int kClientWidth = 7680;
 constexpr int kClientHeight = 4500;
 constexpr int kRowTop = 960;
 constexpr int kRowStep = 390;
-constexpr int kMaxNameLength = 60;
 
 using toolkit::ControlKind;
 using toolkit::ControlState;
@@ -33,6 +32,14 @@ constexpr toolkit::ControlRow kControls[] = {
     {"fase2", ControlKind::Label, "2.", 120, kRowTop + kRowStep, 480, 285, "rammeegen"},
     {"fase3", ControlKind::Label, "3.", 120, kRowTop + 2 * kRowStep, 480, 285, "rammeegen"},
     {"tidb2", ControlKind::Label, "B:", 120, 2580, 480, 285, "rammeegen"},
+    // On Linux a combo box tells a screen reader only its value; its name comes from the label that
+    // has it as buddy. The column heading "Tillegg" cannot be three labels, so these are unseen.
+    {"tillegg1", ControlKind::Label, "Tillegg i fase 1", 2400, kRowTop, 1200, 285, "rammeegen", toolkit::kNoTab,
+     ControlState::Hidden},
+    {"tillegg2", ControlKind::Label, "Tillegg i fase 2", 2400, kRowTop + kRowStep, 1200, 285, "rammeegen",
+     toolkit::kNoTab, ControlState::Hidden},
+    {"tillegg3", ControlKind::Label, "Tillegg i fase 3", 2400, kRowTop + 2 * kRowStep, 1200, 285, "rammeegen",
+     toolkit::kNoTab, ControlState::Hidden},
     {"hjelp", ControlKind::Label, "Tid: t:mm:ss, m:ss eller minutter. Uten trekk: resten av partiet.", 120, 2910, 4080,
      285, "rammeegen"},
     {"Lagre", ControlKind::CommandButton, "Lagre egen", 3240, 3480, 1380, 375, nullptr, 14},
@@ -43,6 +50,7 @@ constexpr toolkit::ControlRow kControls[] = {
 static_assert(toolkit::tableFault(kControls) == toolkit::TableFault::None);
 
 const char *const kBonusNames[] = {"Ingen", "Fischer", "Bronstein", "Forsinkelse"};
+const char *const kBonusLabels[] = {"tillegg1", "tillegg2", "tillegg3"};
 
 template <typename W> W *place(W *widget, QWidget *parent, const QString &name, int l, int t, int w, int h)
 {
@@ -84,7 +92,7 @@ frmtid::frmtid(const gameclock::TimeControl &current, QWidget *parent) : QWidget
     liste = place(new QListWidget, rammeliste, QStringLiteral("liste"), 120, 240, 2760, 3480);
     liste->setAccessibleName(QStringLiteral("Tidskontroller"));
     navn = field(rammeegen, QStringLiteral("navn"), QStringLiteral("Navn på egen tidskontroll"), 840, 270, 3360);
-    navn->setMaxLength(kMaxNameLength);
+    navn->setMaxLength(gameclock::kMaxControlNameLength);
     QList<QWidget *> chain{liste, navn};
     for (int i = 0; i < 3; ++i) {
         const int top = kRowTop + i * kRowStep;
@@ -96,6 +104,7 @@ frmtid::frmtid(const gameclock::TimeControl &current, QWidget *parent) : QWidget
         for (const char *bonus : kBonusNames)
             type[i]->addItem(QString::fromUtf8(bonus));
         type[i]->setAccessibleName(QStringLiteral("Tillegg i fase ") + n);
+        built.get<QLabel>(kBonusLabels[i])->setBuddy(type[i]);
         sek[i] =
             field(rammeegen, QStringLiteral("sek") + n, QStringLiteral("Sekunder tillegg i fase ") + n, 3660, top, 540);
         chain << tid[i] << trekk[i] << type[i] << sek[i];
@@ -109,7 +118,9 @@ frmtid::frmtid(const gameclock::TimeControl &current, QWidget *parent) : QWidget
     toolkit::setTabChain(chain);
     melding = new toolkit::ReasonLabel(this, kClientWidth, kClientHeight);
 
-    connect(liste, &QListWidget::currentRowChanged, this, &frmtid::liste_Change);
+    // The selection, not the current row: a screen reader or switch access selects an entry through
+    // the accessibility interface without moving the current row.
+    connect(liste->selectionModel(), &QItemSelectionModel::selectionChanged, this, &frmtid::liste_Change);
     connect(liste, &QListWidget::itemActivated, this, &frmtid::OK_Click);
     connect(odds, &QCheckBox::toggled, this, [this](bool on) {
         tidb->setEnabled(on);
@@ -146,7 +157,7 @@ void frmtid::fillList(const QString &select)
     for (const gameclock::TimeControl &own : gameclock::ownControls())
         if (!gameclock::presetNamed(own.name))
             m_entries.push_back(own);
-    const QSignalBlocker quiet(liste);
+    const QSignalBlocker quiet(liste), quietSelection(liste->selectionModel());
     liste->clear();
     int row = -1;
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
@@ -160,18 +171,44 @@ void frmtid::fillList(const QString &select)
         showInForm(m_entries[std::size_t(row)]);
 }
 
+int frmtid::selectedRow() const
+{
+    const QModelIndexList rows = liste->selectionModel()->selectedIndexes();
+    if (rows.size() != 1 || rows.front().row() < 0 || std::size_t(rows.front().row()) >= m_entries.size())
+        return -1;
+    return rows.front().row();
+}
+
 std::optional<gameclock::TimeControl> frmtid::selected() const
 {
-    const int row = liste->currentRow();
-    if (row < 0 || std::size_t(row) >= m_entries.size())
+    const int row = selectedRow();
+    if (row < 0)
         return std::nullopt;
     return m_entries[std::size_t(row)];
 }
 
 bool frmtid::selectedIsOwn() const
 {
-    const int row = liste->currentRow();
-    return row >= 0 && std::size_t(row) >= m_presetCount && std::size_t(row) < m_entries.size();
+    const int row = selectedRow();
+    return row >= 0 && std::size_t(row) >= m_presetCount;
+}
+
+bool frmtid::formIsEmpty() const
+{
+    for (const QLineEdit *box : {navn, tid[0], tid[1], tid[2], trekk[0], trekk[1], trekk[2], sek[0], sek[1], sek[2]})
+        if (!box->text().trimmed().isEmpty())
+            return false;
+    return !odds->isChecked() &&
+           std::all_of(type.begin(), type.end(), [](const QComboBox *c) { return c->currentIndex() == 0; });
+}
+
+QStringList frmtid::formState() const
+{
+    QStringList state{navn->text()};
+    for (std::size_t i = 0; i < 3; ++i)
+        state << tid[i]->text() << trekk[i]->text() << QString::number(type[i]->currentIndex()) << sek[i]->text();
+    state << (odds->isChecked() ? QStringLiteral("odds") : QString()) << tidb->text() << sekb->text();
+    return state;
 }
 
 void frmtid::showInForm(const gameclock::TimeControl &control)
@@ -190,12 +227,18 @@ void frmtid::showInForm(const gameclock::TimeControl &control)
     tidb->setText(differ ? gameclock::durationText(control.b.front().baseMs) : QString());
     sekb->setText(differ ? secondsText(control.b.front().bonusMs) : QString());
     Fjern->setEnabled(selectedIsOwn());
+    m_shown = formState();
 }
 
 void frmtid::liste_Change()
 {
-    if (const auto control = selected())
-        showInForm(*control);
+    const int row = selectedRow();
+    Fjern->setEnabled(selectedIsOwn());
+    if (row < 0)
+        return;
+    // The keyboard goes on from the entry chosen, however it was chosen.
+    liste->selectionModel()->setCurrentIndex(liste->model()->index(row, 0), QItemSelectionModel::NoUpdate);
+    showInForm(m_entries[std::size_t(row)]);
 }
 
 std::optional<gameclock::TimeControl> frmtid::formControl(QString *why) const
@@ -209,14 +252,25 @@ std::optional<gameclock::TimeControl> frmtid::formControl(QString *why) const
     control.name = navn->text().trimmed();
     if (control.name.isEmpty())
         return refuse(QStringLiteral("Navnet er ikke fylt ut."));
-    if (control.name.size() > kMaxNameLength)
-        return refuse(QStringLiteral("Navnet kan ha høyst %1 tegn.").arg(kMaxNameLength));
+    if (control.name.size() > gameclock::kMaxControlNameLength)
+        return refuse(QStringLiteral("Navnet kan ha høyst %1 tegn.").arg(gameclock::kMaxControlNameLength));
+    const auto filled = [this](std::size_t i) {
+        return !tid[i]->text().trimmed().isEmpty() || !trekk[i]->text().trimmed().isEmpty() ||
+               !sek[i]->text().trimmed().isEmpty() || type[i]->currentIndex() != int(gameclock::Bonus::None);
+    };
     for (std::size_t i = 0; i < 3; ++i) {
         const QString n = QString::number(i + 1);
-        const bool anything = !tid[i]->text().trimmed().isEmpty() || !trekk[i]->text().trimmed().isEmpty() ||
-                              !sek[i]->text().trimmed().isEmpty();
-        if (!anything)
+        if (!filled(i)) {
+            // A stage typed below an empty one was meant for the game: dropping it would play another
+            // control, and moving it up might give it the wrong stage's moves.
+            for (std::size_t later = i + 1; i > 0 && later < 3; ++later)
+                if (filled(later))
+                    return refuse(QStringLiteral("Fase %1 er tom, men fase %2 er fylt ut: fyll ut fase %1, eller "
+                                                 "flytt fase %2 opp.")
+                                      .arg(n)
+                                      .arg(later + 1));
             break;
+        }
         gameclock::Stage stage;
         const std::optional<qint64> base = gameclock::parseDuration(tid[i]->text());
         if (!base)
@@ -286,9 +340,29 @@ void frmtid::Fjern_Click()
 
 void frmtid::OK_Click()
 {
-    const std::optional<gameclock::TimeControl> control = selected();
+    // What the user sees is played: the list's entry as the form shows it, or what was typed over it.
+    const std::optional<gameclock::TimeControl> listed = selected();
+    if (listed && formState() == m_shown) {
+        Q_EMIT chosen(*listed);
+        return;
+    }
+    if (!listed && formIsEmpty())
+        return refuse(QStringLiteral("Velg en tidskontroll i listen, eller fyll ut en egen."));
+    QString why;
+    const std::optional<gameclock::TimeControl> control = formControl(&why);
     if (!control)
-        return refuse(QStringLiteral("Velg en tidskontroll i listen."));
+        return refuse(why + QStringLiteral(" Tidskontrollen er ikke tatt i bruk."));
+    if (const std::optional<gameclock::TimeControl> preset = gameclock::presetNamed(control->name)) {
+        if (*preset != *control)
+            return refuse(QStringLiteral("«%1» er navnet på et forvalg: gi din egen tidskontroll et annet navn.")
+                              .arg(control->name));
+        Q_EMIT chosen(*preset);
+        return;
+    }
+    // The choice is kept by name for the next start, so the control is kept with it.
+    if (const QString failed = gameclock::keepOwnControl(*control); !failed.isEmpty())
+        return refuse(failed);
+    fillList(control->name);
     Q_EMIT chosen(*control);
 }
 

@@ -19,8 +19,10 @@ namespace settings {
 
 // "Spill > Tidskontroll...": the presets and the user's own controls in one list, and a form for an
 // own control (up to three stages, each a time, a number of moves and an increment or delay, and
-// time odds for B). OK hands the chosen control on as chosen; whoever opened the window applies it
-// and closes the window, or says why not with refuse. Own controls are kept by name and removed.
+// time odds for B). OK hands on what the window shows as chosen: the selected entry, or the control
+// typed over it (kept as an own control, since the choice is kept by name). Whoever opened the
+// window applies it and closes the window, or says why not with refuse. Own controls are kept by
+// name and removed.
 class frmtid : public QWidget {
     Q_OBJECT
 public:
@@ -57,12 +59,18 @@ Q_SIGNALS:
 private:
     void fillList(const QString &select);
     void showInForm(const gameclock::TimeControl &control);
+    // The one selected entry, or -1: followed however the selection was made.
+    int selectedRow() const;
     // The control of the selected entry, if any.
     std::optional<gameclock::TimeControl> selected() const;
     bool selectedIsOwn() const;
+    // Every field as it stands, to tell whether the user typed over what the list put there.
+    QStringList formState() const;
+    bool formIsEmpty() const;
 
     std::vector<gameclock::TimeControl> m_entries;
     std::size_t m_presetCount = 0;
+    QStringList m_shown; // the form as the list's entry filled it
 };
 
 frmtid *showTimeControls(const gameclock::TimeControl &current, bool *created = nullptr);

@@ -19,8 +19,10 @@ public:
     virtual int say(const QString &text) = 0;
     // Stops the clock's own sentence, and only that.
     virtual void stop() = 0;
-    // Told, on any thread, when a sentence ended, said whole or cut.
-    virtual void setEndHandler(std::function<void(int sentence)> handler) = 0;
+    enum class Notice { Began, Ended };
+    // Told, on any thread, when a sentence began to be heard (the speech service's queue, where it
+    // may wait behind other programs' speech, is behind it), and when it ended, said whole or cut.
+    virtual void setNoticeHandler(std::function<void(int sentence, Notice notice)> handler) = 0;
     // -1 (slowest) to 1 (fastest); 0 is the service's own rate.
     virtual void setRate(double rate) = 0;
     // Told when speaking fails after the engine came up (the service went away, ...).
@@ -31,6 +33,6 @@ public:
 // another version of this interface.
 using CreateEngine = Engine *(*)(int interfaceVersion);
 inline constexpr char kCreateEngineSymbol[] = "partivakt_speech_create";
-inline constexpr int kEngineInterfaceVersion = 2;
+inline constexpr int kEngineInterfaceVersion = 3;
 
 } // namespace speech

@@ -20,14 +20,14 @@ namespace {
 
 // libspeechd's notifications name the message but not the connection: they go to the one engine
 // of the process.
-std::mutex g_endMutex;
-std::function<void(int)> g_ended;
+std::mutex g_noticeMutex;
+std::function<void(int, speech::Engine::Notice)> g_notice;
 
-void sentenceEnded(size_t message, size_t /*client*/, SPDNotificationType /*type*/)
+void noticed(size_t message, size_t /*client*/, SPDNotificationType type)
 {
-    const std::lock_guard lock(g_endMutex);
-    if (g_ended)
-        g_ended(int(message));
+    const std::lock_guard lock(g_noticeMutex);
+    if (g_notice)
+        g_notice(int(message), type == SPD_EVENT_BEGIN ? speech::Engine::Notice::Began : speech::Engine::Notice::Ended);
 }
 
 const QString kService = QStringLiteral("speech-dispatcher");
@@ -62,8 +62,8 @@ public:
     ~SpeechDispatcherEngine() override
     {
         close();
-        const std::lock_guard lock(g_endMutex);
-        g_ended = nullptr;
+        const std::lock_guard lock(g_noticeMutex);
+        g_notice = nullptr;
     }
 
     QString unavailableReason() const override { return m_unavailable; }
@@ -100,10 +100,10 @@ public:
             spd_cancel(m_connection);
     }
 
-    void setEndHandler(std::function<void(int)> handler) override
+    void setNoticeHandler(std::function<void(int, Notice)> handler) override
     {
-        const std::lock_guard lock(g_endMutex);
-        g_ended = std::move(handler);
+        const std::lock_guard lock(g_noticeMutex);
+        g_notice = std::move(handler);
     }
 
     void setRate(double rate) override
@@ -142,8 +142,10 @@ private:
         }
         spd_set_language(connection, language.constData());
         spd_set_voice_rate(connection, int(std::lround(m_rate * 100)));
-        connection->callback_end = sentenceEnded;
-        connection->callback_cancel = sentenceEnded;
+        connection->callback_begin = noticed;
+        connection->callback_end = noticed;
+        connection->callback_cancel = noticed;
+        spd_set_notification_on(connection, SPD_BEGIN);
         spd_set_notification_on(connection, SPD_END);
         spd_set_notification_on(connection, SPD_CANCEL);
         m_connection = connection;

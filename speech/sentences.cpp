@@ -1,6 +1,6 @@
 #include "sentences.h"
 
-#include "clock/numbers.h"
+#include "words.h"
 
 #include <QStringList>
 
@@ -26,25 +26,6 @@ const PlayerState &side(const ClockState &state, bool playerA)
 // A count-down clock's tick comes this far apart.
 constexpr qint64 kTickMs = 1000;
 
-QString unit(qint64 n, const char *one, const char *many)
-{
-    return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(n == 1 ? one : many));
-}
-
-// "1 time 5 minutter", "4 minutter 12 sekunder", "9 sekunder": whole seconds, the parts that are not 0.
-QString timeLeft(qint64 ms)
-{
-    const qint64 s = std::max<qint64>(ms, 0) / 1000;
-    QStringList parts;
-    if (s >= 3600)
-        parts << unit(s / 3600, "time", "timer");
-    if (s / 60 % 60 != 0)
-        parts << unit(s / 60 % 60, "minutt", "minutter");
-    if (s < 3600 && (s % 60 != 0 || s < 60))
-        parts << unit(s % 60, "sekund", "sekunder");
-    return parts.join(QLatin1Char(' '));
-}
-
 } // namespace
 
 QString spokenName(const PlayerState &player, bool playerA)
@@ -61,13 +42,21 @@ QString timeSentence(const ClockState &state)
     for (const bool playerA : {true, false}) {
         const PlayerState &p = side(state, playerA);
         if (p.leftMs) {
-            parts << QStringLiteral("%1 %2 igjen, trekk %3.").arg(spokenName(p, playerA), timeLeft(*p.leftMs)).arg(p.moves);
+            parts << QStringLiteral("%1 %2 igjen, trekk %3.")
+                         .arg(spokenName(p, playerA), timeInWords(*p.leftMs))
+                         .arg(p.moves);
             continue;
         }
-        const std::optional<double> minutes = gameclock::strictNumber(p.minutes);
+        if (!p.minutes) {
+            parts << QStringLiteral("%1 %2.").arg(spokenName(p, playerA), p.shown);
+            continue;
+        }
         // The seconds follow the minutes without their word, as people say a time.
         parts << QStringLiteral("%1 %2 %3 %4.")
-                     .arg(spokenName(p, playerA), p.minutes, minutesWord(minutes.value_or(0)), p.seconds);
+                     .arg(spokenName(p, playerA))
+                     .arg(*p.minutes)
+                     .arg(minutesWord(double(*p.minutes)))
+                     .arg(p.seconds);
     }
     for (const bool playerA : {true, false})
         if (side(state, playerA).flagFallen)
@@ -92,13 +81,13 @@ QString startSentence(const ClockState &state, bool playerA)
     if (state.a.leftMs && state.b.leftMs) {
         // A count-down clock: the time each player has, once when it is the same.
         if (*state.a.leftMs / 1000 == *state.b.leftMs / 1000)
-            return QStringLiteral("%1 %2 per spiller.").arg(begins, timeLeft(*state.a.leftMs));
+            return QStringLiteral("%1 %2 per spiller.").arg(begins, timeInWords(*state.a.leftMs));
         return QStringLiteral("%1 %2 %3, %4 %5.")
-            .arg(begins, spokenName(state.a, true), timeLeft(*state.a.leftMs), spokenName(state.b, false),
-                 timeLeft(*state.b.leftMs));
+            .arg(begins, spokenName(state.a, true), timeInWords(*state.a.leftMs), spokenName(state.b, false),
+                 timeInWords(*state.b.leftMs));
     }
-    const double limit = gameclock::numericValue(state.limit);
-    return QStringLiteral("%1 %2 %3 per spiller.").arg(begins, gameclock::numberToText(limit), minutesWord(limit));
+    return QStringLiteral("%1 %2 %3 per spiller.")
+        .arg(begins, QString::number(state.limit, 'g', 15), minutesWord(state.limit));
 }
 
 QString flagSentence(const ClockState &state, bool playerA)
@@ -125,18 +114,28 @@ QString tickSentence(const ClockState &state, bool playerA, bool flagFell)
         // A whole minute passed since the last tick.
         const qint64 minute = (left + kTickMs) / 60000;
         if (minute >= 1 && minute <= kLastMinutes && minute * 60000 > left)
-            return QStringLiteral("%1 %2 igjen.").arg(spokenName(p, playerA), unit(minute, "minutt", "minutter"));
+            return QStringLiteral("%1 %2 igjen.").arg(spokenName(p, playerA), countWords(minute, "minutt", "minutter"));
         return {};
     }
     // A minute begins when its seconds read 0; a tick never leaves them there otherwise.
-    const std::optional<double> minutes = gameclock::strictNumber(p.minutes);
-    if (!minutes || gameclock::strictNumber(p.seconds) != 0.0)
+    if (!p.minutes || p.seconds != 0)
         return {};
-    const double left = gameclock::numericValue(state.limit) - *minutes;
+    const double left = state.limit - double(*p.minutes);
     // Whole minutes only: a limit that is no whole number never falls, and counts nothing down.
     if (left < 1 || left > kLastMinutes || left != double(qint64(left)))
         return {};
-    return QStringLiteral("%1 %2 %3 igjen.").arg(spokenName(p, playerA), gameclock::numberToText(left), minutesWord(left));
+    return QStringLiteral("%1 %2 igjen.").arg(spokenName(p, playerA), countWords(qint64(left), "minutt", "minutter"));
+}
+
+QString Announcer::tick(const ClockState &state, bool playerA)
+{
+    const PlayerState &p = playerA ? state.a : state.b;
+    // The classic clock counts every second it ticks; only a count-down clock can stand still.
+    std::optional<qint64> &last = m_last[playerA ? 0 : 1];
+    if (p.leftMs && last == p.leftMs)
+        return {};
+    last = p.leftMs;
+    return tickSentence(state, playerA, false);
 }
 
 } // namespace speech

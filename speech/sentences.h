@@ -9,8 +9,12 @@
 namespace speech {
 
 struct PlayerState {
-    QString name;             // as typed; empty is read as "Spiller A" or "Spiller B"
-    QString minutes, seconds; // the read-outs
+    QString name; // as typed; empty is read as "Spiller A" or "Spiller B"
+    // The classic clock's time used, in whole minutes and seconds; nothing where the read-out is no
+    // time (only a damaged file brings one), which is then said as it stands.
+    std::optional<qint64> minutes{};
+    int seconds = 0;
+    QString shown{};
     bool flagFallen = false;
     // A count-down clock: the time left, to the millisecond, and the moves completed.
     std::optional<qint64> leftMs{};
@@ -22,7 +26,7 @@ enum class Turn { None, A, B, Paused };
 struct ClockState {
     PlayerState a, b;
     Turn turn = Turn::None; // None before a game starts
-    QString limit;          // the time limit's text, in minutes
+    double limit = 60;      // the classic clock's limit, in minutes
 };
 
 // The name a player is read out with.
@@ -44,5 +48,17 @@ QString flagSentence(const ClockState &state, bool playerA);
 // on, says each of the last five whole minutes it passed and counts its last ten seconds ("Kari 10
 // sekunder igjen.", then "9", "8", ...). Empty when there is nothing to say.
 QString tickSentence(const ClockState &state, bool playerA, bool flagFell);
+
+// The seconds as a game goes: a clock that stood still since the last second (a delay runs before
+// it counts down) has nothing new to say.
+class Announcer {
+public:
+    QString tick(const ClockState &state, bool playerA);
+    // A new game, a restore, a correction: every time is new again.
+    void forget() { m_last[0] = m_last[1] = std::nullopt; }
+
+private:
+    std::optional<qint64> m_last[2];
+};
 
 } // namespace speech

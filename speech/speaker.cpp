@@ -46,11 +46,18 @@ public:
             m_engine->setFailureHandler([this](const QString &failure) { Q_EMIT failed(failure); });
             // Told on the service's reader thread; the numbers are compared here, after say() took
             // the number of the newest sentence.
-            m_engine->setEndHandler([this](int id) {
-                QMetaObject::invokeMethod(this, [this, id] {
-                    if (id == m_id)
-                        Q_EMIT ended(m_sentence);
-                }, Qt::QueuedConnection);
+            m_engine->setNoticeHandler([this](int id, Engine::Notice notice) {
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, id, notice] {
+                        if (id != m_id)
+                            return;
+                        if (notice == Engine::Notice::Began)
+                            Q_EMIT began(m_sentence);
+                        else
+                            Q_EMIT ended(m_sentence);
+                    },
+                    Qt::QueuedConnection);
             });
         }
         Q_EMIT loaded(why, timer.nsecsElapsed() / 1e6);
@@ -76,6 +83,8 @@ public:
 Q_SIGNALS:
     void loaded(const QString &unavailableReason, double milliseconds);
     void failed(const QString &why);
+    // The sentence handed over last began to be heard.
+    void began(quint64 sentence);
     // The sentence handed over last ended (said, cut, or never begun).
     void ended(quint64 sentence);
 
@@ -105,7 +114,8 @@ private:
 
 QString locateSpeechModule()
 {
-    return desktop::locatePart(QStringLiteral(PARTIVAKT_SPEECH_MODULE_FILE), QStringLiteral(PARTIVAKT_SPEECH_BIN_TO_MODULE),
+    return desktop::locatePart(QStringLiteral(PARTIVAKT_SPEECH_MODULE_FILE),
+                               QStringLiteral(PARTIVAKT_SPEECH_BIN_TO_MODULE),
                                QStringLiteral(PARTIVAKT_SPEECH_INSTALL_DIR), false);
 }
 
@@ -123,6 +133,7 @@ Speaker::Speaker(QObject *parent) : Speaker(QString(), parent)
 Speaker::Speaker(const QString &module, QObject *parent)
     : QObject(parent), m_backend(defaultBackend()), m_module(module)
 {
+    m_clock.start();
 }
 
 Speaker::~Speaker()
@@ -154,10 +165,11 @@ void Speaker::start()
     connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
     connect(m_worker, &SpeakerWorker::loaded, this, &Speaker::loaded);
     connect(m_worker, &SpeakerWorker::failed, this, &Speaker::failed);
+    connect(m_worker, &SpeakerWorker::began, this, &Speaker::began);
     connect(m_worker, &SpeakerWorker::ended, this, &Speaker::ended);
     m_thread->start();
-    QMetaObject::invokeMethod(m_worker, [w = m_worker, module = m_module, rate = m_rate] { w->load(module, rate); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_worker, [w = m_worker, module = m_module, rate = m_rate] { w->load(module, rate); }, Qt::QueuedConnection);
 }
 
 void Speaker::prepare()
@@ -167,49 +179,90 @@ void Speaker::prepare()
 
 void Speaker::say(const QString &text)
 {
+    hand(text, {});
+}
+
+void Speaker::hand(const QString &text, std::function<QString()> compose)
+{
     m_said.append(text);
     if (m_said.size() > kKeptSentences)
         m_said.removeFirst();
     start();
+    m_compose = std::move(compose);
     if (m_worker) {
         m_speaking = true;
-        QMetaObject::invokeMethod(m_worker, [w = m_worker, n = ++m_sentence, text] { w->say(n, text); },
-                                  Qt::QueuedConnection);
+        m_beganAt = -1;
+        m_text = text;
+        m_composedAt = m_clock.elapsed();
+        m_composedRate = m_rate;
+        QMetaObject::invokeMethod(
+            m_worker, [w = m_worker, n = ++m_sentence, text] { w->say(n, text); }, Qt::QueuedConnection);
     }
+}
+
+bool Speaker::heard() const
+{
+    return m_speaking && m_beganAt >= 0 && m_clock.elapsed() - m_beganAt >= kHeardAfterMs;
 }
 
 bool Speaker::stop()
 {
-    const bool was = speaking();
-    m_waiting = {};
-    if (m_speaking && m_worker)
-        QMetaObject::invokeMethod(m_worker, [w = m_worker] { w->stop(); }, Qt::QueuedConnection);
+    if (!heard())
+        return false;
+    QMetaObject::invokeMethod(
+        m_worker, [w = m_worker] { w->stop(); }, Qt::QueuedConnection);
     m_speaking = false;
-    return was;
+    m_compose = {};
+    return true;
+}
+
+void Speaker::began(quint64 sentence)
+{
+    if (sentence != m_sentence || !m_speaking)
+        return;
+    m_beganAt = m_clock.elapsed();
+    // It waited behind other speech: the time it tells is read again. Another program's sentence
+    // may slip in before the new one each time, so a few times at most.
+    constexpr int kMostRecompositions = 3;
+    if (!m_compose || m_beganAt - m_composedAt <= kStaleAfterMs || m_recomposed >= kMostRecompositions)
+        return;
+    const QString text = m_compose();
+    if (text == m_text)
+        return;
+    ++m_recomposed;
+    hand(text, m_compose);
 }
 
 void Speaker::ended(quint64 sentence)
 {
     // An older sentence cut by a newer one says nothing about the newer.
-    if (sentence == m_sentence)
+    if (sentence == m_sentence) {
         m_speaking = false;
+        m_compose = {};
+    }
 }
 
 void Speaker::sayFresh(std::function<QString()> compose)
 {
-    if (m_loaded || m_backend == Backend::Record) {
-        say(compose());
+    if (!m_loaded && m_backend == Backend::Module) {
+        m_waiting = std::move(compose);
+        start();
         return;
     }
-    m_waiting = std::move(compose);
-    start();
+    // The time that waits to be heard answers this request too, and keeps its place in the queue.
+    if (m_compose && m_speaking && !heard() && m_composedRate == m_rate)
+        return;
+    m_recomposed = 0;
+    const QString text = compose();
+    hand(text, std::move(compose));
 }
 
 void Speaker::setRate(double rate)
 {
     m_rate = std::clamp(rate, -1.0, 1.0);
     if (m_worker)
-        QMetaObject::invokeMethod(m_worker, [w = m_worker, r = m_rate] { w->setRate(r); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            m_worker, [w = m_worker, r = m_rate] { w->setRate(r); }, Qt::QueuedConnection);
 }
 
 void Speaker::loaded(const QString &unavailableReason, double milliseconds)
@@ -218,7 +271,7 @@ void Speaker::loaded(const QString &unavailableReason, double milliseconds)
     m_unavailable = unavailableReason;
     m_loaded = true;
     if (m_waiting)
-        say(std::exchange(m_waiting, {})());
+        sayFresh(std::exchange(m_waiting, {}));
     if (unavailableReason.isEmpty())
         Q_EMIT ready();
     else

@@ -22,6 +22,11 @@ QString locateSpeechModule();
 // A fast rate that is still clear (about 280 words a minute with espeak-ng).
 inline constexpr double kDefaultRate = 0.4;
 inline constexpr double kRateStep = 0.1;
+// A sentence begun this long ago has been heard: a word at least, and a key pressed after it may
+// answer it. Before that the sound has hardly reached the player.
+inline constexpr qint64 kHeardAfterMs = 150;
+// A time heard this long after it was read is read again as it begins.
+inline constexpr qint64 kStaleAfterMs = 500;
 
 class Speaker : public QObject {
     Q_OBJECT
@@ -38,14 +43,20 @@ public:
 
     // Hands the text over and returns at once; the clock's own sentence under way stops for it.
     void say(const QString &text);
-    // The same for a text that tells the time: composed when it can be spoken, so that a sentence
-    // asked for while the module still loads (a second or two, the first time) is not late. A
-    // newer request replaces one still waiting.
+    // The same for a text that tells the time, which must be the time when it is heard: composed
+    // when the module can take it (a second or two after the first request), and composed again
+    // when it begins to be heard more than kStaleAfterMs later (it waited behind a screen reader's
+    // speech); when the time has moved on meanwhile, the new text is said in its place. A request
+    // while such a sentence waits, not yet heard, is answered by that sentence.
     void sayFresh(std::function<QString()> compose);
     // Loads the module ahead of the first sentence (a game with announcements is starting).
     void prepare();
-    // Stops the clock's sentence being said or waiting to be; returns whether there was one.
+    // Stops the clock's sentence if it is being heard, and returns whether it was. One that only
+    // waits (for the module, or in the speech service's queue behind other speech) goes on: the key
+    // cannot have been meant for it.
     bool stop();
+    // A sentence began at least kHeardAfterMs ago and has not ended.
+    bool heard() const;
     // A sentence was handed over and has not ended yet, or one waits for the module.
     bool speaking() const { return m_speaking || m_waiting; }
 
@@ -71,7 +82,9 @@ Q_SIGNALS:
 
 private:
     void start();
+    void hand(const QString &text, std::function<QString()> compose);
     void loaded(const QString &unavailableReason, double milliseconds);
+    void began(quint64 sentence);
     void ended(quint64 sentence);
 
     Backend m_backend;
@@ -81,9 +94,17 @@ private:
     QStringList m_said;
     bool m_requested = false;
     bool m_loaded = false;
-    std::function<QString()> m_waiting;
-    bool m_speaking = false;
+    std::function<QString()> m_waiting; // a time asked for while the module loads
+    // The sentence handed to the module last.
     quint64 m_sentence = 0; // counts the sentences handed to the module
+    bool m_speaking = false;
+    qint64 m_beganAt = -1;              // ms of m_clock; -1 while it waits
+    std::function<QString()> m_compose; // a time's sentence is composed again by this
+    QString m_text;
+    qint64 m_composedAt = 0;
+    double m_composedRate = kDefaultRate;
+    int m_recomposed = 0;
+    QElapsedTimer m_clock;
     QThread *m_thread = nullptr;
     SpeakerWorker *m_worker = nullptr;
     QString m_unavailable;

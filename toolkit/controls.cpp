@@ -120,6 +120,12 @@ QRect FitLabel::textArea() const
     return area;
 }
 
+void FitLabel::setText(const QString &text)
+{
+    QLabel::setText(text);
+    Q_EMIT textWritten(text);
+}
+
 int FitLabel::textFlags() const
 {
     return int(alignment()) | (wordWrap() ? int(Qt::TextWordWrap) : 0);

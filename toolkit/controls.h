@@ -64,8 +64,17 @@ class FitLabel : public QLabel {
 public:
     explicit FitLabel(const QString &text, QWidget *parent = nullptr);
 
+    // A caption written by name, as another window or a restore writes it, is told: where the
+    // label shows a value that lives elsewhere, the value follows. showText() is the owner's own
+    // drawing of that value, and tells nothing.
+    void setText(const QString &text);
+    void showText(const QString &text) { QLabel::setText(text); }
+
     // How the caption is drawn now.
     const FittedText &fittedText();
+
+Q_SIGNALS:
+    void textWritten(const QString &text);
 
 protected:
     bool event(QEvent *event) override;

@@ -57,9 +57,15 @@ void FlagStrip::showFall(const QString &caption)
 {
     if (caption == title())
         return;
-    setTitle(caption);
+    QGroupBox::setTitle(caption);
     QAccessibleEvent alert(this, QAccessible::Alert);
     QAccessible::updateAccessibility(&alert);
+}
+
+void FlagStrip::setTitle(const QString &caption)
+{
+    QGroupBox::setTitle(caption);
+    Q_EMIT titleWritten(caption);
 }
 
 void FlagStrip::paintEvent(QPaintEvent *event)

@@ -36,6 +36,16 @@ public:
     bool hasFallen() const { return !title().isEmpty(); }
     // Sets the caption of a fall; a caption that is new is also told to a screen reader, once.
     void showFall(const QString &caption);
+    // The flag stands again (a new game).
+    void clearFall() { QGroupBox::setTitle(QString()); }
+    // A caption written by name, as a restore or another window writes it, is told: the flag shows
+    // a state that lives elsewhere, which follows it.
+    void setTitle(const QString &caption);
+
+Q_SIGNALS:
+    void titleWritten(const QString &caption);
+
+public:
     static QColor fallenBackground() { return QColor(192, 0, 0); }
     static QColor fallenText() { return Qt::white; }
 

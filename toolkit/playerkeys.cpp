@@ -1,5 +1,7 @@
 #include "playerkeys.h"
 
+#include "timer.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QWidget>
@@ -106,6 +108,7 @@ bool PlayerKeys::Tap::press(Side side, bool lookup)
     }
     // A new press (also when the release of the last one never came: the window lost it).
     m_down = side;
+    m_downAt = TimeSource::current().nowMs();
     m_alone = true;
     m_lookupSeen = lookup;
     m_pressSeen = !lookup;
@@ -171,8 +174,9 @@ bool PlayerKeys::eventFilter(QObject *watched, QEvent *event)
                 Q_EMIT timeRequested(control == Side::A);
         }
         if (!shiftKey || !again) {
+            const qint64 downAt = m_shift.downAt();
             if (m_shift.release(shift) && m_armed)
-                Q_EMIT pressed(shift == Side::A);
+                Q_EMIT pressed(shift == Side::A, downAt);
         }
         return false;
     }
@@ -196,7 +200,7 @@ bool PlayerKeys::eventFilter(QObject *watched, QEvent *event)
     if (letter == Side::None)
         return false;
     if (!key->isAutoRepeat())
-        Q_EMIT pressed(letter == Side::A);
+        Q_EMIT pressed(letter == Side::A, TimeSource::current().nowMs());
     return true;
 }
 

@@ -37,7 +37,9 @@ public:
     bool isArmed() const { return m_armed; }
 
 Q_SIGNALS:
-    void pressed(bool playerA);
+    // A player's key ended a move; downAtMs: when it went down, on the timers' time source (a Shift
+    // counts at its release, but the move ended when the finger went down).
+    void pressed(bool playerA, qint64 downAtMs);
     // A Ctrl key went down, alone or not: what the clock says stops, as a screen reader's speech does.
     void controlPressed();
     // A Ctrl key tapped alone, on player A's side or on B's.
@@ -58,9 +60,11 @@ private:
         // A key released; returns whether it was this pair's key, tapped alone.
         bool release(Side side);
         void reset() { *this = Tap(); }
+        qint64 downAt() const { return m_downAt; }
 
     private:
         Side m_down = Side::None;
+        qint64 m_downAt = 0;
         bool m_alone = false;
         bool m_lookupSeen = false, m_pressSeen = false;
     };

@@ -321,7 +321,8 @@ private Q_SLOTS:
             {"paused", "paused", "striped", "striped"},
             {"A's last minute, running", "A low", "low", "plain"},
             {"B's last minute, waiting", "A, B low waits", "running", "framed"},
-            {"A's flag fallen", "A fallen", "running fallen", "plain"},
+            {"A's flag fallen", "A fallen", "fallen", "plain"},
+            {"both flags fallen, A's first (1 min)", "A both fallen", "fallen first", "fallen"},
         };
         for (const auto &r : rows)
             QTest::newRow(r.row) << QString(r.state) << QString(r.a) << QString(r.b);
@@ -334,12 +335,20 @@ private Q_SLOTS:
         ClockFixture f;
         QVERIFY(writeRaw(f.file(gamefiles::kSettingsFile), "Kari\r\nOla\r\n2\r\n"));
         frmhoved &w = f.start();
+        // Only a count-down clock tells which flag fell first.
+        const bool both = state == "A both fallen";
+        if (both)
+            QVERIFY(!w.applyTimeControl(*gameclock::presetNamed(QStringLiteral("1 min"))));
         // Started by B, the limit would be at least 10 minutes.
         BoardView &board = boardIn(f, w, state.section(u' ', 0, 0).remove(u','));
         if (state == "A low")
             f.clock.advance(57'000);
-        if (state == "A fallen")
-            f.clock.advance(117'000);
+        if (state.endsWith("fallen"))
+            f.clock.advance(both ? 57'100 : 117'000);
+        if (both) {
+            w.Command1_Click();
+            f.clock.advance(60'100);
+        }
         if (state == "A, B low waits") {
             w.Command1_Click();
             f.clock.advance(60'000);
@@ -358,6 +367,8 @@ private Q_SLOTS:
             const double windowShare = support::shareOf(picture, band, window);
             if (want.startsWith("running"))
                 QCOMPARE(support::shareOf(picture, band, accent), 1.0);
+            else if (want.startsWith("fallen")) // the whole half, never the running blue
+                QCOMPARE(support::shareOf(picture, band, toolkit::FlagStrip::fallenBackground()), 1.0);
             else if (want == "low")
                 QVERIFY(ground != accent && ground != window && ground.red() > 200 && ground.blue() < 60);
             else if (want == "striped") // the ground shows between broad stripes
@@ -367,12 +378,37 @@ private Q_SLOTS:
             // The waiting player's last minute frames the half in amber.
             const QColor edge = picture.pixelColor(1, half->height() / 2);
             QCOMPARE(edge.red() > 200 && edge.blue() < 60 && edge != ground, want == "framed");
-            // A fallen flag fills its strip, red.
-            QCOMPARE(support::shareOf(picture, half->flagArea(), toolkit::FlagStrip::fallenBackground()) > 0.5,
-                     want.endsWith("fallen"));
+            // On the red half the flag's strip is white, lettered in red; the first of two marked so.
+            QCOMPARE(support::shareOf(picture, half->flagArea(), Qt::white) > 0.5, want.startsWith("fallen"));
+            QCOMPARE(support::inkBounds(picture, half->flagArea(), toolkit::FlagStrip::fallenBackground()).isEmpty(),
+                     !want.startsWith("fallen"));
+            QCOMPARE(BoardHalf::flagCaption(half->side()).endsWith(QStringLiteral("(først)")), want == "fallen first");
             // The figures stand out from whatever ground they are on.
             QVERIFY(gameclock::contrastRatio(half->look().figures, half->look().ground) >= 4.5);
         }
+    }
+
+    // A popup takes the desktop's font unless told otherwise: the board's own menu grows with it.
+    void theMenuTakesTheBoardsScale_data()
+    {
+        QTest::addColumn<QSize>("screen");
+        for (const QSize screen : {QSize(1366, 768), QSize(1920, 1080), QSize(3840, 2160)})
+            QTest::addRow("%d x %d", screen.width(), screen.height()) << screen;
+    }
+    void theMenuTakesTheBoardsScale()
+    {
+        QFETCH(QSize, screen);
+        BoardView board;
+        QAction swap(QStringLiteral("Bytt side")), leave(QStringLiteral("Vanlig visning"));
+        board.setMenuActions({&swap, &leave});
+        board.resize(screen);
+        board.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&board));
+        click(&board, board.rect().center(), Qt::RightButton);
+        QTRY_VERIFY(board.menu()->isVisible());
+        const int line = board.menu()->actionGeometry(&swap).height();
+        board.menu()->close();
+        QVERIFY2(line >= 0.02 * screen.height(), qPrintable(QStringLiteral("%1 px").arg(line)));
     }
 
     void theRunningColourStandsOut_data()

@@ -97,8 +97,8 @@ private Q_SLOTS:
         QTest::keyClick(w.Command1, Qt::Key_Space);
         f.clock.advance(100);
         QCOMPARE(shown(w), QStringLiteral("3:01 Trekk 1 | 2:03 Trekk 1"));
-        QVERIFY(w.side(true).running && w.side(true).countsDown);
-        QCOMPARE(w.side(false).moves, 1);
+        QVERIFY(w.side(gameclock::Player::A).running && w.side(gameclock::Player::A).countsDown);
+        QCOMPARE(w.side(gameclock::Player::B).moves, 1);
         // The seven lines: a classic reader sees each time left as limit less time used.
         const gamefiles::GameValues seven = gamefiles::readGameFile(f.file(gamefiles::kBackupFile)).values;
         QCOMPARE(QStringList({seven.mina, seven.seka, seven.minb, seven.sekb, seven.stans}),
@@ -139,11 +139,11 @@ private Q_SLOTS:
         f.clock.advance(62'100);
         QCOMPARE(w.klaffb->title(), QStringLiteral("Klaffen har falt for Ola"));
         w.Command1->click();
-        QCOMPARE(w.side(false).leftMs, qint64(0));
+        QCOMPARE(w.side(gameclock::Player::B).leftMs, qint64(0));
         f.clock.advance(70'000);
         QCOMPARE(w.klaffa->title(), QStringLiteral("Klaffen har falt for Kari"));
         QCOMPARE(w.klaffb->title(), QStringLiteral("Klaffen har falt for Ola (først)"));
-        QVERIFY(w.side(false).fellFirst && !w.side(true).fellFirst);
+        QVERIFY(w.side(gameclock::Player::B).fellFirst && !w.side(gameclock::Player::A).fellFirst);
         QCOMPARE(w.igjena->text(), QStringLiteral("0:00.0"));
         QCOMPARE(backupState(f).fellAs, (std::array<int, 2>{2, 1}));
     }
@@ -219,13 +219,13 @@ private Q_SLOTS:
         QCOMPARE(w.kontroll->text(), QStringLiteral("5 min + 3 s"));
         QCOMPARE(w.Label1->text(), QStringLiteral("0")); // B had the move
         f.base.clock.advance(30'000);
-        QCOMPARE(w.side(false).leftMs, qint64(303'000 - 1500)); // nothing ran while closed or paused
+        QCOMPARE(w.side(gameclock::Player::B).leftMs, qint64(303'000 - 1500)); // nothing ran while closed or paused
         w.pauseb->click();
         f.base.clock.advance(499);
         w.Command1->click();
-        QCOMPARE(w.side(false).leftMs, qint64(303'000 - 1999 + 3000));
-        QCOMPARE(w.side(true).leftMs, qint64(303'000 - 4321 + 3000));
-        QCOMPARE(w.side(false).moves, 1);
+        QCOMPARE(w.side(gameclock::Player::B).leftMs, qint64(303'000 - 1999 + 3000));
+        QCOMPARE(w.side(gameclock::Player::A).leftMs, qint64(303'000 - 4321 + 3000));
+        QCOMPARE(w.side(gameclock::Player::B).moves, 1);
     }
 
     // The board view shows the count-down clock through each side's view: the time left, the moves,

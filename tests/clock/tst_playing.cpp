@@ -152,11 +152,11 @@ private Q_SLOTS:
                 .arg(int(v.flagFallen))
                 .arg(int(v.lowTime));
         };
-        QCOMPARE(shown(w.side(true)), expectA);
-        QCOMPARE(shown(w.side(false)), expectB);
+        QCOMPARE(shown(w.side(gameclock::Player::A)), expectA);
+        QCOMPARE(shown(w.side(gameclock::Player::B)), expectB);
         QCOMPARE(int(w.phase()), phase);
-        QCOMPARE(w.side(true).name, QStringLiteral("Spiller A"));
-        QCOMPARE(w.side(false).name, QStringLiteral("Ola"));
+        QCOMPARE(w.side(gameclock::Player::A).name, QStringLiteral("Spiller A"));
+        QCOMPARE(w.side(gameclock::Player::B).name, QStringLiteral("Ola"));
     }
 
     void flagCaptionIsRewrittenThroughTheMinuteAndThenStays()

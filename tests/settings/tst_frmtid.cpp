@@ -8,7 +8,10 @@
 #include "tests/support/clockfixture.h"
 #include "tests/support/controltablecheck.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QSettings>
+#include <QSignalSpy>
 
 using gameclock::frmhoved;
 using settings::frmtid;
@@ -119,6 +122,118 @@ private Q_SLOTS:
         w.Fjern->click();
         QVERIFY(gameclock::ownControls().empty());
         QCOMPARE(listed(&w), before);
+    }
+
+    // OK plays what the window shows: the entry as the list filled the form, or what was typed over
+    // it, which is then kept by its name; what cannot be played is refused with the field named.
+    void okPlaysWhatIsShown_data()
+    {
+        QTest::addColumn<QString>("entry");    // selected first; empty: nothing selected
+        QTest::addColumn<QStringList>("form"); // then typed over it, as for fill(); empty: untouched
+        QTest::addColumn<QString>("rules");    // of the control played; empty: none
+        QTest::addColumn<QString>("said");
+        const auto row = [](const char *name, const char *entry, const QStringList &form, const char *rules,
+                            const char *said) {
+            QTest::newRow(name) << QString(entry) << form << QString(rules) << QString::fromUtf8(said);
+        };
+        row("a preset as listed", "3 min + 2 s", {}, "A 180000/0/F/2000 | B 180000/0/F/2000", "");
+        row("typed over a preset", "3 min + 2 s", {"Lyn 3+3", "3", "", "1", "3"},
+            "A 180000/0/F/3000 | B 180000/0/F/3000", "");
+        row("typed with nothing selected", "", {"Klubb 45+15", "45", "", "1", "15"},
+            "A 2700000/0/F/15000 | B 2700000/0/F/15000", "");
+        row("nothing selected, nothing typed", "", {}, "", "Velg en tidskontroll i listen");
+        row("a third stage below an empty second", "3 min + 2 s", {"X", "5", "40", "0", "", "", "", "0", "", "15:00"},
+            "", "Fase 2 er tom, men fase 3 er fylt ut");
+        row("a preset's name on other rules", "3 min + 2 s", {"3 min + 2 s", "3", "", "1", "5"}, "",
+            "navnet på et forvalg");
+    }
+    void okPlaysWhatIsShown()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QStringList, form);
+        QFETCH(QString, rules);
+        QFETCH(QString, said);
+        frmtid w(gameclock::classicControl());
+        if (entry.isEmpty())
+            w.liste->clearSelection();
+        else
+            w.liste->setCurrentRow(listed(&w).indexOf(entry));
+        if (!form.isEmpty())
+            fill(&w, form);
+        QSignalSpy chosen(&w, &frmtid::chosen);
+        w.OK->click();
+        if (rules.isEmpty()) {
+            QVERIFY2(w.melding->text().contains(said), qPrintable(w.melding->text()));
+            QCOMPARE(chosen.count(), 0);
+            QVERIFY(gameclock::ownControls().empty());
+            return;
+        }
+        QCOMPARE(chosen.count(), 1);
+        const auto played = chosen.front().front().value<gameclock::TimeControl>();
+        QCOMPARE(played.name, form.value(0, entry));
+        QCOMPARE(gameclock::rulesText(played), rules);
+        // A typed control is kept, so that the choice, kept by name, is found at the next start.
+        QCOMPARE(gameclock::ownControls().size(), std::size_t(form.isEmpty() ? 0 : 1));
+        if (!form.isEmpty())
+            QCOMPARE(gameclock::ownControls().front(), played);
+    }
+
+    // On Linux a combo box reads as its value; the screen reader finds its name in the label that
+    // has it as buddy (Orca leaves out labels that are the box's own frame).
+    void eachBonusKindIsNamed()
+    {
+        frmtid w(gameclock::classicControl());
+        w.type[1]->setCurrentIndex(2);
+        QStringList heard;
+        for (QComboBox *box : w.type) {
+            QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(box);
+            QStringList names;
+            for (const auto &[label, relation] : iface->relations(QAccessible::Label)) {
+                const auto *widget = qobject_cast<QWidget *>(label->object());
+                if (widget && !widget->isAncestorOf(box))
+                    names << label->text(QAccessible::Name);
+            }
+            heard << names.join(u' ') + QStringLiteral(", ") + iface->text(QAccessible::Name);
+        }
+        QCOMPARE(heard,
+                 (QStringList{"Tillegg i fase 1, Ingen", "Tillegg i fase 2, Bronstein", "Tillegg i fase 3, Ingen"}));
+    }
+
+    // An entry chosen through the accessibility interface, as a screen reader or switch access does,
+    // fills the form and is played exactly as one clicked.
+    void anEntryChosenAnyWayIsPlayed_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("a click") << "click";
+        QTest::newRow("the list's row selection") << "row";
+        QTest::newRow("the entry's own action") << "action";
+    }
+    void anEntryChosenAnyWayIsPlayed()
+    {
+        QFETCH(QString, how);
+        frmtid w(gameclock::classicControl());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const int row = listed(&w).indexOf(QStringLiteral("5 min, forsinkelse 5 s"));
+        QAccessibleInterface *list = QAccessible::queryAccessibleInterface(w.liste);
+        if (how == "click") {
+            QTest::mouseClick(w.liste->viewport(), Qt::LeftButton, {},
+                              w.liste->visualItemRect(w.liste->item(row)).center());
+        } else if (how == "row") {
+            QVERIFY(list->tableInterface()->selectRow(row));
+        } else {
+            QAccessibleActionInterface *action = list->tableInterface()->cellAt(row, 0)->actionInterface();
+            QVERIFY(action->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+            action->doAction(QAccessibleActionInterface::toggleAction());
+        }
+        QCOMPARE(list->tableInterface()->selectedRows(), QList<int>{row});
+        QCOMPARE((QStringList{w.tid[0]->text(), w.type[0]->currentText(), w.sek[0]->text()}),
+                 (QStringList{"5:00", "Forsinkelse", "5"}));
+        QSignalSpy chosen(&w, &frmtid::chosen);
+        w.OK->click();
+        QCOMPARE(chosen.count(), 1);
+        QCOMPARE(chosen.front().front().value<gameclock::TimeControl>(),
+                 *gameclock::presetNamed(QStringLiteral("5 min, forsinkelse 5 s")));
     }
 
     // OK in set-up: the main window plays the control and the choice is kept; once the game has

@@ -12,13 +12,29 @@ Q_DECLARE_METATYPE(speech::ClockState)
 
 namespace {
 
-ClockState state(const QString &nameA, const QString &timeA, const QString &nameB, const QString &timeB,
-                 Turn turn = Turn::None, const QString &limit = QStringLiteral("60"))
+// A player's side from a read-out as the window shows it: "12:5", or one that is no time ("x:0").
+speech::PlayerState player(const QString &name, const QString &time)
 {
-    const QStringList a = timeA.split(u':'), b = timeB.split(u':');
+    speech::PlayerState p{name};
+    const QStringList parts = time.split(u':');
+    bool minutesOk = false, secondsOk = false;
+    const qint64 minutes = parts.value(0).toLongLong(&minutesOk);
+    const int seconds = parts.value(1).toInt(&secondsOk);
+    if (minutesOk && secondsOk) {
+        p.minutes = minutes;
+        p.seconds = seconds;
+    } else {
+        p.shown = time;
+    }
+    return p;
+}
+
+ClockState state(const QString &nameA, const QString &timeA, const QString &nameB, const QString &timeB,
+                 Turn turn = Turn::None, double limit = 60)
+{
     ClockState s;
-    s.a = {nameA, a.value(0), a.value(1), false};
-    s.b = {nameB, b.value(0), b.value(1), false};
+    s.a = player(nameA, timeA);
+    s.b = player(nameB, timeB);
     s.turn = turn;
     s.limit = limit;
     return s;
@@ -96,17 +112,17 @@ private Q_SLOTS:
         QTest::newRow("5 minutes left") << state("Kari", "55:0", "Ola", "0:0", Turn::A) << true << false
                                         << "Kari 5 minutter igjen.";
         QTest::newRow("within the minute") << state("Kari", "55:1", "Ola", "0:0", Turn::A) << true << false << "";
-        QTest::newRow("1 minute left, B") << state("Kari", "0:0", "", "9:0", Turn::B, "10") << false << false
+        QTest::newRow("1 minute left, B") << state("Kari", "0:0", "", "9:0", Turn::B, 10) << false << false
                                           << "Spiller B 1 minutt igjen.";
         QTest::newRow("the other player's minutes")
             << state("Kari", "55:0", "Ola", "3:4", Turn::B) << false << false << "";
         QTest::newRow("at the limit, flag fell") << state("Kari", "60:0", "Ola", "0:0", Turn::A) << true << true
                                                  << "Klaffen har falt for Kari.";
         QTest::newRow("restored above the limit, flag fell")
-            << state("Kari", "0:0", "Ola", "30:41", Turn::B, "30") << false << true << "Klaffen har falt for Ola.";
+            << state("Kari", "0:0", "Ola", "30:41", Turn::B, 30) << false << true << "Klaffen har falt for Ola.";
         QTest::newRow("past the limit") << state("Kari", "61:0", "Ola", "0:0", Turn::A) << true << false << "";
         QTest::newRow("limit no whole number")
-            << state("Kari", "8:0", "Ola", "0:0", Turn::A, "10.5") << true << false << "";
+            << state("Kari", "8:0", "Ola", "0:0", Turn::A, 10.5) << true << false << "";
         QTest::newRow("damaged read-out") << state("Kari", "x:0", "Ola", "0:0", Turn::A) << true << false << "";
         // A count-down clock ticks a second apart from the switch, not on whole seconds left.
         QTest::newRow("count-down: a fifth minute passed")

@@ -60,7 +60,8 @@ private Q_SLOTS:
         } else {
             QTRY_COMPARE_WITH_TIMEOUT(unavailable.count(), 1, 10000);
             const QString said = unavailable.at(0).at(0).toString();
-            QVERIFY2(said.startsWith(QStringLiteral("Tale er ikke tilgjengelig: ")) && said.contains(why), qPrintable(said));
+            QVERIFY2(said.startsWith(QStringLiteral("Tale er ikke tilgjengelig: ")) && said.contains(why),
+                     qPrintable(said));
             speaker->say(QStringLiteral("Pause."));
             QTest::qWait(200);
         }
@@ -75,7 +76,8 @@ private Q_SLOTS:
         qunsetenv("SPEECHD_ADDRESS");
     }
 
-    // A time asked for while the module loads is composed when it can be said, and only the newest.
+    // A time asked for while the module loads is composed when it can be said, and only the newest;
+    // a Ctrl meanwhile stops nothing, as nothing was heard.
     void composedWhenItCanBeSaid()
     {
         QTemporaryDir dir;
@@ -87,8 +89,10 @@ private Q_SLOTS:
         };
         speaker.sayFresh(compose(QStringLiteral("Kari 0 minutter 1.")));
         speaker.sayFresh(compose(QStringLiteral("Kari 0 minutter 2.")));
+        QVERIFY(!speaker.stop());
         QCOMPARE(composed, QStringList()); // the module's answer comes through this thread's event loop
         QTRY_COMPARE_WITH_TIMEOUT(composed, QStringList{"Kari 0 minutter 2."}, 10000);
+        QTRY_VERIFY(!speaker.speaking()); // no service: it ends unsaid
         speaker.sayFresh(compose(QStringLiteral("Kari 0 minutter 3.")));
         QCOMPARE(composed, (QStringList{"Kari 0 minutter 2.", "Kari 0 minutter 3."}));
         QCOMPARE(speaker.said(), composed);

@@ -27,7 +27,7 @@ inline QStringList mainState(const gameclock::frmhoved &w)
     auto shown = [](const QWidget *c) {
         return QStringLiteral("%1%2").arg(c->isHidden() ? "hidden" : "shown", c->isEnabled() ? "" : ",disabled");
     };
-    for (const QLabel *l : {w.mina, w.seka, w.minb, w.sekb, w.Label1})
+    for (const QLabel *l : std::initializer_list<const QLabel *>{w.mina, w.seka, w.minb, w.sekb, w.Label1})
         state << l->objectName() + '=' + l->text();
     for (const QLineEdit *b : {static_cast<QLineEdit *>(w.spillera), static_cast<QLineEdit *>(w.spillerb),
                                static_cast<QLineEdit *>(w.stans)})

@@ -3,9 +3,13 @@
 // - the line rule: no line holds a CR, at most the asked number of lines, shorter asks give a prefix;
 // - the readers agree with the line rule and report too few lines with the right count;
 // - whatever a reader gives back is written and read back unchanged;
-// - a count-down game read from the lines after the seventh, with its record of moves, is written and
-//   read back the same, and a record that cannot be read never costs the game.
+// - a count-down game read from the lines after the seventh restores to exactly what they say, is
+//   written and read back as the same game, and played on with moves and times taken from the
+//   input, every moment of it is one a backup holds and the clock opens again; its record of moves
+//   comes back with it, and a record that cannot be read never costs the game;
+// - a rules line that reads is written back as itself.
 
+#include "clock/countdown.h"
 #include "clock/countdownfile.h"
 #include "gamefiles/linefiles.h"
 
@@ -17,8 +21,15 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 using namespace gamefiles;
+using gameclock::Countdown;
+using gameclock::CountdownRead;
+using gameclock::CountdownState;
+using gameclock::kA;
+using gameclock::kB;
+using gameclock::TimeControl;
 
 namespace {
 
@@ -78,18 +89,7 @@ bool writeRaw(const QString &path, const QByteArray &data)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
 }
 
-void checkCountdown(const QStringList &further)
-{
-    const gameclock::CountdownRead read = gameclock::readCountdownLines(further);
-    if (read.kind != gameclock::CountdownRead::Kind::Countdown)
-        return;
-    check(read.records.empty() || read.recordNote.isEmpty(), "count-down: a record with a note");
-    const gameclock::CountdownRead again =
-        gameclock::readCountdownLines(gameclock::countdownLines(read.control, read.state, read.records));
-    check(again.kind == gameclock::CountdownRead::Kind::Countdown && again.control == read.control &&
-              again.state == read.state && again.records == read.records && again.recordNote.isEmpty(),
-          "count-down: does not read back unchanged");
-}
+void checkCountdown(const QByteArray &data, const GameValues &values);
 
 void checkReaders(const QByteArray &data)
 {
@@ -105,7 +105,7 @@ void checkReaders(const QByteArray &data)
               "game file: wrong too-few-lines report");
     } else {
         check(!game.error, "game file: error on seven lines");
-        checkCountdown(game.values.further);
+        checkCountdown(data, game.values);
         check(!writeGameFile(output, game.values), "game file: write failed");
         const GameRead again = readGameFile(output);
         check(!again.error && again.values == game.values, "game file: does not read back unchanged");
@@ -113,8 +113,8 @@ void checkReaders(const QByteArray &data)
         QFile written(output);
         check(written.open(QIODevice::ReadOnly) &&
                   written.readAll() ==
-                      encodeLines(QStringList{v.mina, v.seka, v.minb, v.sekb, v.spillera, v.spillerb, v.stans} + v.further,
-                                  7),
+                      encodeLines(
+                          QStringList{v.mina, v.seka, v.minb, v.sekb, v.spillera, v.spillerb, v.stans} + v.further, 7),
               "game file: bytes differ from encodeLines");
     }
 
@@ -132,6 +132,102 @@ void checkReaders(const QByteArray &data)
     check(!writeSettings(settings.values, output), "settings: write failed");
     const SettingsRead again = readSettings(output);
     check(!again.defaultsUsed && again.values == settings.values, "settings: do not read back unchanged");
+}
+
+// What a game is put through: pairs of bytes from the end of the input, what to do and how long
+// after the step before (up to about seventeen minutes), so that the fuzzer steers both.
+struct Step {
+    int what;
+    qint64 afterMs;
+};
+
+std::vector<Step> stepsOf(const QByteArray &data)
+{
+    constexpr qsizetype kMaxSteps = 16;
+    std::vector<Step> steps;
+    for (qsizetype i = std::max<qsizetype>(0, data.size() - 2 * kMaxSteps); i + 1 < data.size(); i += 2) {
+        const auto after = qint64(uchar(data[i + 1]));
+        steps.push_back({uchar(data[i]) % 5, after * after * 16});
+    }
+    return steps;
+}
+
+void checkMoment(const Countdown &game, qint64 now, const CountdownState &before)
+{
+    const CountdownState s = game.state(now);
+    for (int p : {kA, kB}) {
+        check(s.leftMs[p] >= 0, "count-down: time left below zero");
+        check(s.moves[p] >= before.moves[p], "count-down: moves counted back");
+        check(before.fellAs[p] == 0 || s.fellAs[p] == before.fellAs[p], "count-down: a fallen flag rose or moved");
+    }
+    // The backup is written at any moment: the clock must open what it wrote, as it was.
+    check(!Countdown::whyNot(game.control(), s), "count-down: a moment the clock refuses to restore");
+    const std::optional<Countdown> again = Countdown::restore(game.control(), s);
+    check(again && again->state(now + 1) == s, "count-down: restore does not give the moment back");
+}
+
+void play(Countdown game, const QByteArray &data)
+{
+    qint64 now = 1'000'000;
+    CountdownState before = game.state(now);
+    for (const Step &step : stepsOf(data)) {
+        now += step.afterMs;
+        switch (step.what) {
+        case 0:
+            game.resume(kA, now);
+            break;
+        case 1:
+            game.resume(kB, now);
+            break;
+        case 2:
+            game.finishMove(now);
+            break;
+        case 3:
+            game.stop(now);
+            break;
+        default:
+            game.settle(now);
+            break;
+        }
+        checkMoment(game, now, before);
+        before = game.state(now);
+    }
+}
+
+void checkCountdown(const QByteArray &data, const GameValues &values)
+{
+    const CountdownRead read = gameclock::readCountdownLines(values.further);
+    check(read.kind != CountdownRead::Kind::Damaged || !read.reason.isEmpty(), "count-down: refused without a reason");
+    if (read.kind == CountdownRead::Kind::Countdown) {
+        check(read.records.empty() || read.recordNote.isEmpty(), "count-down: a record read with a note");
+        const std::optional<Countdown> game = Countdown::restore(read.control, read.state);
+        check(game && game->state(0) == read.state, "count-down: restore differs from the lines");
+        // Saved as the clock saves it, and opened again: the same game.
+        const QString output = workDir().filePath(QStringLiteral("countdown"));
+        GameValues saved = values;
+        saved.further = gameclock::countdownLines(read.control, read.state, read.records);
+        check(!writeGameFile(output, saved), "count-down: write failed");
+        const GameRead reopened = readGameFile(output);
+        const CountdownRead again = gameclock::readCountdownLines(reopened.values.further);
+        TimeControl expected = read.control;
+        expected.name.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        check(!reopened.error && again.kind == CountdownRead::Kind::Countdown && again.control == expected &&
+                  again.state == read.state && again.records == read.records && again.recordNote.isEmpty(),
+              "count-down: does not read back unchanged");
+        play(*game, data);
+    }
+    // A rules line wherever the fuzzer puts it, with or without its key.
+    for (QString line : values.further.mid(0, 12)) {
+        if (line.startsWith(QLatin1String("regler=")))
+            line.remove(0, 7);
+        const std::optional<TimeControl> control = gameclock::parseRules(QStringLiteral("x"), line);
+        if (!control)
+            continue;
+        check(!gameclock::whyInvalid(*control), "rules: read a control that cannot be played");
+        check(gameclock::parseRules(control->name, gameclock::rulesText(*control)) == control,
+              "rules: not written back as read");
+        play(Countdown(*control), data);
+    }
 }
 
 } // namespace
