@@ -2,6 +2,7 @@
 
 #include "chart/frmtrekktider.h"
 #include "clock/frmhoved.h"
+#include "clock/game.h"
 
 namespace app {
 
@@ -43,12 +44,23 @@ void MoveTimes::fill()
 
 MoveTimes *connectMoveTimes(gameclock::frmhoved &main)
 {
+    using gameclock::Game;
+    using gameclock::Player;
+    Game &game = main.game();
     auto *moveTimes = new MoveTimes(
-        [&main] {
-            return MoveTimesGame{main.spillera->text(), main.spillerb->text(), {}, main.countdown() == nullptr};
+        [&game] {
+            return MoveTimesGame{game.name(Player::A), game.name(Player::B), game.record(), !game.countsDown()};
         },
         &main);
     QObject::connect(&main, &gameclock::frmhoved::moveTimesRequested, moveTimes, &MoveTimes::show);
+    QObject::connect(&game, &Game::moveFinished, moveTimes, &MoveTimes::moveFinished);
+    QObject::connect(&game, &Game::restored, moveTimes, &MoveTimes::gameChanged);
+    QObject::connect(&game, &Game::reset, moveTimes, &MoveTimes::gameChanged);
+    // Names typed in set-up, and the defaults that empty ones take at the start.
+    QObject::connect(&game, &Game::changed, moveTimes, [moveTimes, &game] {
+        if (chart::frmtrekktider *window = moveTimes->window())
+            window->setPlayers(game.name(Player::A), game.name(Player::B));
+    });
     return moveTimes;
 }
 

@@ -49,8 +49,8 @@ private:
     QPointer<chart::frmtrekktider> m_window;
 };
 
-// Connects "Vis > Trekktider" to the window. Until the game keeps the record of its moves, the source
-// gives the names and the kind of clock in the main window, and no moves.
+// Connects "Vis > Trekktider" to the window, and the window to the main window's game: its names,
+// kind of clock and record when it opens or the game is replaced, each move as it is finished.
 MoveTimes *connectMoveTimes(gameclock::frmhoved &main);
 
 } // namespace app

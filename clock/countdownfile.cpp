@@ -16,7 +16,6 @@ const QString kKeys[] = {QStringLiteral("kontroll"), QStringLiteral("regler"), Q
                          QStringLiteral("brukt"),    QStringLiteral("trekk"),  QStringLiteral("faser"),
                          QStringLiteral("tur"),      QStringLiteral("klaffer")};
 constexpr int kKeyCount = int(std::size(kKeys));
-constexpr int kMaxNameLength = 200;
 
 const QString kRecordHeader = QStringLiteral("trekktider 1");
 const QString kRecordStart = QStringLiteral("trekktider");
@@ -119,7 +118,7 @@ ClassicView classicView(const CountdownState &state)
 QStringList countdownLines(const TimeControl &control, const CountdownState &state, const MoveRecords &records)
 {
     // A name is one line of the file: line breaks in it would shift every later line.
-    QString name = control.name.left(kMaxNameLength);
+    QString name = control.name.left(kMaxControlNameLength);
     name.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
     const QString values[kKeyCount] = {
         name,
@@ -178,7 +177,7 @@ CountdownRead readCountdownLines(const QStringList &further)
     const auto bad = [](int i) {
         return damaged(QStringLiteral("Linje %1 («%2») kan ikke leses.").arg(9 + i).arg(kKeys[i]));
     };
-    if (values[0].trimmed().isEmpty() || values[0].size() > kMaxNameLength)
+    if (values[0].trimmed().isEmpty() || values[0].size() > kMaxControlNameLength)
         return bad(0);
     const std::optional<TimeControl> control = parseRules(values[0], values[1]);
     if (!control)

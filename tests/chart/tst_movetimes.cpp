@@ -1,4 +1,5 @@
-// Nothing of Qt Charts is in a clock's memory until "Vis > Trekktider" opens the window, made once.
+// Nothing of Qt Charts is in a clock's memory until "Vis > Trekktider" opens the window, made once,
+// which shows the game's moves and each new one as it is made.
 
 #include "app/movetimes.h"
 #include "app/wiring.h"
@@ -27,6 +28,12 @@ private Q_SLOTS:
         auto *window = openedBy<chart::frmtrekktider>(w.Trekktider);
         QVERIFY(window && !window->isHidden() && window->chartShown());
         QCOMPARE(support::mappedFiles(chartLibraries).size(), 2);
+        // The game's six moves, and the seventh as it is made.
+        QCOMPARE(window->record().size(), 6u);
+        f.clock.advance(4000);
+        w.Command1->click();
+        // The classic clock's whole seconds: three moves of 2.5 s counted 2 s each, then 4 s, of 60 min.
+        QCOMPARE(window->record().back(), (gameclock::MoveRecord{gameclock::Player::A, 4, 4000, 3590000, 0}));
         QCOMPARE(openedBy<chart::frmtrekktider>(w.Trekktider), window);
         delete window;
     }
