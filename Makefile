@@ -11,7 +11,7 @@ DEPS_FLAGS := --sanitize
 endif
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test bench fuzz format install clean crash-test fresh-check deb
+.PHONY: all deps configure build run test bench bench-hall fuzz fuzz-hall format install clean crash-test fresh-check deb
 
 all: build
 
@@ -48,8 +48,22 @@ fuzz:
 	mkdir -p fuzz-out && cp -n tests/gamefiles/fuzz/corpus/* fuzz-out/ 2>/dev/null || true
 	./build-fuzz/fuzz_linefiles -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 fuzz-out
 
+# 1,000 boards through a real Mosquitto on the loopback against the overview (2 min; BENCH_HALL_FLAGS=
+# "--seconds 600" for 10), and a clock's CPU joined against not (under Xvfb).
+bench-hall: build
+	cmake --build $(BUILD) --target hall_load partivakt partivakt-hall --parallel
+	xvfb-run -a -s '-screen 0 1280x800x24' ./$(BUILD)/hall_load --overview $(BUILD)/partivakt-hall --clock $(BUILD)/partivakt $(BENCH_HALL_FLAGS)
+
+# The hall's message reader, as `make fuzz` does the line files.
+fuzz-hall:
+	@scripts/install-deps --fuzz
+	cmake -S . -B build-fuzz $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DPARTIVAKT_FUZZ=ON -DPARTIVAKT_BROWSER=OFF -DBUILD_TESTING=OFF
+	cmake --build build-fuzz --target fuzz_message --parallel
+	mkdir -p fuzz-hall-out && cp -n tests/hall/fuzz/corpus/* fuzz-hall-out/ 2>/dev/null || true
+	./build-fuzz/fuzz_message -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 fuzz-hall-out
+
 format:
-	find app clock display gamefiles settings info toolkit desktop tests bench \( -name '*.cpp' -o -name '*.h' \) | xargs clang-format -i
+	find app clock display gamefiles settings info hall toolkit desktop tests bench \( -name '*.cpp' -o -name '*.h' \) | xargs clang-format -i
 
 # Kills running games at random moments and checks the backup file each time (needs Xvfb, xdotool).
 crash-test: configure

@@ -1,18 +1,19 @@
 #include "wiring.h"
 
+#include "app/hall.h"
 #include "app/laptop.h"
 #include "app/movetimes.h"
 #include "app/speaking.h"
 #include "arbiter/frmjuster.h"
 #include "clock/frmhoved.h"
+#include "clock/timecontrolstore.h"
+#include "desktop/screensaver.h"
+#include "desktop/singleinstance.h"
 #include "gamefiles/frmlagresom.h"
 #include "gamefiles/frmopne.h"
 #include "info/browser/browserlauncher.h"
 #include "info/frmom.h"
 #include "info/rules.h"
-#include "desktop/screensaver.h"
-#include "desktop/singleinstance.h"
-#include "clock/timecontrolstore.h"
 #include "settings/frmalt.h"
 #include "settings/frmtid.h"
 
@@ -58,14 +59,14 @@ void connectCorrection(frmhoved &main)
         arbiter::frmjuster *window = arbiter::showCorrection(main.gameValues(), countdown, &created);
         if (!created)
             return;
-        QObject::connect(window, &arbiter::frmjuster::countdownChosen, &main,
-                         [&main, window](const arbiter::CountdownValues &values) {
-                             if (const std::optional<QString> why =
-                                     main.correctCountdown({values.leftMs, values.moves}))
-                                 window->refuse(*why);
-                             else
-                                 window->close();
-                         });
+        QObject::connect(
+            window, &arbiter::frmjuster::countdownChosen, &main,
+            [&main, window](const arbiter::CountdownValues &values) {
+                if (const std::optional<QString> why = main.correctCountdown({values.leftMs, values.moves}))
+                    window->refuse(*why);
+                else
+                    window->close();
+            });
         QObject::connect(window, &arbiter::frmjuster::correctionChosen, &main,
                          [&main, window](const gamefiles::Readouts &readouts) {
                              if (const std::optional<QString> why = main.correctTime(readouts))
@@ -146,6 +147,7 @@ void connectWindows(frmhoved &main)
     desktop::keepScreenAwakeWhileRunning<toolkit::Timer>(&main, {main.tida, main.tidb});
     followTheMachine(main);
     connectSpeech(main);
+    connectHall(main);
     connectMoveTimes(main);
 }
 

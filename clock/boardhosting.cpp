@@ -84,7 +84,8 @@ void frmhoved::makeBoard()
         return;
     m_board = new BoardView(this);
     m_board->hide();
-    connect(m_board, &BoardView::tapped, this, [this](bool playerA) { playerKey(playerOf(playerA)); });
+    connect(m_board, &BoardView::tapped, this,
+            [this](bool playerA, qint64 pressedAt) { playerKey(playerOf(playerA), pressedAt); });
     // The board's buttons are shown in their phase only; a click that comes as the phase changes
     // must not run a handler made for another one.
     connect(m_board, &BoardView::startClicked, this, [this](bool playerA) {

@@ -1,10 +1,12 @@
 #include "boardview.h"
 
+#include "captions.h"
 #include "display/face.h"
 #include "sidetext.h"
 #include "toolkit/controls.h"
 #include "toolkit/gamemarks.h"
 #include "toolkit/liveaccessible.h"
+#include "toolkit/timer.h"
 #include "toolkit/windows.h"
 
 #include <QApplication>
@@ -393,8 +395,7 @@ QString BoardHalf::flagCaption(const SideView &side)
 {
     if (!side.flagFallen)
         return {};
-    return QStringLiteral("Klaffen har falt for ") + side.name +
-           (side.fellFirst ? QStringLiteral(" (først)") : QString());
+    return gameclock::flagCaption(side.name, side.fellFirst);
 }
 
 QString BoardHalf::statusText() const
@@ -516,6 +517,8 @@ void BoardHalf::mousePressEvent(QMouseEvent *event)
     // A tap counts when it ends where it began: a finger that slides off, or a press that a popup
     // took, is no move.
     m_pressed = event->button() == Qt::LeftButton;
+    // The move ends as the finger goes down; the release only confirms it.
+    m_pressedAt = toolkit::TimeSource::current().nowMs();
     event->accept();
 }
 
@@ -531,7 +534,7 @@ void BoardHalf::mouseReleaseEvent(QMouseEvent *event)
     m_pressed = false;
     event->accept();
     if (tap)
-        Q_EMIT tapped();
+        Q_EMIT tapped(m_pressedAt);
 }
 
 void BoardHalf::keyPressEvent(QKeyEvent *event)
@@ -540,7 +543,7 @@ void BoardHalf::keyPressEvent(QKeyEvent *event)
     if ((key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) &&
         event->modifiers() == Qt::NoModifier) {
         if (!event->isAutoRepeat())
-            Q_EMIT tapped();
+            Q_EMIT tapped(toolkit::TimeSource::current().nowMs());
         event->accept();
         return;
     }
@@ -586,8 +589,8 @@ BoardView::BoardView(QWidget *parent) : QWidget(parent), m_figures(std::make_uni
     resumeB = button("tavlePauseb", QString());
     leaveButton = button("tavleLukk", QStringLiteral("Vanlig visning"));
     leaveButton->setToolTip(QStringLiteral("Tilbake til vinduet med menyene (Esc)"));
-    connect(m_halfA, &BoardHalf::tapped, this, [this] { Q_EMIT tapped(true); });
-    connect(m_halfB, &BoardHalf::tapped, this, [this] { Q_EMIT tapped(false); });
+    connect(m_halfA, &BoardHalf::tapped, this, [this](qint64 at) { Q_EMIT tapped(true, at); });
+    connect(m_halfB, &BoardHalf::tapped, this, [this](qint64 at) { Q_EMIT tapped(false, at); });
     connect(startA, &QPushButton::clicked, this, [this] { Q_EMIT startClicked(true); });
     connect(startB, &QPushButton::clicked, this, [this] { Q_EMIT startClicked(false); });
     connect(switchButton, &QPushButton::clicked, this, &BoardView::switchClicked);
@@ -615,10 +618,10 @@ void BoardView::setState(const SideView &a, const SideView &b, Phase phase)
     if (a.name != m_names[0] || b.name != m_names[1]) {
         m_names[0] = a.name;
         m_names[1] = b.name;
-        startA->setText(a.name + QStringLiteral(" begynner"));
-        startB->setText(b.name + QStringLiteral(" begynner"));
-        resumeA->setText(a.name + QStringLiteral(" sitt trekk"));
-        resumeB->setText(b.name + QStringLiteral(" sitt trekk"));
+        startA->setText(startCaption(a.name));
+        startB->setText(startCaption(b.name));
+        resumeA->setText(resumeCaption(a.name));
+        resumeB->setText(resumeCaption(b.name));
     }
     if (phaseChanged) {
         QWidget *focus = QApplication::focusWidget();

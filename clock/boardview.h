@@ -74,7 +74,8 @@ public:
     static QString flagCaption(const SideView &side);
 
 Q_SIGNALS:
-    void tapped();
+    // pressedAt: when the finger or key went down, on the timers' time source.
+    void tapped(qint64 pressedAt);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -102,6 +103,7 @@ private:
     QImage m_disc; // the face without its hands, at its size
     bool m_onLeft;
     bool m_pressed = false;
+    qint64 m_pressedAt = 0;
 };
 
 // The board view: each player's half of the screen with their time as large as it fits, the game
@@ -127,7 +129,7 @@ public:
     toolkit::CommandButton *startA, *startB, *switchButton, *pauseButton, *resumeA, *resumeB, *leaveButton;
 
 Q_SIGNALS:
-    void tapped(bool playerA);
+    void tapped(bool playerA, qint64 pressedAt);
     void startClicked(bool playerA);
     void switchClicked();
     void pauseClicked();

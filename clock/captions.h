@@ -22,4 +22,10 @@ inline QString flagCaption(const QString &name)
     return kFlagCaption + name;
 }
 
+// With both flags down, the arbiter reads on the flags which one fell first.
+inline QString flagCaption(const QString &name, bool fellFirst)
+{
+    return flagCaption(name) + (fellFirst ? QStringLiteral(" (først)") : QString());
+}
+
 } // namespace gameclock

@@ -60,6 +60,7 @@ public:
     // The running clock checked at now: returns the player whose flag fell, or -1.
     int settle(qint64 now);
     bool fallen(int player) const { return m_fellAs[player] != 0; }
+    int fellAs(int player) const { return m_fellAs[player]; }
     bool fellFirst(int player) const { return m_fellAs[player] == 1 && m_fellAs[1 - player] == 2; }
     int moves(int player) const { return m_moves[player]; }
     int stage(int player) const { return m_stage[player]; }

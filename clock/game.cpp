@@ -115,6 +115,11 @@ bool Game::fallen(Player p) const
     return m_rules->fallen(p);
 }
 
+int Game::fellAs(Player p) const
+{
+    return m_rules->fellAs(p);
+}
+
 QString Game::flagCaption(Player p) const
 {
     return m_rules->flagCaption(p, m_names[at(p)]);
@@ -277,14 +282,18 @@ std::optional<QString> Game::restore(const gamefiles::GameValues &values, QStrin
         if (!game)
             return QStringLiteral("Tilstanden i nedtellingen kan ikke gjenopprettes.");
         rules = countdownRules(*game);
-    } else if (countsDown()) {
-        // What belonged to the count-down game goes with it; the turn indicator stays.
+    } else {
+        // A classic game keeps the turn indicator and the flags, as a pause would; what belonged to a
+        // count-down game goes with it.
         rules = classicRules(turn());
+        if (!countsDown())
+            for (const int order : {1, 2})
+                for (const Player p : kPlayers)
+                    if (m_rules->fellAs(p) == order)
+                        rules->setFlagCaption(p, m_rules->flagCaption(p, m_names[at(p)]));
     }
     read();
-    if (rules)
-        replaceRules(std::move(rules));
-    // A classic game keeps its turn indicator and flags, as a pause would.
+    replaceRules(std::move(rules));
     m_rules->setReadouts({values.mina, values.seka, values.minb, values.sekb});
     m_names[0] = values.spillera;
     m_names[1] = values.spillerb;

@@ -47,6 +47,8 @@ public:
     // The count-down model, nothing under the classic clock.
     const Countdown *countdown() const;
     bool fallen(Player p) const;
+    // 0 while the flag stands, 1 when it fell first, 2 second.
+    int fellAs(Player p) const;
     QString flagCaption(Player p) const;
     // The classic read-outs as texts (empty under a count-down control).
     gamefiles::Readouts readouts() const;

@@ -22,6 +22,7 @@ public:
     TimeControl control() const override { return classicControl(); }
     Player turn() const override { return m_turn; }
     bool fallen(Player p) const override { return !m_flags[at(p)].isEmpty(); }
+    int fellAs(Player p) const override { return m_fellAs[at(p)]; }
     QString flagCaption(Player p, const QString &) const override { return m_flags[at(p)]; }
 
     // The fraction of a second run before a switch or a pause is not counted: only the timers'
@@ -60,7 +61,7 @@ public:
         }
         // Written again at every second of the limit's minute.
         if (numericValue(limit) == strictNumber(min))
-            m_flags[at(p)] = gameclock::flagCaption(name);
+            setFlagCaption(p, gameclock::flagCaption(name));
         return std::nullopt;
     }
 
@@ -81,6 +82,7 @@ public:
         view.handMinutes = minutes;
         view.handSeconds = seconds;
         view.flagFallen = fallen(p);
+        view.fellFirst = m_fellAs[at(p)] == 1 && m_fellAs[at(other(p))] == 2;
         const double limitMinutes = numericValue(limit);
         view.lowTime = !view.flagFallen && minutes && *minutes + 1 == limitMinutes;
         // What is left of the limit, for those who count down (the hall): negative past it.
@@ -115,7 +117,18 @@ public:
         m_readouts[1] = {r.minb, r.sekb};
     }
     void setTurn(Player p) override { m_turn = p; }
-    void setFlagCaption(Player p, const QString &caption) override { m_flags[at(p)] = caption; }
+    void setFlagCaption(Player p, const QString &caption) override
+    {
+        // The order the flags fell in follows their captions: a flag raised again gives up its place.
+        int &mine = m_fellAs[at(p)], &theirs = m_fellAs[at(other(p))];
+        if (caption.isEmpty()) {
+            mine = 0;
+            theirs = std::min(theirs, 1);
+        } else if (mine == 0) {
+            mine = theirs != 0 ? 2 : 1;
+        }
+        m_flags[at(p)] = caption;
+    }
     gamefiles::Readouts readouts() const override
     {
         return {m_readouts[0].minutes, m_readouts[0].seconds, m_readouts[1].minutes, m_readouts[1].seconds};
@@ -127,6 +140,7 @@ private:
     };
     Readout m_readouts[2];
     QString m_flags[2];
+    int m_fellAs[2] = {};
     Player m_turn;
     qint64 m_moveMs = 0; // the seconds counted on the move under way
     int m_moves[2] = {};
@@ -146,12 +160,12 @@ public:
     TimeControl control() const override { return m_game.control(); }
     Player turn() const override { return m_game.turn() == kA ? Player::A : Player::B; }
     bool fallen(Player p) const override { return m_game.fallen(index(p)); }
+    int fellAs(Player p) const override { return m_game.fellAs(index(p)); }
     QString flagCaption(Player p, const QString &name) const override
     {
         if (!fallen(p))
             return {};
-        // With both flags down, the arbiter reads on the flags which one fell first.
-        return gameclock::flagCaption(name) + (m_game.fellFirst(index(p)) ? QStringLiteral(" (først)") : QString());
+        return gameclock::flagCaption(name, m_game.fellFirst(index(p)));
     }
 
     void resume(Player p, qint64 now) override { m_game.resume(index(p), now); }

@@ -34,6 +34,8 @@ public:
     // Whose move it is: running, or paused with the move (or last had it).
     virtual Player turn() const = 0;
     virtual bool fallen(Player p) const = 0;
+    // 0 while the flag stands, 1 when it fell first, 2 second.
+    virtual int fellAs(Player p) const = 0;
     // The flag's caption; name is the player's name as typed.
     virtual QString flagCaption(Player p, const QString &name) const = 0;
 

@@ -13,7 +13,7 @@ set(program ${BINDIR}/partivakt)
 set(desktop ${DATADIR}/applications/${APP_ID}.desktop)
 set(metainfo ${DATADIR}/metainfo/${APP_ID}.metainfo.xml)
 set(expected ${program} ${desktop} ${metainfo} ${DATADIR}/icons/hicolor/scalable/apps/${APP_ID}.svg
-             ${DATADIR}/doc/partivakt/guide.md)
+             ${DATADIR}/doc/partivakt/guide.md ${DATADIR}/doc/partivakt/hall.md)
 if(BROWSER)
     list(APPEND expected ${LIBEXECDIR}/partivakt/partivakt-browser)
 endif()
