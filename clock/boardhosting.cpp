@@ -2,6 +2,7 @@
 
 #include "boardview.h"
 
+#include "toolkit/preferences.h"
 #include "toolkit/zoom.h"
 
 #include <QMenuBar>
@@ -138,8 +139,11 @@ void frmhoved::followBoard()
 
 bool frmhoved::sidesSwapped()
 {
-    if (!m_sidesSwapped)
-        m_sidesSwapped = QSettings().value(kSidesSwappedKey, false).toBool();
+    if (!m_sidesSwapped) {
+        bool swapped = false;
+        toolkit::readPreferences([&swapped](QSettings &s) { swapped = s.value(kSidesSwappedKey, false).toBool(); });
+        m_sidesSwapped = swapped;
+    }
     return *m_sidesSwapped;
 }
 
@@ -151,12 +155,10 @@ void frmhoved::ByttSide_Click(bool)
     ByttSide->setChecked(swapped);
     if (m_board)
         m_board->setSwapped(swapped);
-    QSettings settings;
-    settings.setValue(kSidesSwappedKey, swapped);
-    settings.sync();
-    if (settings.status() != QSettings::NoError)
-        report(QStringLiteral("Valget av side kan ikke lagres i %1. Det gjelder til programmet avsluttes.")
-                   .arg(settings.fileName()));
+    const QString failed = toolkit::keepPreferences(QStringLiteral("Valget av side"),
+                                                    [swapped](QSettings &s) { s.setValue(kSidesSwappedKey, swapped); });
+    if (!failed.isEmpty())
+        report(failed + QStringLiteral(" Det gjelder til programmet avsluttes."));
 }
 
 void frmhoved::sideKey(bool left, qint64 pressedAt)
