@@ -5,7 +5,8 @@
 // - whatever a reader gives back is written and read back unchanged;
 // - a count-down game read from the lines after the seventh restores to exactly what they say, is
 //   written and read back as the same game, and played on with moves and times taken from the
-//   input, every moment of it is one a backup holds and the clock opens again;
+//   input, every moment of it is one a backup holds and the clock opens again; its record of moves
+//   comes back with it, and a record that cannot be read never costs the game;
 // - a rules line that reads is written back as itself;
 // - the game opens every file the clock opens, played on it keeps its record and its flags, and
 //   what it would save opens again as the same game.
@@ -259,19 +260,20 @@ void checkCountdown(const QByteArray &data, const GameValues &values)
     const CountdownRead read = gameclock::readCountdownLines(values.further);
     check(read.kind != CountdownRead::Kind::Damaged || !read.reason.isEmpty(), "count-down: refused without a reason");
     if (read.kind == CountdownRead::Kind::Countdown) {
+        check(read.records.empty() || read.recordNote.isEmpty(), "count-down: a record read with a note");
         const std::optional<Countdown> game = Countdown::restore(read.control, read.state);
         check(game && game->state(0) == read.state, "count-down: restore differs from the lines");
         // Saved as the clock saves it, and opened again: the same game.
         const QString output = workDir().filePath(QStringLiteral("countdown"));
         GameValues saved = values;
-        saved.further = gameclock::countdownLines(read.control, read.state);
+        saved.further = gameclock::countdownLines(read.control, read.state, read.records);
         check(!writeGameFile(output, saved), "count-down: write failed");
         const GameRead reopened = readGameFile(output);
         const CountdownRead again = gameclock::readCountdownLines(reopened.values.further);
         TimeControl expected = read.control;
         expected.name.replace(QLatin1Char('\n'), QLatin1Char(' '));
         check(!reopened.error && again.kind == CountdownRead::Kind::Countdown && again.control == expected &&
-                  again.state == read.state,
+                  again.state == read.state && again.records == read.records && again.recordNote.isEmpty(),
               "count-down: does not read back unchanged");
         play(*game, data);
     }
