@@ -145,7 +145,7 @@ gamefiles::GameValues Game::values() const
     gamefiles::GameValues values;
     values.spillera = m_names[0];
     values.spillerb = m_names[1];
-    m_rules->fillValues(values, m_limit, m_now);
+    m_rules->fillValues(values, m_limit, m_record, m_now);
     return values;
 }
 
@@ -303,12 +303,13 @@ std::optional<QString> Game::restore(const gamefiles::GameValues &values, QStrin
     m_limit = values.stans;
     m_phase = Phase::Paused;
     m_pausesInMove = 0;
-    m_record.clear();
+    // A count-down file keeps the record of its moves; a classic one has none.
+    m_record = further.records;
     if (note)
         *note = further.kind == CountdownRead::Kind::Unknown
                     ? QStringLiteral("Linjene etter den sjuende er ukjente for Partivakt og ble ikke lest: partiet er "
                                      "åpnet som et klassisk parti.")
-                    : QString();
+                    : further.recordNote;
     Q_EMIT restored();
     Q_EMIT changed();
     return std::nullopt;

@@ -90,7 +90,7 @@ public:
             view.leftMs = qint64(std::llround((limitMinutes * 60 - *minutes * 60 - *seconds) * 1000));
     }
 
-    void fillValues(gamefiles::GameValues &values, const QString &limit, qint64) const override
+    void fillValues(gamefiles::GameValues &values, const QString &limit, const MoveRecords &, qint64) const override
     {
         values.mina = m_readouts[0].minutes;
         values.seka = m_readouts[0].seconds;
@@ -197,7 +197,8 @@ public:
         view.handSeconds = dial.seconds;
     }
 
-    void fillValues(gamefiles::GameValues &values, const QString &, qint64 now) const override
+    void fillValues(gamefiles::GameValues &values, const QString &, const MoveRecords &record,
+                    qint64 now) const override
     {
         // The seven lines a classic reader opens, the count-down game's whole state after them.
         const CountdownState state = m_game.state(now);
@@ -207,7 +208,7 @@ public:
         values.minb = seven.minb;
         values.sekb = seven.sekb;
         values.stans = seven.stans;
-        values.further = countdownLines(m_game.control(), state);
+        values.further = countdownLines(m_game.control(), state, record);
     }
 
     // The control has its own times; the limit box is not used.

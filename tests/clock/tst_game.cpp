@@ -129,6 +129,33 @@ private Q_SLOTS:
         for (const Player p : gameclock::kPlayers)
             QCOMPARE(game.fellAs(p), flags.indexOf(p == Player::A ? u'A' : u'B') + 1);
     }
+
+    // What a count-down game's file holds opens as the same game with the same record, for the
+    // chart of an opened game; a classic game's seven lines have no room for one.
+    void recordKeptInTheFile_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("kept");
+        QTest::newRow("count-down") << "3 + 2" << 3;
+        QTest::newRow("classic") << "Klassisk" << 0;
+    }
+    void recordKeptInTheFile()
+    {
+        QFETCH(QString, control);
+        QFETCH(int, kept);
+        support::ManualClock clock;
+        const support::Replaced time{toolkit::TimeSource::setCurrent, &clock, nullptr};
+        Game game;
+        game.newGame(::control(control));
+        play(game, clock, QStringLiteral("A +1500 tA x +2500 tB tB x +700 x +400 p"));
+        QString note;
+        Game opened;
+        QVERIFY(!opened.restore(game.values(), &note));
+        QCOMPARE(note, QString());
+        QCOMPARE(opened.record().size(), std::size_t(kept));
+        QVERIFY(std::equal(opened.record().begin(), opened.record().end(), game.record().begin()));
+        QCOMPARE(opened.values(), game.values());
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_game)
