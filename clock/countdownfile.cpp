@@ -106,8 +106,8 @@ ClassicView classicView(const CountdownState &state)
     // A classic reader counts up to the limit: the limit is the whole minutes that hold both
     // players' time left, and each player's time used is the rest of it, so that the time left
     // reads the same to the second and the flag falls where it would.
-    const qint64 leftA = state.leftMs[kA] / 1000;
-    const qint64 leftB = state.leftMs[kB] / 1000;
+    const qint64 leftA = state.leftMs[0] / 1000;
+    const qint64 leftB = state.leftMs[1] / 1000;
     const qint64 limit = std::max<qint64>(1, (std::max(leftA, leftB) + 59) / 60);
     const qint64 usedA = limit * 60 - leftA;
     const qint64 usedB = limit * 60 - leftB;
@@ -123,12 +123,12 @@ QStringList countdownLines(const TimeControl &control, const CountdownState &sta
     const QString values[kKeyCount] = {
         name,
         rulesText(control),
-        pair(state.leftMs[kA], state.leftMs[kB]),
+        pair(state.leftMs[0], state.leftMs[1]),
         QString::number(state.usedMs),
-        pair(state.moves[kA], state.moves[kB]),
-        pair(state.stages[kA], state.stages[kB]),
-        state.turn == kA ? QStringLiteral("A") : QStringLiteral("B"),
-        pair(state.fellAs[kA], state.fellAs[kB]),
+        pair(state.moves[0], state.moves[1]),
+        pair(state.stages[0], state.stages[1]),
+        state.turn == Player::A ? QStringLiteral("A") : QStringLiteral("B"),
+        pair(state.fellAs[0], state.fellAs[1]),
     };
     QStringList lines{kHeader};
     for (int i = 0; i < kKeyCount; ++i)
@@ -205,7 +205,7 @@ CountdownRead readCountdownLines(const QStringList &further)
     read.state.usedMs = values[3].toLongLong();
     read.state.moves = {int((*moves)[0]), int((*moves)[1])};
     read.state.stages = {int((*stages)[0]), int((*stages)[1])};
-    read.state.turn = values[6] == QLatin1String("A") ? kA : kB;
+    read.state.turn = values[6] == QLatin1String("A") ? Player::A : Player::B;
     read.state.fellAs = {int((*fell)[0]), int((*fell)[1])};
     if (const std::optional<QString> why = Countdown::whyNot(read.control, read.state))
         return damaged(*why);

@@ -351,11 +351,10 @@ QStringList Game::correctCountdown(const std::array<qint64, 2> &leftMs, const st
     read();
     QStringList notes{correctedAt()};
     for (const Player p : kPlayers) {
-        const int i = p == Player::A ? kA : kB;
-        const bool fallenBefore = game->fallen(i);
-        game->correct(i, leftMs[at(p)], moves[at(p)]);
+        const bool fallenBefore = game->fallen(p);
+        game->correct(p, leftMs[at(p)], moves[at(p)]);
         const QString &typed = m_names[at(p)];
-        if (!fallenBefore && game->fallen(i))
+        if (!fallenBefore && game->fallen(p))
             notes << gameclock::flagCaption(typed) + QLatin1Char('.');
         else if (fallenBefore && leftMs[at(p)] > 0)
             notes << stillFallen(typed);

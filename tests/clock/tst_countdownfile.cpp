@@ -99,7 +99,7 @@ private Q_SLOTS:
         const CountdownRead read = readCountdownLines(gamefiles::readGameFile(kBefore).values.further);
         QCOMPARE(read.kind, CountdownRead::Kind::Countdown);
         QCOMPARE(read.control, k3plus2);
-        QCOMPARE(read.state, (CountdownState{{147645, 167603}, 1500, {4, 3}, {0, 0}, kB, {0, 0}}));
+        QCOMPARE(read.state, (CountdownState{{147645, 167603}, 1500, {4, 3}, {0, 0}, Player::B, {0, 0}}));
         QVERIFY(read.records.empty() && read.recordNote.isEmpty());
         QTemporaryDir dir;
         writtenAndRead(dir.filePath(QStringLiteral("parti.sur")), kBeforeMoves);

@@ -13,12 +13,12 @@ inline gameclock::MoveRecords playedRecord(const gameclock::TimeControl &control
 {
     gameclock::Countdown game(control);
     qint64 now = 1000;
-    game.resume(gameclock::kA, now);
+    game.resume(gameclock::Player::A, now);
     gameclock::MoveRecords record;
     for (const qint64 ms : moveMs) {
-        const int p = game.turn();
+        const gameclock::Player p = game.turn();
         game.finishMove(now += ms);
-        record.push_back({gameclock::playerOf(p == gameclock::kA), game.moves(p), ms, game.leftMs(p, now), 0});
+        record.push_back({p, game.moves(p), ms, game.leftMs(p, now), 0});
     }
     return record;
 }

@@ -14,8 +14,8 @@
 #include "clock/countdown.h"
 #include "clock/countdownfile.h"
 #include "clock/game.h"
-#include "tests/support/manualclock.h"
 #include "gamefiles/linefiles.h"
+#include "tests/support/manualclock.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -31,8 +31,7 @@ using namespace gamefiles;
 using gameclock::Countdown;
 using gameclock::CountdownRead;
 using gameclock::CountdownState;
-using gameclock::kA;
-using gameclock::kB;
+using gameclock::Player;
 using gameclock::TimeControl;
 
 namespace {
@@ -159,7 +158,7 @@ std::vector<Step> stepsOf(const QByteArray &data)
 void checkMoment(const Countdown &game, qint64 now, const CountdownState &before)
 {
     const CountdownState s = game.state(now);
-    for (int p : {kA, kB}) {
+    for (const std::size_t p : {0, 1}) {
         check(s.leftMs[p] >= 0, "count-down: time left below zero");
         check(s.moves[p] >= before.moves[p], "count-down: moves counted back");
         check(before.fellAs[p] == 0 || s.fellAs[p] == before.fellAs[p], "count-down: a fallen flag rose or moved");
@@ -178,10 +177,10 @@ void play(Countdown game, const QByteArray &data)
         now += step.afterMs;
         switch (step.what) {
         case 0:
-            game.resume(kA, now);
+            game.resume(Player::A, now);
             break;
         case 1:
-            game.resume(kB, now);
+            game.resume(Player::B, now);
             break;
         case 2:
             game.finishMove(now);
