@@ -52,7 +52,13 @@ MoveTimes *connectMoveTimes(gameclock::frmhoved &main)
             return MoveTimesGame{game.name(Player::A), game.name(Player::B), game.record(), !game.countsDown()};
         },
         &main);
-    QObject::connect(&main, &gameclock::frmhoved::moveTimesRequested, moveTimes, &MoveTimes::show);
+    // The window follows the clock's zoom, as the clock's own windows do.
+    QObject::connect(&main, &gameclock::frmhoved::moveTimesRequested, moveTimes,
+                     [moveTimes, &main] { moveTimes->show()->setZoom(main.zoom()); });
+    QObject::connect(&main, &gameclock::frmhoved::zoomed, moveTimes, [moveTimes](qreal zoom) {
+        if (chart::frmtrekktider *window = moveTimes->window())
+            window->setZoom(zoom);
+    });
     QObject::connect(&game, &Game::moveFinished, moveTimes, &MoveTimes::moveFinished);
     QObject::connect(&game, &Game::restored, moveTimes, &MoveTimes::gameChanged);
     QObject::connect(&game, &Game::reset, moveTimes, &MoveTimes::gameChanged);

@@ -16,6 +16,9 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <cmath>
+
 namespace chart {
 
 using gameclock::Player;
@@ -45,10 +48,7 @@ frmtrekktider::frmtrekktider(const QString &module, QWidget *parent) : QWidget(p
     setObjectName(QStringLiteral("frmtrekktider"));
     setWindowTitle(QStringLiteral("Trekktider"));
     setWindowModality(Qt::NonModal);
-    // The program's face, a little larger than in the fixed windows: this one is read, at a distance.
-    QFont font = toolkit::layoutFont();
-    font.setPixelSize(13);
-    setFont(font);
+    setZoom(1.0);
 
     const MadeChart made = makeChart(module, this);
     m_chart = made.chart;
@@ -113,6 +113,14 @@ frmtrekktider::frmtrekktider(const QString &module, QWidget *parent) : QWidget(p
 }
 
 frmtrekktider::~frmtrekktider() = default;
+
+void frmtrekktider::setZoom(qreal zoom)
+{
+    // The program's face, a little larger than in the fixed windows: this one is read, at a distance.
+    QFont font = toolkit::layoutFont();
+    font.setPixelSize(int(std::lround(13 * std::max<qreal>(1.0, zoom))));
+    setFont(font);
+}
 
 void frmtrekktider::setPlayers(const QString &nameA, const QString &nameB)
 {

@@ -31,6 +31,8 @@ public:
     void setRecord(const gameclock::MoveRecords &records, bool classic);
     void appendMove(const gameclock::MoveRecord &move);
     const gameclock::MoveRecords &record() const { return m_records; }
+    // The clock's zoom: the words and the chart's texts grow with it.
+    void setZoom(qreal zoom);
 
     bool chartShown() const { return m_chart != nullptr; }
     // How long loading the module and making the chart took, in ms.

@@ -4,6 +4,7 @@
 #include "chart.h"
 #include "records.h"
 
+#include <QAbstractAxis>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
@@ -107,6 +108,24 @@ public:
 
     QWidget *widget() override { return this; }
 
+protected:
+    // The chart's own texts follow the window's font: the window grows with the clock's zoom.
+    void changeEvent(QEvent *event) override
+    {
+        QChartView::changeEvent(event);
+        if (event->type() != QEvent::FontChange || !chart())
+            return;
+        QFont text = font();
+        chart()->legend()->setFont(text);
+        for (QAbstractAxis *axis : chart()->axes()) {
+            axis->setLabelsFont(text);
+            QFont title = text;
+            title.setBold(true);
+            axis->setTitleFont(title);
+        }
+    }
+
+public:
     void setPlayers(const QString &nameA, const QString &nameB) override
     {
         const QString names[2] = {nameA, nameB};

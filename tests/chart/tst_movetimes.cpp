@@ -35,6 +35,12 @@ private Q_SLOTS:
         // The classic clock's whole seconds: three moves of 2.5 s counted 2 s each, then 4 s, of 60 min.
         QCOMPARE(window->record().back(), (gameclock::MoveRecord{gameclock::Player::A, 4, 4000, 3590000, 0}));
         QCOMPARE(openedBy<chart::frmtrekktider>(w.Trekktider), window);
+        // It grows with the clock's zoom, chart texts included.
+        const int before = window->font().pixelSize();
+        w.Storre->trigger();
+        QVERIFY(w.zoom() > 1.0);
+        QCOMPARE(window->font().pixelSize(), qRound(before * w.zoom()));
+        QCOMPARE(window->diagram->font().pixelSize(), window->font().pixelSize());
         delete window;
     }
 };
