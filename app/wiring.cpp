@@ -2,6 +2,7 @@
 
 #include "app/hall.h"
 #include "app/laptop.h"
+#include "app/movetimes.h"
 #include "app/speaking.h"
 #include "arbiter/frmjuster.h"
 #include "clock/frmhoved.h"
@@ -147,6 +148,7 @@ void connectWindows(frmhoved &main)
     followTheMachine(main);
     connectSpeech(main);
     connectHall(main);
+    connectMoveTimes(main);
 }
 
 void answerLaterStarts(gameclock::frmhoved &main, desktop::SingleInstance &instance)

@@ -2,6 +2,7 @@
 
 #include "boardview.h"
 
+#include "toolkit/preferences.h"
 #include "toolkit/zoom.h"
 
 #include <QMenuBar>
@@ -84,13 +85,12 @@ void frmhoved::makeBoard()
         return;
     m_board = new BoardView(this);
     m_board->hide();
-    connect(m_board, &BoardView::tapped, this,
-            [this](bool playerA, qint64 pressedAt) { playerKey(playerOf(playerA), pressedAt); });
+    connect(m_board, &BoardView::tapped, this, [this](Player p, qint64 pressedAt) { playerKey(p, pressedAt); });
     // The board's buttons are shown in their phase only; a click that comes as the phase changes
     // must not run a handler made for another one.
-    connect(m_board, &BoardView::startClicked, this, [this](bool playerA) {
+    connect(m_board, &BoardView::startClicked, this, [this](Player p) {
         if (phase() == Phase::SetUp)
-            playerA ? starta_Click() : startb_Click();
+            startGame(p);
     });
     connect(m_board->switchButton, &QPushButton::pressed, this, &frmhoved::switchPressed);
     connect(m_board, &BoardView::switchClicked, this, [this] {
@@ -101,9 +101,9 @@ void frmhoved::makeBoard()
         if (phase() == Phase::Running)
             pause_Click();
     });
-    connect(m_board, &BoardView::resumeClicked, this, [this](bool playerA) {
+    connect(m_board, &BoardView::resumeClicked, this, [this](Player p) {
         if (phase() == Phase::Paused)
-            playerA ? pausea_Click() : pauseb_Click();
+            resume(p);
     });
     connect(m_board, &BoardView::leaveClicked, this, [this] { Fullskjerm_Click(false); });
     m_board->setMenuActions({Tavlevisning, Fullskjerm, ByttSide});
@@ -138,8 +138,11 @@ void frmhoved::followBoard()
 
 bool frmhoved::sidesSwapped()
 {
-    if (!m_sidesSwapped)
-        m_sidesSwapped = QSettings().value(kSidesSwappedKey, false).toBool();
+    if (!m_sidesSwapped) {
+        bool swapped = false;
+        toolkit::readPreferences([&swapped](QSettings &s) { swapped = s.value(kSidesSwappedKey, false).toBool(); });
+        m_sidesSwapped = swapped;
+    }
     return *m_sidesSwapped;
 }
 
@@ -151,12 +154,10 @@ void frmhoved::ByttSide_Click(bool)
     ByttSide->setChecked(swapped);
     if (m_board)
         m_board->setSwapped(swapped);
-    QSettings settings;
-    settings.setValue(kSidesSwappedKey, swapped);
-    settings.sync();
-    if (settings.status() != QSettings::NoError)
-        report(QStringLiteral("Valget av side kan ikke lagres i %1. Det gjelder til programmet avsluttes.")
-                   .arg(settings.fileName()));
+    const QString failed = toolkit::keepPreferences(QStringLiteral("Valget av side"),
+                                                    [swapped](QSettings &s) { s.setValue(kSidesSwappedKey, swapped); });
+    if (!failed.isEmpty())
+        report(failed + QStringLiteral(" Det gjelder til programmet avsluttes."));
 }
 
 void frmhoved::sideKey(bool left, qint64 pressedAt)

@@ -252,10 +252,10 @@ HalfLook halfLook(const SideView &side, Phase phase, const QPalette &palette)
 
 // ---- one half ----------------------------------------------------------------------------------
 
-BoardHalf::BoardHalf(bool playerA, FigureCache *figures, QWidget *parent)
-    : QWidget(parent), m_figures(figures), m_onLeft(playerA)
+BoardHalf::BoardHalf(Player player, FigureCache *figures, QWidget *parent)
+    : QWidget(parent), m_figures(figures), m_onLeft(player == Player::A)
 {
-    setObjectName(QLatin1String(playerA ? "tavleA" : "tavleB"));
+    setObjectName(QLatin1String(player == Player::A ? "tavleA" : "tavleB"));
     // Every pixel is painted here: nothing behind needs drawing first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::TabFocus);
@@ -576,8 +576,8 @@ BoardView::BoardView(QWidget *parent) : QWidget(parent), m_figures(std::make_uni
 {
     setObjectName(QStringLiteral("tavle"));
     setAccessibleName(QStringLiteral("Begge klokkene, tavlevisning"));
-    m_halfA = new BoardHalf(true, m_figures.get(), this);
-    m_halfB = new BoardHalf(false, m_figures.get(), this);
+    m_halfA = new BoardHalf(Player::A, m_figures.get(), this);
+    m_halfB = new BoardHalf(Player::B, m_figures.get(), this);
     const auto button = [this](const char *name, const QString &caption) {
         return toolkit::makeButton(this, name, caption);
     };
@@ -589,14 +589,14 @@ BoardView::BoardView(QWidget *parent) : QWidget(parent), m_figures(std::make_uni
     resumeB = button("tavlePauseb", QString());
     leaveButton = button("tavleLukk", QStringLiteral("Vanlig visning"));
     leaveButton->setToolTip(QStringLiteral("Tilbake til vinduet med menyene (Esc)"));
-    connect(m_halfA, &BoardHalf::tapped, this, [this](qint64 at) { Q_EMIT tapped(true, at); });
-    connect(m_halfB, &BoardHalf::tapped, this, [this](qint64 at) { Q_EMIT tapped(false, at); });
-    connect(startA, &QPushButton::clicked, this, [this] { Q_EMIT startClicked(true); });
-    connect(startB, &QPushButton::clicked, this, [this] { Q_EMIT startClicked(false); });
+    connect(m_halfA, &BoardHalf::tapped, this, [this](qint64 at) { Q_EMIT tapped(Player::A, at); });
+    connect(m_halfB, &BoardHalf::tapped, this, [this](qint64 at) { Q_EMIT tapped(Player::B, at); });
+    connect(startA, &QPushButton::clicked, this, [this] { Q_EMIT startClicked(Player::A); });
+    connect(startB, &QPushButton::clicked, this, [this] { Q_EMIT startClicked(Player::B); });
     connect(switchButton, &QPushButton::clicked, this, &BoardView::switchClicked);
     connect(pauseButton, &QPushButton::clicked, this, &BoardView::pauseClicked);
-    connect(resumeA, &QPushButton::clicked, this, [this] { Q_EMIT resumeClicked(true); });
-    connect(resumeB, &QPushButton::clicked, this, [this] { Q_EMIT resumeClicked(false); });
+    connect(resumeA, &QPushButton::clicked, this, [this] { Q_EMIT resumeClicked(Player::A); });
+    connect(resumeB, &QPushButton::clicked, this, [this] { Q_EMIT resumeClicked(Player::B); });
     connect(leaveButton, &QPushButton::clicked, this, &BoardView::leaveClicked);
     setMinimumSize(320, 200);
     followPhase();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "player.h"
 #include "sideview.h"
 
 #include <QFont>
@@ -54,7 +55,7 @@ class BoardHalf : public QWidget {
     Q_OBJECT
 public:
     // The figures of the time are drawn from the cache, which the view shares between its halves.
-    BoardHalf(bool playerA, FigureCache *figures, QWidget *parent);
+    BoardHalf(Player player, FigureCache *figures, QWidget *parent);
 
     const SideView &side() const { return m_side; }
     HalfLook look() const { return m_look; }
@@ -119,7 +120,7 @@ public:
     Phase phase() const { return m_phase; }
     // B's half on the left, A's on the right.
     void setSwapped(bool swapped);
-    BoardHalf *half(bool playerA) const { return playerA ? m_halfA : m_halfB; }
+    BoardHalf *half(Player p) const { return p == Player::A ? m_halfA : m_halfB; }
     // The keyboard focus to the button the phase calls for: the switch, whoever resumes, the first start.
     void takeFocus();
     // What a right click (or the menu key) on the board offers: the view's own commands.
@@ -129,11 +130,11 @@ public:
     toolkit::CommandButton *startA, *startB, *switchButton, *pauseButton, *resumeA, *resumeB, *leaveButton;
 
 Q_SIGNALS:
-    void tapped(bool playerA, qint64 pressedAt);
-    void startClicked(bool playerA);
+    void tapped(gameclock::Player p, qint64 pressedAt);
+    void startClicked(gameclock::Player p);
     void switchClicked();
     void pauseClicked();
-    void resumeClicked(bool playerA);
+    void resumeClicked(gameclock::Player p);
     void leaveClicked();
 
 protected:

@@ -30,18 +30,16 @@ std::optional<QString> Countdown::whyNot(const TimeControl &control, const Count
         return QStringLiteral("Tidskontrollen teller ikke ned.");
     if (const std::optional<QString> why = whyInvalid(control))
         return why;
-    if (state.turn != kA && state.turn != kB)
-        return QStringLiteral("Det står ikke hvem som er i trekket.");
     if (state.usedMs < 0 || state.usedMs > kMaxLeftMs)
         return QStringLiteral("Tiden brukt på trekket er utenfor grensene.");
-    for (int p : {kA, kB}) {
-        const QString who = p == kA ? QStringLiteral("A") : QStringLiteral("B");
-        if (state.leftMs[p] < 0 || state.leftMs[p] > kMaxLeftMs)
+    for (const Player p : kPlayers) {
+        const QString who = p == Player::A ? QStringLiteral("A") : QStringLiteral("B");
+        if (state.leftMs[at(p)] < 0 || state.leftMs[at(p)] > kMaxLeftMs)
             return QStringLiteral("Tiden igjen for spiller %1 er utenfor grensene.").arg(who);
-        if (state.moves[p] < 0 || state.moves[p] > kMaxMoves)
+        if (state.moves[at(p)] < 0 || state.moves[at(p)] > kMaxMoves)
             return QStringLiteral("Antall trekk for spiller %1 er utenfor grensene.").arg(who);
         // The stage follows the moves; a file that says otherwise was not written by the clock.
-        if (state.stages[p] != stageAfter(control.stages(p == kA), state.moves[p]))
+        if (state.stages[at(p)] != stageAfter(control.stages(p == Player::A), state.moves[at(p)]))
             return QStringLiteral("Fasen til spiller %1 passer ikke med antall trekk.").arg(who);
     }
     const auto &f = state.fellAs;
@@ -64,17 +62,17 @@ std::optional<Countdown> Countdown::restore(const TimeControl &control, const Co
     game.m_used = state.usedMs;
     game.m_left = state.leftMs;
     // The mover's clock is kept as it stood when the move began.
-    game.m_left[state.turn] += game.charged(state.turn, state.usedMs);
+    game.m_left[at(state.turn)] += game.charged(state.turn, state.usedMs);
     return game;
 }
 
-const Stage &Countdown::currentStage(int player) const
+const Stage &Countdown::currentStage(Player player) const
 {
-    const Stages &stages = m_control.stages(player == kA);
-    return stages[std::min<std::size_t>(std::size_t(m_stage[player]), stages.size() - 1)];
+    const Stages &stages = m_control.stages(player == Player::A);
+    return stages[std::min<std::size_t>(std::size_t(m_stage[at(player)]), stages.size() - 1)];
 }
 
-qint64 Countdown::charged(int player, qint64 usedMs) const
+qint64 Countdown::charged(Player player, qint64 usedMs) const
 {
     const Stage &s = currentStage(player);
     return s.bonus == Bonus::Delay ? std::max<qint64>(0, usedMs - s.bonusMs) : usedMs;
@@ -85,35 +83,35 @@ qint64 Countdown::usedNow(qint64 now) const
     return m_used + (m_running ? std::max<qint64>(0, now - m_since) : 0);
 }
 
-qint64 Countdown::leftMs(int player, qint64 now) const
+qint64 Countdown::leftMs(Player player, qint64 now) const
 {
     if (player != m_turn)
-        return std::max<qint64>(0, m_left[player]);
-    return std::max<qint64>(0, m_left[player] - charged(player, usedNow(now)));
+        return std::max<qint64>(0, m_left[at(player)]);
+    return std::max<qint64>(0, m_left[at(player)] - charged(player, usedNow(now)));
 }
 
-void Countdown::fall(int player)
+void Countdown::fall(Player player)
 {
-    m_fellAs[player] = m_fellAs[1 - player] != 0 ? 2 : 1;
+    m_fellAs[at(player)] = m_fellAs[at(other(player))] != 0 ? 2 : 1;
 }
 
-int Countdown::settle(qint64 now)
+std::optional<Player> Countdown::settle(qint64 now)
 {
     if (!m_running || fallen(m_turn))
-        return -1;
-    if (m_left[m_turn] - charged(m_turn, usedNow(now)) > 0)
-        return -1;
+        return std::nullopt;
+    if (m_left[at(m_turn)] - charged(m_turn, usedNow(now)) > 0)
+        return std::nullopt;
     fall(m_turn);
     return m_turn;
 }
 
-void Countdown::resume(int player, qint64 now)
+void Countdown::resume(Player player, qint64 now)
 {
     if (m_running)
         stop(now);
     if (player != m_turn) {
         // The move under way was not completed: what it took stays taken, nothing is given.
-        m_left[m_turn] = std::max<qint64>(0, m_left[m_turn] - charged(m_turn, m_used));
+        m_left[at(m_turn)] = std::max<qint64>(0, m_left[at(m_turn)] - charged(m_turn, m_used));
         m_used = 0;
         m_turn = player;
     }
@@ -127,11 +125,11 @@ void Countdown::finishMove(qint64 now)
     if (!m_running)
         return;
     settle(now);
-    const int p = m_turn;
+    const Player p = m_turn;
     const Stage &played = currentStage(p);
     const qint64 used = usedNow(now);
     // The clock stops at zero: a fallen flag is no debt to pay back later.
-    qint64 left = std::max<qint64>(0, m_left[p] - charged(p, used));
+    qint64 left = std::max<qint64>(0, m_left[at(p)] - charged(p, used));
     // No increment or give-back rescues a fallen flag.
     if (!fallen(p)) {
         if (played.bonus == Bonus::Fischer)
@@ -139,15 +137,17 @@ void Countdown::finishMove(qint64 now)
         else if (played.bonus == Bonus::Bronstein)
             left += std::min(used, played.bonusMs);
     }
-    m_moves[p] = std::min(m_moves[p] + 1, kMaxMoves);
+    int &moves = m_moves[at(p)];
+    moves = std::min(moves + 1, kMaxMoves);
     // The next stage's time comes with the move that completes the stage, fallen flag or not, as
     // on the tournament clocks; the flag stays down.
-    const Stages &stages = m_control.stages(p == kA);
-    const int reached = stageAfter(stages, m_moves[p]);
-    while (m_stage[p] < reached)
-        left += stages[std::size_t(++m_stage[p])].baseMs;
-    m_left[p] = std::min(left, kMaxLeftMs);
-    m_turn = 1 - p;
+    const Stages &stages = m_control.stages(p == Player::A);
+    const int reached = stageAfter(stages, moves);
+    int &stage = m_stage[at(p)];
+    while (stage < reached)
+        left += stages[std::size_t(++stage)].baseMs;
+    m_left[at(p)] = std::min(left, kMaxLeftMs);
+    m_turn = other(p);
     m_used = 0;
     m_since = now;
     settle(now);
@@ -165,7 +165,7 @@ void Countdown::stop(qint64 now)
 CountdownState Countdown::state(qint64 now) const
 {
     CountdownState s;
-    s.leftMs = {leftMs(kA, now), leftMs(kB, now)};
+    s.leftMs = {leftMs(Player::A, now), leftMs(Player::B, now)};
     s.usedMs = usedNow(now);
     s.moves = m_moves;
     s.stages = m_stage;
@@ -174,14 +174,15 @@ CountdownState Countdown::state(qint64 now) const
     return s;
 }
 
-void Countdown::correct(int player, qint64 leftMs, int moves)
+void Countdown::correct(Player player, qint64 leftMs, int moves)
 {
     if (m_running)
         return;
-    m_moves[player] = std::clamp(moves, 0, kMaxMoves);
-    m_stage[player] = stageAfter(m_control.stages(player == kA), m_moves[player]);
+    const std::size_t i = at(player);
+    m_moves[i] = std::clamp(moves, 0, kMaxMoves);
+    m_stage[i] = stageAfter(m_control.stages(player == Player::A), m_moves[i]);
     leftMs = std::clamp<qint64>(leftMs, 0, kMaxLeftMs);
-    m_left[player] = leftMs + (player == m_turn ? charged(player, m_used) : 0);
+    m_left[i] = leftMs + (player == m_turn ? charged(player, m_used) : 0);
     if (leftMs == 0 && !fallen(player))
         fall(player);
 }

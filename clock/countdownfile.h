@@ -15,8 +15,17 @@
 //   tur=A
 //   klaffer=0 0                (1: fell first, 2: fell second)
 //   slutt
+//
+// and, once a move was made, the record of the moves, a line each: the player, the player's move
+// number, the ms it took, the ms left after it and the pauses during it. A reader of the lines above
+// stops at "slutt" and never sees them.
+//
+//   trekktider 1
+//   A 1 5234 895766 0
+//   trekktider slutt
 
 #include "countdown.h"
+#include "moverecord.h"
 
 #include <QStringList>
 
@@ -28,7 +37,8 @@ struct ClassicView {
 };
 ClassicView classicView(const CountdownState &state);
 
-QStringList countdownLines(const TimeControl &control, const CountdownState &state);
+// The lines after the seventh. A record longer than a file holds keeps its latest moves.
+QStringList countdownLines(const TimeControl &control, const CountdownState &state, const MoveRecords &records = {});
 
 struct CountdownRead {
     enum class Kind {
@@ -41,6 +51,10 @@ struct CountdownRead {
     TimeControl control;
     CountdownState state;
     QString reason; // Damaged: why, in Norwegian
+    // Countdown: the moves as the file recorded them. Move lines that are damaged never refuse the
+    // game: it opens without them, and recordNote says so, in Norwegian.
+    MoveRecords records;
+    QString recordNote;
 };
 CountdownRead readCountdownLines(const QStringList &further);
 

@@ -396,7 +396,7 @@ void frmhoved::showTimes()
         // Where the control has stages, the player's own stage shows beside the moves that lead to it.
         QString moves = QStringLiteral("Trekk %1").arg(view.moves.value_or(0));
         if (m_game->control().stages(p == Player::A).size() > 1)
-            moves += QStringLiteral(", fase %1").arg(m_game->countdown()->stage(p == Player::A ? kA : kB) + 1);
+            moves += QStringLiteral(", fase %1").arg(m_game->countdown()->stage(p) + 1);
         showLabel(p == Player::A ? trekka : trekkb, moves);
     }
 }

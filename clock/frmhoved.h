@@ -199,6 +199,8 @@ Q_SIGNALS:
     void hallRequested();
     void moveTimesRequested();
     void saveAsRequested();
+    // The window's layout was drawn at another scale.
+    void zoomed(qreal zoom);
     // The permanent part of the status bar changed; text is all lasting states as shown.
     void lastingChanged(const QString &text);
     // A player asked to hear both clocks (a Ctrl key tapped alone; playerA: the left one).

@@ -145,7 +145,7 @@ gamefiles::GameValues Game::values() const
     gamefiles::GameValues values;
     values.spillera = m_names[0];
     values.spillerb = m_names[1];
-    m_rules->fillValues(values, m_limit, m_now);
+    m_rules->fillValues(values, m_limit, m_record, m_now);
     return values;
 }
 
@@ -243,6 +243,9 @@ void Game::resume(Player p)
 
 void Game::countSecond(Player p)
 {
+    // Only the running clock's timer ticks.
+    if (!running(p))
+        return;
     read();
     std::optional<QString> failed;
     watchingFlags([&] {
@@ -300,12 +303,13 @@ std::optional<QString> Game::restore(const gamefiles::GameValues &values, QStrin
     m_limit = values.stans;
     m_phase = Phase::Paused;
     m_pausesInMove = 0;
-    m_record.clear();
+    // A count-down file keeps the record of its moves; a classic one has none.
+    m_record = further.records;
     if (note)
         *note = further.kind == CountdownRead::Kind::Unknown
                     ? QStringLiteral("Linjene etter den sjuende er ukjente for Partivakt og ble ikke lest: partiet er "
                                      "åpnet som et klassisk parti.")
-                    : QString();
+                    : further.recordNote;
     Q_EMIT restored();
     Q_EMIT changed();
     return std::nullopt;
@@ -347,11 +351,10 @@ QStringList Game::correctCountdown(const std::array<qint64, 2> &leftMs, const st
     read();
     QStringList notes{correctedAt()};
     for (const Player p : kPlayers) {
-        const int i = p == Player::A ? kA : kB;
-        const bool fallenBefore = game->fallen(i);
-        game->correct(i, leftMs[at(p)], moves[at(p)]);
+        const bool fallenBefore = game->fallen(p);
+        game->correct(p, leftMs[at(p)], moves[at(p)]);
         const QString &typed = m_names[at(p)];
-        if (!fallenBefore && game->fallen(i))
+        if (!fallenBefore && game->fallen(p))
             notes << gameclock::flagCaption(typed) + QLatin1Char('.');
         else if (fallenBefore && leftMs[at(p)] > 0)
             notes << stillFallen(typed);

@@ -90,7 +90,7 @@ public:
             view.leftMs = qint64(std::llround((limitMinutes * 60 - *minutes * 60 - *seconds) * 1000));
     }
 
-    void fillValues(gamefiles::GameValues &values, const QString &limit, qint64) const override
+    void fillValues(gamefiles::GameValues &values, const QString &limit, const MoveRecords &, qint64) const override
     {
         values.mina = m_readouts[0].minutes;
         values.seka = m_readouts[0].seconds;
@@ -146,11 +146,6 @@ private:
     int m_moves[2] = {};
 };
 
-int index(Player p)
-{
-    return p == Player::A ? kA : kB;
-}
-
 // A count-down control: the model counts to the millisecond, and the timers' seconds only keep the
 // backup and the announcements within a second of it.
 class CountdownRules final : public Rules {
@@ -158,20 +153,20 @@ public:
     explicit CountdownRules(Countdown game) : m_game(std::move(game)) {}
 
     TimeControl control() const override { return m_game.control(); }
-    Player turn() const override { return m_game.turn() == kA ? Player::A : Player::B; }
-    bool fallen(Player p) const override { return m_game.fallen(index(p)); }
-    int fellAs(Player p) const override { return m_game.fellAs(index(p)); }
+    Player turn() const override { return m_game.turn(); }
+    bool fallen(Player p) const override { return m_game.fallen(p); }
+    int fellAs(Player p) const override { return m_game.fellAs(p); }
     QString flagCaption(Player p, const QString &name) const override
     {
         if (!fallen(p))
             return {};
-        return gameclock::flagCaption(name, m_game.fellFirst(index(p)));
+        return gameclock::flagCaption(name, m_game.fellFirst(p));
     }
 
-    void resume(Player p, qint64 now) override { m_game.resume(index(p), now); }
+    void resume(Player p, qint64 now) override { m_game.resume(p, now); }
     MoveTaken finishMove(qint64 at) override
     {
-        const int mover = m_game.turn();
+        const Player mover = m_game.turn();
         const qint64 used = m_game.state(at).usedMs;
         m_game.finishMove(at);
         return {used, m_game.moves(mover)};
@@ -182,22 +177,23 @@ public:
 
     void fill(SideView &view, Player p, qint64 now, const QString &) const override
     {
-        const qint64 left = m_game.leftMs(index(p), now);
+        const qint64 left = m_game.leftMs(p, now);
         view.time = clockText(left);
         view.minutes = left / 60000;
         view.seconds = int(left / 1000 % 60);
         view.countsDown = true;
         view.flagFallen = fallen(p);
-        view.fellFirst = m_game.fellFirst(index(p));
+        view.fellFirst = m_game.fellFirst(p);
         view.lowTime = !view.flagFallen && left < 60000;
-        view.moves = m_game.moves(index(p));
+        view.moves = m_game.moves(p);
         view.leftMs = left;
         const Dial dial = mechanicalDial(left);
         view.handMinutes = dial.minutes;
         view.handSeconds = dial.seconds;
     }
 
-    void fillValues(gamefiles::GameValues &values, const QString &, qint64 now) const override
+    void fillValues(gamefiles::GameValues &values, const QString &, const MoveRecords &record,
+                    qint64 now) const override
     {
         // The seven lines a classic reader opens, the count-down game's whole state after them.
         const CountdownState state = m_game.state(now);
@@ -207,7 +203,7 @@ public:
         values.minb = seven.minb;
         values.sekb = seven.sekb;
         values.stans = seven.stans;
-        values.further = countdownLines(m_game.control(), state);
+        values.further = countdownLines(m_game.control(), state, record);
     }
 
     // The control has its own times; the limit box is not used.

@@ -4,6 +4,7 @@
 // to its limit, and the count-down clocks of the time controls. The game (game.h) owns one and
 // gives it the time it read once for each event; nothing here reads a clock or holds a widget.
 
+#include "moverecord.h"
 #include "player.h"
 #include "sideview.h"
 #include "timecontrol.h"
@@ -52,8 +53,10 @@ public:
 
     // One side as the views show it at now (the name and the phase are the game's).
     virtual void fill(SideView &view, Player p, qint64 now, const QString &limit) const = 0;
-    // The file's values beyond the names: read-outs, limit, further lines.
-    virtual void fillValues(gamefiles::GameValues &values, const QString &limit, qint64 now) const = 0;
+    // The file's values beyond the names: read-outs, limit, further lines (a count-down game keeps
+    // its record of moves there; a classic game's file has room for none).
+    virtual void fillValues(gamefiles::GameValues &values, const QString &limit, const MoveRecords &record,
+                            qint64 now) const = 0;
     // Before the first move: the limit the game starts with, from what was typed.
     virtual QString startingLimit(Player first, const QString &typed) const = 0;
 

@@ -1,9 +1,8 @@
 #include "timecontrolstore.h"
 
-#include <QCoreApplication>
-#include <QFileInfo>
+#include "toolkit/preferences.h"
+
 #include <QSettings>
-#include <QStandardPaths>
 
 namespace gameclock {
 
@@ -14,13 +13,7 @@ const QString kOwn = QStringLiteral("tidskontroll/egne");
 const QString kName = QStringLiteral("navn");
 const QString kRules = QStringLiteral("regler");
 
-QString outcome(QSettings &settings)
-{
-    settings.sync();
-    if (settings.status() == QSettings::NoError)
-        return {};
-    return QStringLiteral("Tidskontrollen kan ikke lagres i %1.").arg(settings.fileName());
-}
+const QString kWhat = QStringLiteral("Tidskontrollen");
 
 std::vector<TimeControl> readOwn(QSettings &settings)
 {
@@ -60,65 +53,54 @@ std::optional<TimeControl> find(QSettings &settings, const QString &name)
 
 } // namespace
 
-QString settingsFile()
-{
-    // Where QSettings keeps the user's preferences on this system, found without opening them.
-    QString organization = QCoreApplication::organizationName();
-    if (organization.isEmpty())
-        organization = QStringLiteral("Unknown Organization");
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') + organization +
-           QLatin1Char('/') + QCoreApplication::applicationName() + QStringLiteral(".conf");
-}
-
 ChosenControl chosenControl()
 {
-    // Opening the settings costs a start more than all the rest of the time rules: a user who never
-    // kept a preference has no file, and plays Klassisk.
-    if (!QFileInfo::exists(settingsFile()))
-        return {classicControl(), {}};
-    QSettings settings;
-    const QString name = settings.value(kChosen).toString();
-    if (name.isEmpty())
-        return {classicControl(), {}};
-    if (auto control = find(settings, name))
-        return {*control, {}};
-    return {classicControl(),
-            QStringLiteral("Tidskontrollen «%1» finnes ikke lenger; Klassisk brukes.").arg(name.left(60))};
+    // A user who never kept a preference plays Klassisk.
+    ChosenControl chosen{classicControl(), {}};
+    toolkit::readPreferences([&chosen](QSettings &settings) {
+        const QString name = settings.value(kChosen).toString();
+        if (name.isEmpty())
+            return;
+        if (auto control = find(settings, name))
+            chosen.control = *control;
+        else
+            chosen.note = QStringLiteral("Tidskontrollen «%1» finnes ikke lenger; Klassisk brukes.").arg(name.left(60));
+    });
+    return chosen;
 }
 
 QString chooseControl(const QString &name)
 {
-    QSettings settings;
-    settings.setValue(kChosen, name);
-    return outcome(settings);
+    return toolkit::keepPreferences(kWhat, [&name](QSettings &settings) { settings.setValue(kChosen, name); });
 }
 
 std::vector<TimeControl> ownControls()
 {
-    QSettings settings;
-    return readOwn(settings);
+    std::vector<TimeControl> own;
+    toolkit::readPreferences([&own](QSettings &settings) { own = readOwn(settings); });
+    return own;
 }
 
 QString keepOwnControl(const TimeControl &control)
 {
-    QSettings settings;
-    std::vector<TimeControl> own = readOwn(settings);
-    std::erase_if(own, [&control](const TimeControl &c) { return c.name == control.name; });
-    own.push_back(control);
-    writeOwn(settings, own);
-    return outcome(settings);
+    return toolkit::keepPreferences(kWhat, [&control](QSettings &settings) {
+        std::vector<TimeControl> own = readOwn(settings);
+        std::erase_if(own, [&control](const TimeControl &c) { return c.name == control.name; });
+        own.push_back(control);
+        writeOwn(settings, own);
+    });
 }
 
 QString removeOwnControl(const QString &name)
 {
-    QSettings settings;
-    std::vector<TimeControl> own = readOwn(settings);
-    std::erase_if(own, [&name](const TimeControl &c) { return c.name == name; });
-    writeOwn(settings, own);
-    // The control chosen is gone with it: the next game is classic, as a new user's.
-    if (settings.value(kChosen).toString() == name)
-        settings.remove(kChosen);
-    return outcome(settings);
+    return toolkit::keepPreferences(kWhat, [&name](QSettings &settings) {
+        std::vector<TimeControl> own = readOwn(settings);
+        std::erase_if(own, [&name](const TimeControl &c) { return c.name == name; });
+        writeOwn(settings, own);
+        // The control chosen is gone with it: the next game is classic, as a new user's.
+        if (settings.value(kChosen).toString() == name)
+            settings.remove(kChosen);
+    });
 }
 
 } // namespace gameclock

@@ -12,8 +12,6 @@ struct ChosenControl {
     QString note;        // why the choice could not be taken, for the user; empty when it was
 };
 
-// The file QSettings keeps the user's preferences in.
-QString settingsFile();
 // Reads nothing at all when the user never kept a preference: a classic start opens no settings.
 ChosenControl chosenControl();
 // Each returns why it could not be kept, for the user, or an empty text.

@@ -105,6 +105,7 @@ void frmhoved::zoomChanged(qreal zoom)
     // The canvases were laid anew at the new scale.
     refreshFace(Player::A, true);
     refreshFace(Player::B, false);
+    Q_EMIT zoomed(zoom);
 }
 
 } // namespace gameclock

@@ -494,6 +494,15 @@ std::optional<FileError> writeGameFile(const QString &path, const GameValues &va
     return writeLines(path, lines, kGameLines);
 }
 
+std::optional<FileError> writeWholeFile(const QString &path, const QByteArray &bytes)
+{
+    if (path.isEmpty())
+        return makeError(FileError::Kind::CannotWrite, path, QStringLiteral("Filnavnet er tomt"));
+    if (const std::optional<int> failed = replaceFile(path, bytes))
+        return FileError{FileError::Kind::CannotWrite, path, detail::systemReason(*failed)};
+    return std::nullopt;
+}
+
 GameRead readGameFile(const QString &path)
 {
     LinesRead read = readLines(path, kGameLines, kGameLines + kMaxFurtherLines);

@@ -36,8 +36,9 @@ struct FileError {
 
 // The seven values in file order: mina, seka, minb, sekb, spillera, spillerb, stans. A reader of
 // seven lines ignores what follows them: the lines a game needs beyond the seven (a count-down
-// clock's control and exact state) follow, written and read as they stand. A classic game has none.
-inline constexpr int kMaxFurtherLines = 24;
+// clock's control and exact state, and the record of its moves, a line each) follow, written and
+// read as they stand. A classic game has none. The cap bounds what a reader takes from a damaged file.
+inline constexpr int kMaxFurtherLines = 1024;
 struct GameValues {
     QString mina, seka, minb, sekb, spillera, spillerb, stans;
     QStringList further{};
@@ -64,6 +65,9 @@ struct GameRead {
 [[nodiscard]] QString savedMessage(const QString &path);
 
 [[nodiscard]] std::optional<FileError> writeGameFile(const QString &path, const GameValues &values);
+// Any other file of ours (the record of moves as CSV, a picture of the chart) replaced by bytes with
+// the same care as the line files: the old file or the whole new one, never a part.
+[[nodiscard]] std::optional<FileError> writeWholeFile(const QString &path, const QByteArray &bytes);
 [[nodiscard]] GameRead readGameFile(const QString &path);
 
 struct PathRead {

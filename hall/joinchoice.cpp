@@ -2,10 +2,9 @@
 
 #include "message.h"
 
-#include <QCoreApplication>
-#include <QFileInfo>
+#include "toolkit/preferences.h"
+
 #include <QSettings>
-#include <QStandardPaths>
 
 namespace hall {
 
@@ -17,16 +16,6 @@ const QString kHall = QStringLiteral("turnering/sal");
 const QString kBoard = QStringLiteral("turnering/brett");
 const QString kCode = QStringLiteral("turnering/kode");
 const QString kJoined = QStringLiteral("turnering/med");
-
-bool settingsExist()
-{
-    // A user who never kept a preference has no file: the start opens no settings.
-    const QString organization = QCoreApplication::organizationName().isEmpty() ? QStringLiteral("Unknown Organization")
-                                                                                : QCoreApplication::organizationName();
-    return QFileInfo::exists(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                             QLatin1Char('/') + organization + QLatin1Char('/') + QCoreApplication::applicationName() +
-                             QStringLiteral(".conf"));
-}
 
 } // namespace
 
@@ -48,32 +37,28 @@ std::optional<QString> whyNotJoinable(const JoinChoice &c)
 JoinChoice loadJoinChoice()
 {
     JoinChoice c;
-    if (!settingsExist())
-        return c;
-    const QSettings s;
-    c.host = s.value(kHost).toString();
-    c.port = s.value(kPort, c.port).toInt();
-    c.hall = s.value(kHall).toString();
-    c.board = s.value(kBoard, 0).toInt();
-    c.code = s.value(kCode).toString();
-    // A damaged choice is shown in the window but not joined.
-    c.joined = s.value(kJoined, false).toBool() && !whyNotJoinable(c);
+    toolkit::readPreferences([&c](QSettings &s) {
+        c.host = s.value(kHost).toString();
+        c.port = s.value(kPort, c.port).toInt();
+        c.hall = s.value(kHall).toString();
+        c.board = s.value(kBoard, 0).toInt();
+        c.code = s.value(kCode).toString();
+        // A damaged choice is shown in the window but not joined.
+        c.joined = s.value(kJoined, false).toBool() && !whyNotJoinable(c);
+    });
     return c;
 }
 
 QString saveJoinChoice(const JoinChoice &c)
 {
-    QSettings s;
-    s.setValue(kHost, c.host);
-    s.setValue(kPort, c.port);
-    s.setValue(kHall, c.hall);
-    s.setValue(kBoard, c.board);
-    s.setValue(kCode, c.code);
-    s.setValue(kJoined, c.joined);
-    s.sync();
-    if (s.status() == QSettings::NoError)
-        return {};
-    return QStringLiteral("Valget av turneringssal kan ikke lagres i %1.").arg(s.fileName());
+    return toolkit::keepPreferences(QStringLiteral("Valget av turneringssal"), [&c](QSettings &s) {
+        s.setValue(kHost, c.host);
+        s.setValue(kPort, c.port);
+        s.setValue(kHall, c.hall);
+        s.setValue(kBoard, c.board);
+        s.setValue(kCode, c.code);
+        s.setValue(kJoined, c.joined);
+    });
 }
 
 } // namespace hall

@@ -1,5 +1,7 @@
 #include "preferences.h"
 
+#include "toolkit/preferences.h"
+
 #include <QSettings>
 
 #include <algorithm>
@@ -15,25 +17,23 @@ const QString kRate = QStringLiteral("speech/rate");
 
 Preferences loadPreferences()
 {
-    const QSettings settings;
     Preferences p;
-    p.announce = settings.value(kAnnounce, p.announce).toBool();
-    bool ok = false;
-    const double rate = settings.value(kRate, p.rate).toDouble(&ok);
-    if (ok)
-        p.rate = std::clamp(rate, -1.0, 1.0);
+    toolkit::readPreferences([&p](QSettings &settings) {
+        p.announce = settings.value(kAnnounce, p.announce).toBool();
+        bool ok = false;
+        const double rate = settings.value(kRate, p.rate).toDouble(&ok);
+        if (ok)
+            p.rate = std::clamp(rate, -1.0, 1.0);
+    });
     return p;
 }
 
 QString savePreferences(const Preferences &preferences)
 {
-    QSettings settings;
-    settings.setValue(kAnnounce, preferences.announce);
-    settings.setValue(kRate, preferences.rate);
-    settings.sync();
-    if (settings.status() == QSettings::NoError)
-        return {};
-    return QStringLiteral("Innstillingene for tale kan ikke lagres i %1.").arg(settings.fileName());
+    return toolkit::keepPreferences(QStringLiteral("Innstillingene for tale"), [&preferences](QSettings &settings) {
+        settings.setValue(kAnnounce, preferences.announce);
+        settings.setValue(kRate, preferences.rate);
+    });
 }
 
 } // namespace speech

@@ -186,13 +186,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("after");     // per player: ms left, moves, stage; empty when refused
         QTest::addColumn<QString>("said");
         QTest::newRow("moves into the next stage bring its 30 minutes")
-            << QStringList{"", "40", "", ""} << "7259000 40 1 | 5428000 0 0" << "Tiden ble justert";
-        QTest::newRow("time and moves typed")
-            << QStringList{"1:00:00", "", "", "5"} << "3600000 1 0 | 5428000 5 0" << "justert";
+            << QStringList{"", "40", "", ""} << "7259000 40 1 | 5428000 0 0"
+            << "Tiden ble justert";
+        QTest::newRow("time and moves typed") << QStringList{"1:00:00", "", "", "5"} << "3600000 1 0 | 5428000 5 0"
+                                              << "justert";
         QTest::newRow("zero drops the flag") << QStringList{"", "", "0", ""} << "5459000 1 0 | 0 0 0"
                                              << "Klaffen har falt for Ola.";
-        QTest::newRow("a time that cannot be read") << QStringList{"", "", "1:75", ""} << "" << "Tiden til Ola";
-        QTest::newRow("too many moves") << QStringList{"", "123456", "", ""} << "" << "Trekkene til Kari";
+        QTest::newRow("a time that cannot be read") << QStringList{"", "", "1:75", ""} << ""
+                                                    << "Tiden til Ola";
+        QTest::newRow("too many moves") << QStringList{"", "123456", "", ""} << ""
+                                        << "Trekkene til Kari";
     }
     void countdownCorrections()
     {
@@ -229,12 +232,12 @@ private Q_SLOTS:
         const gameclock::Countdown *game = m.countdown();
         if (after.isEmpty()) {
             QVERIFY2(w->melding->text().contains(said), qPrintable(w->melding->text()));
-            QCOMPARE(game->moves(gameclock::kA), 1);
+            QCOMPARE(game->moves(gameclock::Player::A), 1);
             return;
         }
         QVERIFY(windowsOf<frmjuster>().isEmpty());
         QStringList state;
-        for (int p : {gameclock::kA, gameclock::kB})
+        for (const gameclock::Player p : gameclock::kPlayers)
             state << QStringLiteral("%1 %2 %3").arg(game->leftMs(p, 0)).arg(game->moves(p)).arg(game->stage(p));
         QCOMPARE(state.join(QStringLiteral(" | ")), after);
         // The stage shows beside the moves under a control with stages.

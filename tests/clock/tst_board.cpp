@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStatusBar>
 
 using gameclock::frmhoved;
 
@@ -65,9 +66,9 @@ private Q_SLOTS:
         QStringList seen;
         for (QAction *a : w.Vis->actions())
             seen << a->text() + u'|' + a->shortcuts().value(0).toString(QKeySequence::PortableText);
-        QCOMPARE(seen,
-                 (QStringList{"&Fullskjerm|F11", "T&avlevisning|F10", "&Bytt side|", "Stø&rre|Ctrl++", "&Mindre|Ctrl+-",
-                              "&Vanlig størrelse|Ctrl+0", "|", "Les &opp tiden|", "&Tale raskere|", "Tale &saktere|", "|", "Tr&ekktider|"}));
+        QCOMPARE(seen, (QStringList{"&Fullskjerm|F11", "T&avlevisning|F10", "&Bytt side|", "Stø&rre|Ctrl++",
+                                    "&Mindre|Ctrl+-", "&Vanlig størrelse|Ctrl+0", "|", "Les &opp tiden|",
+                                    "&Tale raskere|", "Tale &saktere|", "|", "Tr&ekktider|"}));
         QVERIFY(w.LesOpp->isCheckable());
         QVERIFY(w.Fullskjerm->isCheckable());
         QVERIFY(w.Storre->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+="))));
@@ -172,8 +173,19 @@ private Q_SLOTS:
         QCOMPARE(w.centralWidget(), w.board());
         QVERIFY(w.Tavlevisning->isChecked());
         QVERIFY(w.menuBar()->isHidden());
+        // A status bar with nothing to say takes no strip of the screen; a note brings it back.
+        w.setLasting(frmhoved::Lasting::Settings, QString()); // no settings file here
+        w.report(QString());
+        QVERIFY(w.statusBar()->isHidden());
+        w.report(QStringLiteral("Lagret."));
+        QVERIFY(!w.statusBar()->isHidden());
+        w.report(QString());
+        w.setLasting(frmhoved::Lasting::Battery, QStringLiteral("Lavt batteri."));
+        QVERIFY(!w.statusBar()->isHidden());
+        w.setLasting(frmhoved::Lasting::Battery, QString());
+        QVERIFY(w.statusBar()->isHidden());
         f.clock.advance(100);
-        gameclock::BoardHalf *half = w.board()->half(true);
+        gameclock::BoardHalf *half = w.board()->half(gameclock::Player::A);
         const QRect digits = support::inkBounds(support::pictureOf(half), half->timeArea(), half->look().figures);
         QVERIFY2(digits.height() >= 0.15 * w.screen()->geometry().height(),
                  qPrintable(QString::number(digits.height())));

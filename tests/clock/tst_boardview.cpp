@@ -95,7 +95,7 @@ private Q_SLOTS:
             w.ByttSide->trigger();
         BoardView &board = boardIn(f, w, state);
         const QString before = game(w), shown = readouts(w);
-        click(&w, centreIn(board.half(tapA), &w));
+        click(&w, centreIn(board.half(gameclock::playerOf(tapA)), &w));
         if (!switches) {
             QCOMPARE(game(w), before);
             return;
@@ -104,7 +104,7 @@ private Q_SLOTS:
         QCOMPARE(game(w), QString(tapA ? "running -B 0" : "running A- 1"));
         QCOMPARE(readouts(w), shown);
         // The next tap on the same half finds the other clock running.
-        click(&w, centreIn(board.half(tapA), &w));
+        click(&w, centreIn(board.half(gameclock::playerOf(tapA)), &w));
         QCOMPARE(game(w), QString(tapA ? "running -B 0" : "running A- 1"));
     }
 
@@ -139,23 +139,25 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(&w));
         BoardView &board = boardIn(f, w, "A");
         const QRect s = board.switchButton->geometry(), p = board.pauseButton->geometry();
-        const QMap<QString, QPoint> at{{"switch", centreIn(board.switchButton, &w)},
-                                       {"pause", centreIn(board.pauseButton, &w)},
-                                       {"leave", centreIn(board.leaveButton, &w)},
-                                       {"gap", board.mapTo(&w, QPoint(s.center().x(), (s.bottom() + p.top()) / 2))},
-                                       {"other", centreIn(board.half(false), &w)},
-                                       // Away from the centre, where a menu opened at the centre is not.
-                                       {"own", board.half(true)->mapTo(&w, QPoint(board.half(true)->width() / 10,
-                                                                                  board.half(true)->height() / 10))}};
+        const QMap<QString, QPoint> at{
+            {"switch", centreIn(board.switchButton, &w)},
+            {"pause", centreIn(board.pauseButton, &w)},
+            {"leave", centreIn(board.leaveButton, &w)},
+            {"gap", board.mapTo(&w, QPoint(s.center().x(), (s.bottom() + p.top()) / 2))},
+            {"other", centreIn(board.half(gameclock::Player::B), &w)},
+            // Away from the centre, where a menu opened at the centre is not.
+            {"own", board.half(gameclock::Player::A)
+                        ->mapTo(&w, QPoint(board.half(gameclock::Player::A)->width() / 10,
+                                           board.half(gameclock::Player::A)->height() / 10))}};
         QVERIFY(!board.childAt(board.mapFrom(&w, at["gap"])));
         if (down == "menu") {
-            click(&w, centreIn(board.half(true), &w), Qt::RightButton);
+            click(&w, centreIn(board.half(gameclock::Player::A), &w), Qt::RightButton);
             QTRY_VERIFY(board.menu()->isVisible());
             down = up;
         }
         if (down.isEmpty()) {
             for (int i = 0; i < 5; ++i)
-                QTest::mouseMove(w.windowHandle(), centreIn(board.half(true), &w) + QPoint(i, i));
+                QTest::mouseMove(w.windowHandle(), centreIn(board.half(gameclock::Player::A), &w) + QPoint(i, i));
             f.clock.advance(500);
         } else {
             // A hand's click: the release comes after the events of the press were handled.
@@ -204,7 +206,7 @@ private Q_SLOTS:
         if (board) {
             boardIn(f, w, running);
             // The player on the left is shown on the left.
-            QCOMPARE(w.board()->half(false)->x() < w.board()->half(true)->x(), swapped);
+            QCOMPARE(w.board()->half(gameclock::Player::B)->x() < w.board()->half(gameclock::Player::A)->x(), swapped);
         } else {
             running == "B" ? w.startb_Click() : w.starta_Click();
         }
@@ -240,18 +242,18 @@ private Q_SLOTS:
         QVERIFY(w.sidesSwapped());
         w.Fullskjerm->trigger();
         const auto facesOutwards = [&w] {
-            for (BoardHalf *half : {w.board()->half(true), w.board()->half(false)}) {
+            for (BoardHalf *half : {w.board()->half(gameclock::Player::A), w.board()->half(gameclock::Player::B)}) {
                 const bool onLeft = half->x() < w.board()->width() / 2;
                 if ((half->faceArea().center().x() < half->width() / 2) != onLeft)
                     return false;
             }
             return true;
         };
-        QVERIFY(w.board()->half(false)->x() < w.board()->half(true)->x());
+        QVERIFY(w.board()->half(gameclock::Player::B)->x() < w.board()->half(gameclock::Player::A)->x());
         QVERIFY(facesOutwards());
         // Turned back while shown: the halves trade places, each face to its new outer edge.
         w.ByttSide->trigger();
-        QVERIFY(w.board()->half(true)->x() < w.board()->half(false)->x());
+        QVERIFY(w.board()->half(gameclock::Player::A)->x() < w.board()->half(gameclock::Player::B)->x());
         QVERIFY(facesOutwards());
         f.w.reset();
         QVERIFY(!f.start().sidesSwapped());
@@ -286,7 +288,7 @@ private Q_SLOTS:
         board.setState(a, b, Phase::Running);
         int heights[2] = {};
         for (const bool playerA : {true, false}) {
-            BoardHalf *half = board.half(playerA);
+            BoardHalf *half = board.half(gameclock::playerOf(playerA));
             const QImage picture = support::pictureOf(half);
             const QRect area = half->timeArea();
             const QRect digits = support::inkBounds(picture, area, half->look().figures);
@@ -357,7 +359,7 @@ private Q_SLOTS:
         const QColor window = w.palette().color(QPalette::Window);
         const QColor accent = w.palette().color(QPalette::Highlight);
         for (const bool playerA : {true, false}) {
-            BoardHalf *half = board.half(playerA);
+            BoardHalf *half = board.half(gameclock::playerOf(playerA));
             const QString want = playerA ? lookA : lookB;
             const QImage picture = support::pictureOf(half);
             // A band of plain ground: between the name and the time, away from the edges.
@@ -460,8 +462,8 @@ private Q_SLOTS:
         recordA.into = &painted[0];
         recordB.into = &painted[1];
         QCoreApplication::processEvents();
-        board.half(true)->installEventFilter(&recordA);
-        board.half(false)->installEventFilter(&recordB);
+        board.half(gameclock::Player::A)->installEventFilter(&recordA);
+        board.half(gameclock::Player::B)->installEventFilter(&recordB);
         // 0:03 to 0:04, on to 0:09, then 0:10: one figure, the same one, then two; then the second hand
         // slanting across the face.
         for (const auto &[ms, changed] :
@@ -469,7 +471,7 @@ private Q_SLOTS:
             painted[0] = painted[1] = QRegion();
             f.clock.advance(ms);
             QCoreApplication::processEvents();
-            BoardHalf *half = board.half(true);
+            BoardHalf *half = board.half(gameclock::Player::A);
             const QRegion allowed = QRegion(half->timeArea()) + half->faceArea();
             QVERIFY2((painted[0] - allowed).isEmpty(), qPrintable(w.mina->text() + ':' + w.seka->text()));
             // The time area is drawn again only in the cells of the figures that changed.
@@ -494,7 +496,7 @@ private Q_SLOTS:
         frmhoved &w = f.start();
         BoardView &board = boardIn(f, w, "setup");
         w.spillerb->setText(QStringLiteral("Ola"));
-        QCOMPARE(board.half(false)->side().name, QStringLiteral("Ola"));
+        QCOMPARE(board.half(gameclock::Player::B)->side().name, QStringLiteral("Ola"));
         QCOMPARE(board.startB->text(), QStringLiteral("Ola begynner"));
     }
 };

@@ -35,7 +35,7 @@ void play(Countdown &game, support::ManualClock &clock, const QString &script)
     for (const QString &step : script.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         const auto now = [] { return toolkit::TimeSource::current().nowMs(); };
         if (step == QLatin1String("sA") || step == QLatin1String("sB")) {
-            game.resume(step == QLatin1String("sA") ? kA : kB, now());
+            game.resume(step == QLatin1String("sA") ? Player::A : Player::B, now());
         } else if (step.startsWith(QLatin1Char('+'))) {
             clock.advance(step.mid(1).toLongLong());
             game.settle(now());
@@ -57,7 +57,7 @@ void play(Countdown &game, support::ManualClock &clock, const QString &script)
             }
         } else if (step.startsWith(QLatin1Char('c'))) {
             const QStringList f = step.mid(1).split(QLatin1Char(':'));
-            game.correct(f[0] == QLatin1String("A") ? kA : kB, f[1].toLongLong(), f[2].toInt());
+            game.correct(f[0] == QLatin1String("A") ? Player::A : Player::B, f[1].toLongLong(), f[2].toInt());
         } else {
             QFAIL(qPrintable(QStringLiteral("unknown step ") + step));
         }
@@ -68,12 +68,12 @@ void play(Countdown &game, support::ManualClock &clock, const QString &script)
 QString summary(const Countdown &game, qint64 now)
 {
     QStringList parts;
-    for (int p : {kA, kB})
+    for (const Player p : gameclock::kPlayers)
         parts << QStringLiteral("%1 %2 %3 %4")
                      .arg(game.leftMs(p, now))
                      .arg(game.moves(p))
                      .arg(game.stage(p))
-                     .arg(game.state(now).fellAs[std::size_t(p)]);
+                     .arg(game.state(now).fellAs[gameclock::at(p)]);
     return parts.join(QStringLiteral(" | "));
 }
 
@@ -88,72 +88,80 @@ private Q_SLOTS:
         QTest::addColumn<QString>("script");
         QTest::addColumn<QString>("expected"); // A | B: left ms, moves, stage, fell (1 first, 2 second)
 
-        QTest::newRow("Fischer 3+2: increment before move 1") << fischer(3, 2) << "" << "182000 0 0 0 | 182000 0 0 0";
-        QTest::newRow("Fischer 3+2 over 40 moves each, to the ms")
-            << fischer(3, 2) << "sA 80x2345" << "168200 40 0 0 | 168200 40 0 0";
+        QTest::newRow("Fischer 3+2: increment before move 1") << fischer(3, 2) << ""
+                                                              << "182000 0 0 0 | 182000 0 0 0";
+        QTest::newRow("Fischer 3+2 over 40 moves each, to the ms") << fischer(3, 2) << "sA 80x2345"
+                                                                   << "168200 40 0 0 | 168200 40 0 0";
         QTest::newRow("Bronstein: shorter and longer than the delay")
-            << fischer(5, 3, Bonus::Bronstein) << "sA 1x1200 1x4500" << "300000 1 0 0 | 298500 1 0 0";
-        QTest::newRow("Bronstein counts down during the delay")
-            << fischer(5, 3, Bonus::Bronstein) << "sA +1200" << "298800 0 0 0 | 300000 0 0 0";
-        QTest::newRow("simple delay: inside and beyond")
-            << fischer(5, 5, Bonus::Delay) << "sA 1x4000 1x7250" << "300000 1 0 0 | 297750 1 0 0";
-        QTest::newRow("simple delay: the clock waits, then counts")
-            << fischer(5, 5, Bonus::Delay) << "sA +4999" << "300000 0 0 0 | 300000 0 0 0";
-        QTest::newRow("simple delay: beyond the delay, running")
-            << fischer(5, 5, Bonus::Delay) << "sA +5001" << "299999 0 0 0 | 300000 0 0 0";
+            << fischer(5, 3, Bonus::Bronstein) << "sA 1x1200 1x4500"
+            << "300000 1 0 0 | 298500 1 0 0";
+        QTest::newRow("Bronstein counts down during the delay") << fischer(5, 3, Bonus::Bronstein) << "sA +1200"
+                                                                << "298800 0 0 0 | 300000 0 0 0";
+        QTest::newRow("simple delay: inside and beyond") << fischer(5, 5, Bonus::Delay) << "sA 1x4000 1x7250"
+                                                         << "300000 1 0 0 | 297750 1 0 0";
+        QTest::newRow("simple delay: the clock waits, then counts") << fischer(5, 5, Bonus::Delay) << "sA +4999"
+                                                                    << "300000 0 0 0 | 300000 0 0 0";
+        QTest::newRow("simple delay: beyond the delay, running") << fischer(5, 5, Bonus::Delay) << "sA +5001"
+                                                                 << "299999 0 0 0 | 300000 0 0 0";
 
         const TimeControl fide = both({{90 * kMin, 40, Bonus::Fischer, 30000}, {30 * kMin, 0, Bonus::Fischer, 30000}});
-        QTest::newRow("stages: A's 40th move adds 30 min, B's 39th nothing")
-            << fide << "sA 79x1000" << "8390000 40 1 0 | 6561000 39 0 0";
-        QTest::newRow("stages: each at their own 40th move")
-            << fide << "sB 80x1000" << "8390000 40 1 0 | 8390000 40 1 0";
-        const TimeControl threeStages = both({{2 * kMin, 2, Bonus::None, 0}, {kMin, 1, Bonus::None, 0},
-                                              {kMin / 2, 0, Bonus::Delay, 2000}});
-        QTest::newRow("three stages, the last with its own delay")
-            << threeStages << "sA 6x1000 1x3500" << "205500 4 2 0 | 207000 3 2 0";
+        QTest::newRow("stages: A's 40th move adds 30 min, B's 39th nothing") << fide << "sA 79x1000"
+                                                                             << "8390000 40 1 0 | 6561000 39 0 0";
+        QTest::newRow("stages: each at their own 40th move") << fide << "sB 80x1000"
+                                                             << "8390000 40 1 0 | 8390000 40 1 0";
+        const TimeControl threeStages =
+            both({{2 * kMin, 2, Bonus::None, 0}, {kMin, 1, Bonus::None, 0}, {kMin / 2, 0, Bonus::Delay, 2000}});
+        QTest::newRow("three stages, the last with its own delay") << threeStages << "sA 6x1000 1x3500"
+                                                                   << "205500 4 2 0 | 207000 3 2 0";
 
-        QTest::newRow("odds: Armageddon 5 against 4")
-            << TimeControl{QStringLiteral("Armageddon"), {{5 * kMin, 0, Bonus::None, 0}}, {{4 * kMin, 0, Bonus::None, 0}}}
-            << "sA 20x1000" << "290000 10 0 0 | 230000 10 0 0";
+        QTest::newRow("odds: Armageddon 5 against 4") << TimeControl{QStringLiteral("Armageddon"),
+                                                                     {{5 * kMin, 0, Bonus::None, 0}},
+                                                                     {{4 * kMin, 0, Bonus::None, 0}}}
+                                                      << "sA 20x1000"
+                                                      << "290000 10 0 0 | 230000 10 0 0";
         QTest::newRow("odds: increments per player")
             << TimeControl{QStringLiteral("odds"), {{kMin, 0, Bonus::Fischer, 5000}}, {{kMin, 0, Bonus::None, 0}}}
-            << "sA 2x1000" << "69000 1 0 0 | 59000 1 0 0";
+            << "sA 2x1000"
+            << "69000 1 0 0 | 59000 1 0 0";
 
-        QTest::newRow("fall in the last stage: no increment after it")
-            << fischer(1, 2) << "sA +63000 m" << "0 1 0 1 | 62000 0 0 0";
-        QTest::newRow("flag falls at zero, not a millisecond later")
-            << fischer(1, 0) << "sA +60000" << "0 0 0 1 | 60000 0 0 0";
-        QTest::newRow("a millisecond before zero the flag stands")
-            << fischer(1, 0) << "sA +59999" << "1 0 0 0 | 60000 0 0 0";
+        QTest::newRow("fall in the last stage: no increment after it") << fischer(1, 2) << "sA +63000 m"
+                                                                       << "0 1 0 1 | 62000 0 0 0";
+        QTest::newRow("flag falls at zero, not a millisecond later") << fischer(1, 0) << "sA +60000"
+                                                                     << "0 0 0 1 | 60000 0 0 0";
+        QTest::newRow("a millisecond before zero the flag stands") << fischer(1, 0) << "sA +59999"
+                                                                   << "1 0 0 0 | 60000 0 0 0";
         QTest::newRow("Bronstein gives nothing back to a fallen flag")
-            << fischer(1, 3, Bonus::Bronstein) << "sA +61000 m" << "0 1 0 1 | 60000 0 0 0";
+            << fischer(1, 3, Bonus::Bronstein) << "sA +61000 m"
+            << "0 1 0 1 | 60000 0 0 0";
         QTest::newRow("a stage's time still comes after a fall in an earlier stage")
-            << both({{kMin, 2, Bonus::Fischer, 1000}, {kMin, 0, Bonus::None, 0}})
-            << "sA +61000 m 1x100 1x100" << "60000 2 1 1 | 61900 1 0 0";
-        QTest::newRow("both flags: A's fell first")
-            << fischer(1, 0) << "sA +60500 m +61000" << "0 1 0 1 | 0 0 0 2";
-        QTest::newRow("both flags: B's fell first")
-            << fischer(1, 0) << "sB +60000 m +70000" << "0 0 0 2 | 0 1 0 1";
+            << both({{kMin, 2, Bonus::Fischer, 1000}, {kMin, 0, Bonus::None, 0}}) << "sA +61000 m 1x100 1x100"
+            << "60000 2 1 1 | 61900 1 0 0";
+        QTest::newRow("both flags: A's fell first") << fischer(1, 0) << "sA +60500 m +61000"
+                                                    << "0 1 0 1 | 0 0 0 2";
+        QTest::newRow("both flags: B's fell first") << fischer(1, 0) << "sB +60000 m +70000"
+                                                    << "0 0 0 2 | 0 1 0 1";
 
-        QTest::newRow("pause and resume keep the milliseconds")
-            << fischer(3, 2) << "sA +1234 p +50000 sA +777 m" << "181989 1 0 0 | 182000 0 0 0";
-        QTest::newRow("a pause keeps the delay used")
-            << fischer(5, 5, Bonus::Delay) << "sA +3000 p +9000 sA +3500 m" << "298500 1 0 0 | 300000 0 0 0";
-        QTest::newRow("resumed with the other player: no move, no increment")
-            << fischer(3, 2) << "sA +5000 p sB +1000" << "177000 0 0 0 | 181000 0 0 0";
+        QTest::newRow("pause and resume keep the milliseconds") << fischer(3, 2) << "sA +1234 p +50000 sA +777 m"
+                                                                << "181989 1 0 0 | 182000 0 0 0";
+        QTest::newRow("a pause keeps the delay used") << fischer(5, 5, Bonus::Delay) << "sA +3000 p +9000 sA +3500 m"
+                                                      << "298500 1 0 0 | 300000 0 0 0";
+        QTest::newRow("resumed with the other player: no move, no increment") << fischer(3, 2) << "sA +5000 p sB +1000"
+                                                                              << "177000 0 0 0 | 181000 0 0 0";
         QTest::newRow("restore continues to the millisecond")
             << fischer(5, 5, Bonus::Delay) << "sA 1x2222 +3001 p r sB +3500 m"
             << "300000 1 0 0 | 298499 1 0 0";
         QTest::newRow("restore keeps stages and the fallen flag's order")
             << both({{kMin, 1, Bonus::Fischer, 1000}, {kMin, 0, Bonus::Fischer, 1000}})
-            << "sB +61000 m p r sA 1x500 +500" << "121500 1 1 0 | 59500 1 1 1";
+            << "sB +61000 m p r sA 1x500 +500"
+            << "121500 1 1 0 | 59500 1 1 1";
 
-        QTest::newRow("arbiter: stage and time follow the moves")
-            << fide << "sA 1x1000 p cA:3600000:40 cB:60000:0" << "3600000 40 1 0 | 60000 0 0 0";
-        QTest::newRow("arbiter: zero drops the flag")
-            << fischer(3, 0) << "sA +1000 p cB:0:0" << "179000 0 0 0 | 0 0 0 1";
+        QTest::newRow("arbiter: stage and time follow the moves") << fide << "sA 1x1000 p cA:3600000:40 cB:60000:0"
+                                                                  << "3600000 40 1 0 | 60000 0 0 0";
+        QTest::newRow("arbiter: zero drops the flag") << fischer(3, 0) << "sA +1000 p cB:0:0"
+                                                      << "179000 0 0 0 | 0 0 0 1";
         QTest::newRow("arbiter: the corrected mover goes on from the time typed, its delay spent")
-            << fischer(5, 5, Bonus::Delay) << "sA +7000 p cA:100000:3 sA +6000 m" << "94000 4 0 0 | 300000 0 0 0";
+            << fischer(5, 5, Bonus::Delay) << "sA +7000 p cA:100000:3 sA +6000 m"
+            << "94000 4 0 0 | 300000 0 0 0";
     }
     void rules()
     {
@@ -223,12 +231,13 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(int, kind);
         QFETCH(QString, reason);
-        const TimeControl control = both({{90 * kMin, 40, Bonus::Fischer, 30000}, {30 * kMin, 0, Bonus::Fischer, 30000}});
+        const TimeControl control =
+            both({{90 * kMin, 40, Bonus::Fischer, 30000}, {30 * kMin, 0, Bonus::Fischer, 30000}});
         CountdownState state;
         state.leftMs = {5'400'000 - 1, 5'123'456};
         state.usedMs = 777;
         state.moves = {3, 2};
-        state.turn = kB;
+        state.turn = Player::B;
         QStringList lines = countdownLines(control, state);
         if (line) {
             if (text == QLatin1String("-"))

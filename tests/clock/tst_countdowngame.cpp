@@ -4,14 +4,18 @@
 
 #include "tests/support/clockfixture.h"
 #include "tests/support/filewindowfixture.h"
+#include "tests/support/keys.h"
 
 #include "clock/boardview.h"
 #include "clock/countdownfile.h"
 #include "clock/timecontrolstore.h"
 #include "display/face.h"
 #include "gamefiles/linefiles.h"
+#include "toolkit/controls.h"
+#include "toolkit/preferences.h"
 
 #include <QAccessible>
+#include <QMouseEvent>
 #include <QSettings>
 
 using gameclock::frmhoved;
@@ -240,7 +244,7 @@ private Q_SLOTS:
         f.clock.advance(1500);
         w.Command1_Click();
         f.clock.advance(100);
-        const gameclock::BoardHalf *a = w.board()->half(true);
+        const gameclock::BoardHalf *a = w.board()->half(gameclock::Player::A);
         QCOMPARE(a->side().time, QStringLiteral("3:02"));
         QCOMPARE(a->side().moves, 1);
         QCOMPARE(a->side().handMinutes, 3418.0 / 60); // 3:02 left: 56:58 on the dial, the minute hand creeping
@@ -248,7 +252,7 @@ private Q_SLOTS:
         const QString heard =
             QAccessible::queryAccessibleInterface(const_cast<gameclock::BoardHalf *>(a))->text(QAccessible::Name);
         QVERIFY2(heard.startsWith(QStringLiteral("Spiller A: 3 minutter 2 sekunder igjen")), qPrintable(heard));
-        QCOMPARE(w.board()->half(false)->side().time, QStringLiteral("3:01"));
+        QCOMPARE(w.board()->half(gameclock::Player::B)->side().time, QStringLiteral("3:01"));
     }
 
     // The choice is kept with QSettings and taken by the next start; a new game keeps it.
@@ -269,7 +273,101 @@ private Q_SLOTS:
     }
 
     // The quick check for a settings file finds the one QSettings keeps.
-    void settingsFileFound() { QCOMPARE(gameclock::settingsFile(), QSettings().fileName()); }
+    // A move ends when the key or the finger goes down, however it is ended: the hold is not charged.
+    void chargedAtThePress_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Space on the switch") << "space";
+        QTest::newRow("the mouse on the switch") << "mouse";
+        QTest::newRow("left Shift") << "shift";
+        QTest::newRow("a tap on the board") << "board";
+    }
+    void chargedAtThePress()
+    {
+        QFETCH(QString, how);
+        ClockFixture f;
+        frmhoved &w = startUnder(f, fischer(3, 2));
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        if (how == QLatin1String("board"))
+            w.Tavlevisning_Click(true);
+        w.starta->click();
+        f.clock.advance(5000);
+        const auto held = [&f] { f.clock.advance(300); };
+        if (how == QLatin1String("space")) {
+            QTest::keyPress(w.Command1, Qt::Key_Space);
+            held();
+            QTest::keyRelease(w.Command1, Qt::Key_Space);
+        } else if (how == QLatin1String("mouse")) {
+            QTest::mousePress(w.Command1, Qt::LeftButton);
+            held();
+            QTest::mouseRelease(w.Command1, Qt::LeftButton);
+        } else if (how == QLatin1String("shift")) {
+            support::hold(support::NativeKey::LeftShift, held);
+        } else {
+            QWidget *half = w.board()->half(gameclock::Player::A);
+            QTest::mousePress(half, Qt::LeftButton, {}, half->rect().center());
+            held();
+            QTest::mouseRelease(half, Qt::LeftButton, {}, half->rect().center());
+        }
+        QCOMPARE(w.game().record().size(), std::size_t(1));
+        QCOMPARE(w.game().record().back().usedMs, 5000);
+        // B's clock ran from the press.
+        QCOMPARE(w.side(gameclock::Player::B).leftMs, 182'000 - 300);
+    }
+
+    // Closing the window by its title bar leaves the game as "Avslutt" does: the backup holds the
+    // running clock's time of that moment, not of the last second.
+    void closedByTheTitleBar()
+    {
+        ClockFixture f;
+        frmhoved &w = startUnder(f, fischer(3, 2));
+        w.starta->click();
+        f.clock.advance(1500);
+        w.close();
+        QCOMPARE(backupState(f).leftMs[0], qint64(182'000 - 1500));
+    }
+
+    // A classic file opened after a count-down game: nothing of the count-down game stays, neither
+    // its flags nor the note about another file's lines.
+    void classicFileAfterACountdownGame()
+    {
+        ClockFixture f;
+        frmhoved &w = startUnder(f, fischer(1, 0));
+        w.starta->click();
+        f.clock.advance(60'100);
+        QTest::keyClick(w.Command1, Qt::Key_Space);
+        f.clock.advance(60'100);
+        QVERIFY(w.klaffa->hasFallen() && w.klaffb->hasFallen());
+        gamefiles::GameValues seven{"3", "0", "4", "0", "Ada", "Bo", "60"};
+        gamefiles::GameValues foreign = seven;
+        foreign.further = QStringList{QStringLiteral("noe annet")};
+        QVERIFY(!w.restoreGame(foreign));
+        QVERIFY(!w.reportedMessage().isEmpty());
+        QVERIFY(!w.restoreGame(seven));
+        QCOMPARE(w.klaffa->title() + w.klaffb->title(), QString());
+        QCOMPARE(w.reportedMessage(), QString());
+        QVERIFY(!w.countdown());
+    }
+
+    // A control's name is shown as it was typed or read, never as markup.
+    void controlNameIsPlainText()
+    {
+        ClockFixture f;
+        TimeControl control = fischer(3, 2);
+        control.name = QStringLiteral("<b>Lyn</b> <img src=x>");
+        frmhoved &w = startUnder(f, control);
+        QCoreApplication::processEvents();
+        toolkit::FitLabel plain(control.name, w.kontroll->parentWidget());
+        plain.setTextFormat(Qt::PlainText);
+        plain.setGeometry(w.kontroll->geometry());
+        plain.setFont(w.kontroll->font());
+        plain.setAlignment(w.kontroll->alignment());
+        plain.setWordWrap(true);
+        QCOMPARE(w.kontroll->grab().toImage(), plain.grab().toImage());
+    }
+
+    void settingsFileFound() { QCOMPARE(toolkit::preferencesFile(), QSettings().fileName()); }
 };
 
 QTEST_MAIN(tst_countdowngame)

@@ -66,8 +66,8 @@ private Q_SLOTS:
                                 << "Kari 12 minutter 5. Ola 8 minutter 40. Ola trekker.";
         QTest::newRow("paused") << state("Kari", "0:59", "Ola", "1:0", Turn::Paused)
                                 << "Kari 0 minutter 59. Ola 1 minutt 0. Pause.";
-        QTest::newRow("set-up, no one to move") << state("Kari", "0:0", "Ola", "0:0")
-                                                << "Kari 0 minutter 0. Ola 0 minutter 0.";
+        QTest::newRow("set-up, no one to move")
+            << state("Kari", "0:0", "Ola", "0:0") << "Kari 0 minutter 0. Ola 0 minutter 0.";
         QTest::newRow("empty names") << state("", "3:7", "", "21:1", Turn::B)
                                      << "Spiller A 3 minutter 7. Spiller B 21 minutter 1. Spiller B trekker.";
         QTest::newRow("blank name") << state("  ", "3:7", "Ola", "1:1", Turn::A)
@@ -93,7 +93,8 @@ private Q_SLOTS:
         ClockState down = countdown(0, 40, 1'999, 39, Turn::Paused);
         down.a.flagFallen = true;
         QTest::newRow("count-down: a fallen flag at zero")
-            << down << "Kari 0 sekunder igjen, trekk 40. Ola 1 sekund igjen, trekk 39. Klaffen har falt for Kari. Pause.";
+            << down
+            << "Kari 0 sekunder igjen, trekk 40. Ola 1 sekund igjen, trekk 39. Klaffen har falt for Kari. Pause.";
     }
     void timeSentence()
     {
@@ -112,12 +113,12 @@ private Q_SLOTS:
         QTest::newRow("5 minutes left") << state("Kari", "55:0", "Ola", "0:0", Turn::A) << true << false
                                         << "Kari 5 minutter igjen.";
         QTest::newRow("within the minute") << state("Kari", "55:1", "Ola", "0:0", Turn::A) << true << false << "";
-        QTest::newRow("1 minute left, B") << state("Kari", "0:0", "", "9:0", Turn::B, 10) << false << false
-                                          << "Spiller B 1 minutt igjen.";
+        QTest::newRow("1 minute left, B")
+            << state("Kari", "0:0", "", "9:0", Turn::B, 10) << false << false << "Spiller B 1 minutt igjen.";
         QTest::newRow("the other player's minutes")
             << state("Kari", "55:0", "Ola", "3:4", Turn::B) << false << false << "";
-        QTest::newRow("at the limit, flag fell") << state("Kari", "60:0", "Ola", "0:0", Turn::A) << true << true
-                                                 << "Klaffen har falt for Kari.";
+        QTest::newRow("at the limit, flag fell")
+            << state("Kari", "60:0", "Ola", "0:0", Turn::A) << true << true << "Klaffen har falt for Kari.";
         QTest::newRow("restored above the limit, flag fell")
             << state("Kari", "0:0", "Ola", "30:41", Turn::B, 30) << false << true << "Klaffen har falt for Ola.";
         QTest::newRow("past the limit") << state("Kari", "61:0", "Ola", "0:0", Turn::A) << true << false << "";
@@ -127,12 +128,12 @@ private Q_SLOTS:
         // A count-down clock ticks a second apart from the switch, not on whole seconds left.
         QTest::newRow("count-down: a fifth minute passed")
             << countdown(299'400, 3, 0, 0) << true << false << "Kari 5 minutter igjen.";
-        QTest::newRow("count-down: the tick before it")
-            << countdown(300'400, 3, 0, 0) << true << false << "";
+        QTest::newRow("count-down: the tick before it") << countdown(300'400, 3, 0, 0) << true << false << "";
         QTest::newRow("count-down: a sixth minute passed") << countdown(359'400, 3, 0, 0) << true << false << "";
         QTest::newRow("count-down: the last minute")
             << countdown(0, 0, 59'001, 3, Turn::B) << false << false << "Ola 1 minutt igjen.";
-        QTest::newRow("count-down: ten seconds") << countdown(9'600, 3, 0, 0) << true << false << "Kari 10 sekunder igjen.";
+        QTest::newRow("count-down: ten seconds")
+            << countdown(9'600, 3, 0, 0) << true << false << "Kari 10 sekunder igjen.";
         QTest::newRow("count-down: then the count") << countdown(8'600, 3, 0, 0) << true << false << "9";
         QTest::newRow("count-down: the last second") << countdown(700, 3, 0, 0) << true << false << "1";
         QTest::newRow("count-down: eleven seconds") << countdown(10'600, 3, 0, 0) << true << false << "";
@@ -145,6 +146,17 @@ private Q_SLOTS:
         QFETCH(bool, flagFell);
         QFETCH(QString, sentence);
         QCOMPARE(speech::tickSentence(clock, playerA, flagFell), sentence);
+    }
+
+    // While a delay holds a clock still, each second finds the same time: it is said once.
+    void stillClockSaysItOnce()
+    {
+        speech::Announcer announcer;
+        const QStringList said{
+            announcer.tick(countdown(8'600, 3, 0, 0), true), announcer.tick(countdown(8'600, 3, 0, 0), true),
+            announcer.tick(countdown(0, 0, 8'600, 3, Turn::B), false), announcer.tick(countdown(7'600, 3, 0, 0), true),
+            announcer.tick(countdown(7'600, 3, 0, 0), true)};
+        QCOMPARE(said, QStringList({"9", "", "9", "8", ""}));
     }
 };
 

@@ -12,7 +12,8 @@ namespace support {
 
 enum class NativeKey { LeftShift, RightShift, LeftControl, RightControl, Z, N, Minus, Slash };
 
-inline void tap(NativeKey key)
+// A key pressed, held while `held` runs (time passing, say), and released at whatever has the focus.
+template <typename Held> inline void hold(NativeKey key, Held held)
 {
     struct Native {
         int qtKey;
@@ -20,17 +21,27 @@ inline void tap(NativeKey key)
         Qt::KeyboardModifier modifier;
     };
     static const Native natives[] = {
-        {Qt::Key_Shift, 0xffe1, Qt::ShiftModifier},     {Qt::Key_Shift, 0xffe2, Qt::ShiftModifier},
-        {Qt::Key_Control, 0xffe3, Qt::ControlModifier}, {Qt::Key_Control, 0xffe4, Qt::ControlModifier},
-        {Qt::Key_Z, 'z', Qt::NoModifier},               {Qt::Key_N, 'n', Qt::NoModifier},
-        {Qt::Key_Minus, '-', Qt::NoModifier},           {Qt::Key_Slash, '/', Qt::NoModifier},
+        {Qt::Key_Shift, 0xffe1, Qt::ShiftModifier},
+        {Qt::Key_Shift, 0xffe2, Qt::ShiftModifier},
+        {Qt::Key_Control, 0xffe3, Qt::ControlModifier},
+        {Qt::Key_Control, 0xffe4, Qt::ControlModifier},
+        {Qt::Key_Z, 'z', Qt::NoModifier},
+        {Qt::Key_N, 'n', Qt::NoModifier},
+        {Qt::Key_Minus, '-', Qt::NoModifier},
+        {Qt::Key_Slash, '/', Qt::NoModifier},
     };
     const Native &n = natives[int(key)];
     const QString text = n.modifier == Qt::NoModifier ? QString(QChar(char16_t(n.keysym))) : QString();
     QKeyEvent press(QEvent::KeyPress, n.qtKey, n.modifier, 0, n.keysym, 0, text);
     QApplication::sendEvent(QApplication::focusWidget(), &press);
+    held();
     QKeyEvent release(QEvent::KeyRelease, n.qtKey, Qt::NoModifier, 0, n.keysym, 0, text);
     QApplication::sendEvent(QApplication::focusWidget(), &release);
+}
+
+inline void tap(NativeKey key)
+{
+    hold(key, [] {});
 }
 
 // A Ctrl held while another key is tapped: a shortcut, as Ctrl+N (sent the way shortcuts are

@@ -5,12 +5,17 @@
 // - whatever a reader gives back is written and read back unchanged;
 // - a count-down game read from the lines after the seventh restores to exactly what they say, is
 //   written and read back as the same game, and played on with moves and times taken from the
-//   input, every moment of it is one a backup holds and the clock opens again;
-// - a rules line that reads is written back as itself.
+//   input, every moment of it is one a backup holds and the clock opens again; its record of moves
+//   comes back with it, and a record that cannot be read never costs the game;
+// - a rules line that reads is written back as itself;
+// - the game opens every file the clock opens, played on it keeps its record and its flags, and
+//   what it would save opens again as the same game.
 
 #include "clock/countdown.h"
 #include "clock/countdownfile.h"
+#include "clock/game.h"
 #include "gamefiles/linefiles.h"
+#include "tests/support/manualclock.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -26,8 +31,7 @@ using namespace gamefiles;
 using gameclock::Countdown;
 using gameclock::CountdownRead;
 using gameclock::CountdownState;
-using gameclock::kA;
-using gameclock::kB;
+using gameclock::Player;
 using gameclock::TimeControl;
 
 namespace {
@@ -154,7 +158,7 @@ std::vector<Step> stepsOf(const QByteArray &data)
 void checkMoment(const Countdown &game, qint64 now, const CountdownState &before)
 {
     const CountdownState s = game.state(now);
-    for (int p : {kA, kB}) {
+    for (const std::size_t p : {0, 1}) {
         check(s.leftMs[p] >= 0, "count-down: time left below zero");
         check(s.moves[p] >= before.moves[p], "count-down: moves counted back");
         check(before.fellAs[p] == 0 || s.fellAs[p] == before.fellAs[p], "count-down: a fallen flag rose or moved");
@@ -173,10 +177,10 @@ void play(Countdown game, const QByteArray &data)
         now += step.afterMs;
         switch (step.what) {
         case 0:
-            game.resume(kA, now);
+            game.resume(Player::A, now);
             break;
         case 1:
-            game.resume(kB, now);
+            game.resume(Player::B, now);
             break;
         case 2:
             game.finishMove(now);
@@ -193,24 +197,82 @@ void play(Countdown game, const QByteArray &data)
     }
 }
 
+// The game as the window plays it, opened from the values and played on from the input.
+void playGame(const GameValues &values, const QByteArray &data)
+{
+    static support::ManualClock clock;
+    toolkit::TimeSource::setCurrent(&clock);
+    gameclock::Game game;
+    QString note;
+    if (game.restore(values, &note))
+        return;
+    check(game.phase() == gameclock::Phase::Paused, "game: not paused after opening");
+    const auto reopens = [&game] {
+        const GameValues saved = game.values();
+        gameclock::Game again;
+        QString unused;
+        check(!again.restore(saved, &unused), "game: refuses what it would save");
+        check(again.values() == saved, "game: does not open what it saved as it was");
+    };
+    reopens();
+    int fell[2] = {game.fellAs(gameclock::Player::A), game.fellAs(gameclock::Player::B)};
+    for (const Step &step : stepsOf(data)) {
+        clock.advance(step.afterMs);
+        const std::size_t recorded = game.record().size();
+        switch (step.what) {
+        case 0:
+            game.resume(gameclock::Player::A);
+            break;
+        case 1:
+            game.finishMove(clock.now() - step.afterMs / 2);
+            break;
+        case 2:
+            game.pause();
+            break;
+        case 3:
+            game.countSecond(game.turn());
+            break;
+        default:
+            game.refresh();
+            break;
+        }
+        check(game.record().size() - recorded <= 1, "game: more than one move recorded at once");
+        if (game.record().size() > recorded) {
+            const gameclock::MoveRecord &m = game.record().back();
+            check(m.usedMs >= 0 && m.number >= 1, "game: a move of negative time or number");
+            check(!game.countsDown() || m.leftMs >= 0, "game: time left below zero");
+        }
+        for (const gameclock::Player p : gameclock::kPlayers) {
+            const int now = game.fellAs(p);
+            check(fell[gameclock::at(p)] == 0 || now == fell[gameclock::at(p)], "game: a fallen flag rose or moved");
+            fell[gameclock::at(p)] = now;
+        }
+    }
+    if (game.phase() == gameclock::Phase::Running)
+        game.pause();
+    reopens();
+}
+
 void checkCountdown(const QByteArray &data, const GameValues &values)
 {
+    playGame(values, data);
     const CountdownRead read = gameclock::readCountdownLines(values.further);
     check(read.kind != CountdownRead::Kind::Damaged || !read.reason.isEmpty(), "count-down: refused without a reason");
     if (read.kind == CountdownRead::Kind::Countdown) {
+        check(read.records.empty() || read.recordNote.isEmpty(), "count-down: a record read with a note");
         const std::optional<Countdown> game = Countdown::restore(read.control, read.state);
         check(game && game->state(0) == read.state, "count-down: restore differs from the lines");
         // Saved as the clock saves it, and opened again: the same game.
         const QString output = workDir().filePath(QStringLiteral("countdown"));
         GameValues saved = values;
-        saved.further = gameclock::countdownLines(read.control, read.state);
+        saved.further = gameclock::countdownLines(read.control, read.state, read.records);
         check(!writeGameFile(output, saved), "count-down: write failed");
         const GameRead reopened = readGameFile(output);
         const CountdownRead again = gameclock::readCountdownLines(reopened.values.further);
         TimeControl expected = read.control;
         expected.name.replace(QLatin1Char('\n'), QLatin1Char(' '));
         check(!reopened.error && again.kind == CountdownRead::Kind::Countdown && again.control == expected &&
-                  again.state == read.state,
+                  again.state == read.state && again.records == read.records && again.recordNote.isEmpty(),
               "count-down: does not read back unchanged");
         play(*game, data);
     }
