@@ -33,7 +33,8 @@ enum class LinkStatus {
     Connecting,
     Connected,   // the broker accepted us
     Unreachable, // no answer, or the connection was lost: tried again after a pause
-    Refused      // the broker refused our name or password: tried again after a pause
+    Refused,     // the broker refused our name or password: tried again after a pause
+    Missing      // the network module is missing or does not fit: nothing more is tried
 };
 
 class Link : public QObject {
@@ -51,16 +52,13 @@ public:
     LinkStatus status() const { return m_status; }
     QString statusDetail() const { return m_detail; }
 
-    struct Shared;
-
 Q_SIGNALS:
     void statusChanged(hall::LinkStatus status, const QString &detail);
 
 private:
-    friend struct Shared;
     void setStatus(LinkStatus status, const QString &detail);
 
-    std::shared_ptr<Shared> m_shared;
+    std::shared_ptr<struct LinkShared> m_shared;
     LinkStatus m_status = LinkStatus::Connecting;
     QString m_detail;
 };

@@ -41,6 +41,9 @@ Publisher::Publisher(const JoinChoice &choice, QObject *parent) : QObject(parent
                        .arg(where)
                        .arg(m_choice.board);
             break;
+        case LinkStatus::Missing:
+            note = QStringLiteral("Klokka kan ikke være med i turneringssalen: %1.").arg(detail);
+            break;
         }
         if (note == m_note)
             return;

@@ -174,6 +174,9 @@ int main(int argc, char *argv[])
                          case hall::LinkStatus::Refused:
                              window.showNote(QStringLiteral("Megleren godtok ikke oversiktens bruker (%1).").arg(d));
                              break;
+                         case hall::LinkStatus::Missing:
+                             window.showNote(QStringLiteral("Salen kan ikke leses: %1.").arg(d));
+                             break;
                          }
                      });
     QTimer ticker;

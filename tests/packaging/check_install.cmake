@@ -13,7 +13,8 @@ set(program ${BINDIR}/partivakt)
 set(desktop ${DATADIR}/applications/${APP_ID}.desktop)
 set(metainfo ${DATADIR}/metainfo/${APP_ID}.metainfo.xml)
 set(expected ${program} ${desktop} ${metainfo} ${DATADIR}/icons/hicolor/scalable/apps/${APP_ID}.svg
-             ${DATADIR}/doc/partivakt/guide.md ${DATADIR}/doc/partivakt/hall.md)
+             ${DATADIR}/doc/partivakt/guide.md ${DATADIR}/doc/partivakt/hall.md
+             ${BINDIR}/partivakt-hall ${LIBDIR}/partivakt/partivakt-hall-net.so)
 if(BROWSER)
     list(APPEND expected ${LIBEXECDIR}/partivakt/partivakt-browser)
 endif()
