@@ -49,8 +49,8 @@ fuzz:
 	./build-fuzz/fuzz_linefiles -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 fuzz-out
 
 # 1,000 boards through a real Mosquitto on the loopback against the overview (2 min; BENCH_HALL_FLAGS=
-# "--seconds 600" for 10), then a clock's CPU joined against not, under Xvfb, 3 rounds of 60 s each
-# way (6 min; "--rounds N --clock-seconds S" to change, "--clock-only" for that alone).
+# "--seconds 600" for 10), then a clock's CPU joined against not, both running side by side under
+# Xvfb, 3 rounds of 60 s (3 min; "--rounds N --clock-seconds S" to change, "--clock-only" for that alone).
 bench-hall: build
 	cmake --build $(BUILD) --target hall_load partivakt partivakt-hall --parallel
 	xvfb-run -a -s '-screen 0 1280x800x24' ./$(BUILD)/hall_load --overview $(BUILD)/partivakt-hall --clock $(BUILD)/partivakt $(BENCH_HALL_FLAGS)

@@ -10,7 +10,7 @@
 //   - the overview's CPU and resident memory every 10 s over the run (flat is the goal), with the
 //     broker's beside it, and the bench's own CPU and how late its switches left;
 //   - with --clock PROGRAM (needs $DISPLAY and xdotool): a real clock's CPU (every thread, to the
-//     nanosecond) with a game running, joined to a hall against not joined, started in turn A B A B
+//     nanosecond) with a game running, joined to a hall against not joined, both running side by side
 //     for --rounds rounds of --clock-seconds each; --clock-only skips the load.
 //
 //   hall_load --overview PATH [--boards N] [--seconds S] [--threads N]
@@ -420,41 +420,57 @@ Usage usage(qint64 pid)
     return u;
 }
 
-// A real clock with a game running, its CPU in % of a core over the seconds given after two to
-// settle; joined or not by its preferences.
-std::optional<Usage> clockCpu(const QString &program, const QString &configHome, int seconds)
+// Two real clocks side by side, each with a game running, joined or not by its preferences: their
+// CPU in % of a core over the same seconds, after two to settle, so that whatever else the machine
+// does falls on both alike.
+std::optional<std::pair<Usage, Usage>> clockPairCpu(const QString &program, const QString &aloneHome,
+                                                    const QString &joinedHome, int seconds)
 {
-    QTemporaryDir work;
-    QProcess clock;
-    clock.setWorkingDirectory(work.path());
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    clock.setProcessEnvironment(env);
-    clock.start(QFileInfo(program).absoluteFilePath(), {});
-    clock.waitForStarted();
-    const QString pid = QString::number(clock.processId());
-    QString window;
-    for (int i = 0; i < 100 && window.isEmpty(); ++i) {
-        QProcess search;
-        search.start(QStringLiteral("xdotool"),
-                     {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"), pid});
-        search.waitForFinished();
-        window = QString::fromUtf8(search.readAllStandardOutput()).split(QLatin1Char('\n')).first().trimmed();
-        QThread::msleep(100);
+    QTemporaryDir work[2];
+    QProcess clock[2];
+    const QString homes[2] = {aloneHome, joinedHome};
+    for (int i = 0; i < 2; ++i) {
+        clock[i].setWorkingDirectory(work[i].path());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), homes[i]);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        clock[i].setProcessEnvironment(env);
+        clock[i].start(QFileInfo(program).absoluteFilePath(), {});
+        clock[i].waitForStarted();
     }
-    std::optional<Usage> result;
-    if (!window.isEmpty()) {
-        QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window,
-                                                      QStringLiteral("key"), QStringLiteral("space")});
+    bool shown = true;
+    for (QProcess &c : clock) {
+        const QString pid = QString::number(c.processId());
+        QString window;
+        for (int i = 0; i < 100 && window.isEmpty(); ++i) {
+            QProcess search;
+            search.start(QStringLiteral("xdotool"),
+                         {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"), pid});
+            search.waitForFinished();
+            window = QString::fromUtf8(search.readAllStandardOutput()).split(QLatin1Char('\n')).first().trimmed();
+            QThread::msleep(100);
+        }
+        shown = shown && !window.isEmpty();
+        if (shown)
+            QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"),
+                                                          window, QStringLiteral("key"), QStringLiteral("space")});
+    }
+    std::optional<std::pair<Usage, Usage>> result;
+    if (shown) {
         QThread::msleep(2000);
-        const Usage before = usage(clock.processId());
+        const Usage before[2] = {usage(clock[0].processId()), usage(clock[1].processId())};
         QThread::msleep(seconds * 1000);
-        const Usage after = usage(clock.processId());
-        result = Usage{(after.allNs - before.allNs) / 1e7 / seconds, (after.mainNs - before.mainNs) / 1e7 / seconds};
+        Usage used[2];
+        for (int i = 0; i < 2; ++i) {
+            const Usage after = usage(clock[i].processId());
+            used[i] = {(after.allNs - before[i].allNs) / 1e7 / seconds, (after.mainNs - before[i].mainNs) / 1e7 / seconds};
+        }
+        result = std::pair{used[0], used[1]};
     }
-    clock.terminate();
-    clock.waitForFinished(5000);
+    for (QProcess &c : clock) {
+        c.terminate();
+        c.waitForFinished(5000);
+    }
     return result;
 }
 
@@ -468,8 +484,8 @@ Spread spread(const std::vector<double> &v)
     return {bench::median(v), *lo, *hi};
 }
 
-// The clock joined to a hall of its own against not joined, in turn (A B A B), each round's ratio
-// taken of its own pair.
+// The clock joined to a hall of its own against not joined, side by side, each round's ratio taken
+// of its own pair.
 void clockRounds(const QString &overviewProgram, const QString &clockProgram, const QString &control, int rounds,
                  int seconds)
 {
@@ -511,12 +527,12 @@ void clockRounds(const QString &overviewProgram, const QString &clockProgram, co
     }
     std::vector<double> with, without, withMain, withoutMain, ratio, mainRatio;
     for (int round = 0; round < rounds; ++round) {
-        const std::optional<Usage> a = clockCpu(clockProgram, alone.path(), seconds);
-        const std::optional<Usage> b = clockCpu(clockProgram, joined.path(), seconds);
-        if (!a || !b) {
+        const auto pair = clockPairCpu(clockProgram, alone.path(), joined.path(), seconds);
+        if (!pair) {
             std::printf("round %d: a clock showed no window\n", round);
             continue;
         }
+        const Usage *a = &pair->first, *b = &pair->second;
         without.push_back(a->allNs);
         with.push_back(b->allNs);
         withoutMain.push_back(a->mainNs);
@@ -536,7 +552,7 @@ void clockRounds(const QString &overviewProgram, const QString &clockProgram, co
         const Spread s = spread(v);
         std::printf("%s %.3f %% (%.3f-%.3f)", name, s.median, s.min, s.max);
     };
-    std::printf("clock CPU with a %s game running, %d s a run, %zu rounds A B A B, %% of a core:\n    ",
+    std::printf("clock CPU with a %s game running, %d s a round, %zu rounds side by side, %% of a core:\n    ",
                 control.isEmpty() ? "classic" : qPrintable(control), seconds, ratio.size());
     show("not joined", without);
     std::printf(", ");

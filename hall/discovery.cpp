@@ -25,9 +25,9 @@ DnsSd *start(QObject *q, DnsSdEvents events, const std::function<DnsSd *(const N
     QString why;
     if (const Network *net = network(&why))
         return run(*net, std::move(events));
+    why[0] = why[0].toUpper();
     QMetaObject::invokeMethod(
-        q, [unavailable = events.unavailable, why] { unavailable(QStringLiteral("Kan ikke lete etter saler: %1.").arg(why)); },
-        Qt::QueuedConnection);
+        q, [unavailable = events.unavailable, why] { unavailable(why + QLatin1Char('.')); }, Qt::QueuedConnection);
     return nullptr;
 }
 
