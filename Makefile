@@ -48,7 +48,7 @@ fuzz:
 	mkdir -p fuzz-out && cp -n tests/gamefiles/fuzz/corpus/* fuzz-out/ 2>/dev/null || true
 	./build-fuzz/fuzz_linefiles -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 fuzz-out
 
-# 1,000 boards through a real Mosquitto on the loopback against the overview (2 min; BENCH_HALL_FLAGS=
+# 999 boards (a hall's most) through a real Mosquitto on the loopback against the overview (2 min; BENCH_HALL_FLAGS=
 # "--seconds 600" for 10), then a clock's CPU joined against not, both running side by side under
 # Xvfb, 3 rounds of 60 s (3 min; "--rounds N --clock-seconds S" to change, "--clock-only" for that alone).
 bench-hall: build

@@ -573,7 +573,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QString overviewProgram, clockProgram, control;
-    int boards = 1000, seconds = 120, threads = 4, rounds = 3, clockSeconds = 60;
+    int boards = hall::kMaxBoard, seconds = 120, threads = 4, rounds = 3, clockSeconds = 60;
     bool clockOnly = false;
     const QStringList args = app.arguments();
     for (int i = 1; i < args.size(); ++i) {
@@ -604,6 +604,11 @@ int main(int argc, char *argv[])
         std::fprintf(stderr,
                      "hall_load --overview PATH [--boards N] [--seconds S] [--threads N]\n"
                      "          [--clock PATH [--clock-only] [--control NAME] [--rounds N] [--clock-seconds S]]\n");
+        return 64;
+    }
+    // A hall numbers its boards 1 to 999: a thousandth would be refused, rightly, as absurd.
+    if (boards < 1 || boards > hall::kMaxBoard) {
+        std::fprintf(stderr, "hall_load: a hall holds 1 to %d boards\n", hall::kMaxBoard);
         return 64;
     }
     if (!clockOnly && !hallLoad(overviewProgram, boards, seconds, threads))
