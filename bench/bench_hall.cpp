@@ -463,7 +463,8 @@ std::optional<std::pair<Usage, Usage>> clockPairCpu(const QString &program, cons
         Usage used[2];
         for (int i = 0; i < 2; ++i) {
             const Usage after = usage(clock[i].processId());
-            used[i] = {(after.allNs - before[i].allNs) / 1e7 / seconds, (after.mainNs - before[i].mainNs) / 1e7 / seconds};
+            used[i] = {(after.allNs - before[i].allNs) / 1e7 / seconds,
+                       (after.mainNs - before[i].mainNs) / 1e7 / seconds};
         }
         result = std::pair{used[0], used[1]};
     }

@@ -61,9 +61,8 @@ HallAnnouncer::HallAnnouncer(const QString &hall, int port, int webPort, QObject
     DnsSdEvents events;
     events.announced = posted(this, &HallAnnouncer::announced);
     events.unavailable = posted(this, &HallAnnouncer::unavailable);
-    d->avahi.reset(start(this, std::move(events), [&](const Network &net, DnsSdEvents e) {
-        return net.announce(hall, port, webPort, e);
-    }));
+    d->avahi.reset(start(this, std::move(events),
+                         [&](const Network &net, DnsSdEvents e) { return net.announce(hall, port, webPort, e); }));
 }
 
 HallAnnouncer::~HallAnnouncer()

@@ -18,8 +18,7 @@ Link::Link(const LinkConfig &config, QObject *parent) : QObject(parent), m_share
         const std::lock_guard lock(s->mutex);
         if (s->receiver)
             QMetaObject::invokeMethod(
-                s->receiver, [r = s->receiver, status, detail] { r->setStatus(status, detail); },
-                Qt::QueuedConnection);
+                s->receiver, [r = s->receiver, status, detail] { r->setStatus(status, detail); }, Qt::QueuedConnection);
     };
     // Only found here; loaded on the link's thread, so that joining never waits for the disk.
     networkModule();

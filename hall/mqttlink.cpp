@@ -134,7 +134,7 @@ void runMqttLink(std::shared_ptr<LinkShared> shared, LinkConfig config)
         tried = true;
         if (rc != MOSQ_ERR_SUCCESS) {
             shared->report(LinkStatus::Unreachable,
-                         QString::fromUtf8(rc == MOSQ_ERR_ERRNO ? std::strerror(errno) : mosquitto_strerror(rc)));
+                           QString::fromUtf8(rc == MOSQ_ERR_ERRNO ? std::strerror(errno) : mosquitto_strerror(rc)));
             pause(*shared, pauseMs);
             pauseMs = std::min(2 * pauseMs, kLongestPauseMs);
             continue;

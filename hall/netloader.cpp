@@ -11,9 +11,9 @@ namespace hall {
 
 const QString &networkModule()
 {
-    static const QString module = desktop::locatePart(QStringLiteral(PARTIVAKT_NET_MODULE_FILE),
-                                                      QStringLiteral(PARTIVAKT_NET_BIN_TO_MODULE),
-                                                      QStringLiteral(PARTIVAKT_NET_INSTALL_DIR), false);
+    static const QString module =
+        desktop::locatePart(QStringLiteral(PARTIVAKT_NET_MODULE_FILE), QStringLiteral(PARTIVAKT_NET_BIN_TO_MODULE),
+                            QStringLiteral(PARTIVAKT_NET_INSTALL_DIR), false);
     return module;
 }
 

@@ -1,5 +1,5 @@
-#include "linkshared.h"
 #include "netmodule.h"
+#include "linkshared.h"
 
 extern "C" Q_DECL_EXPORT const hall::Network *partivakt_hall_network(int interfaceVersion, std::size_t configSize,
                                                                      std::size_t sharedSize)

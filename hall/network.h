@@ -19,7 +19,7 @@ struct LinkShared;
 // What DNS-SD reports, on Avahi's thread, until its handle is deleted.
 struct DnsSdEvents {
     std::function<void(const FoundHall &hall)> found;
-    std::function<void(const QString &service)> lost;     // a hall found before is gone
+    std::function<void(const QString &service)> lost;      // a hall found before is gone
     std::function<void(const QString &service)> announced; // our hall is on the network
     std::function<void(const QString &why)> unavailable;   // no daemon: why, in Norwegian
 };

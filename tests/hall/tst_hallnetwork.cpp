@@ -12,8 +12,8 @@ class tst_hallnetwork : public QObject {
 private Q_SLOTS:
     void mappedOnceLookedFor()
     {
-        const QRegularExpression network(
-            QStringLiteral("/(partivakt-hall-net\\.so|libmosquitto\\.so|libavahi-client\\.so|libssl\\.so|libcrypto\\.so)"));
+        const QRegularExpression network(QStringLiteral(
+            "/(partivakt-hall-net\\.so|libmosquitto\\.so|libavahi-client\\.so|libssl\\.so|libcrypto\\.so)"));
         support::freshSettings();
         ClockFixture f;
         gameclock::frmhoved &w = f.start();
