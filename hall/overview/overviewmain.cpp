@@ -8,7 +8,7 @@
 #include "hall/link.h"
 #include "hall/message.h"
 #include "hallmodel.h"
-#include "spectators.h"
+#include "tilskuere.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

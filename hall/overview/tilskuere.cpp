@@ -1,4 +1,4 @@
-#include "spectators.h"
+#include "tilskuere.h"
 
 #include "hall/message.h"
 
