@@ -267,6 +267,40 @@ void printLatency(const char *what, const std::vector<Sent> &sent, const Seen &g
 }
 
 // The hall under load against the overview; false when the overview did not start.
+// The overview on a private broker, as hallLoad and clockRounds run it; its broker's and page's
+// ports once it says them, or 0 where it never did (then why is its output).
+struct StartedOverview {
+    int brokerPort = 0, webPort = 0;
+    QString output;
+};
+
+StartedOverview startOverview(QProcess &overview, const QString &program, const QString &hallName, const QString &code,
+                              const QStringList &extra = {})
+{
+    overview.setProcessChannelMode(QProcess::MergedChannels);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    overview.setProcessEnvironment(env);
+    overview.start(program,
+                   QStringList{QStringLiteral("--sal"), hallName, QStringLiteral("--kode"), code,
+                               QStringLiteral("--lytt"), QStringLiteral("127.0.0.1"), QStringLiteral("--uten-avahi")} +
+                       extra);
+    StartedOverview o;
+    static const QRegularExpression brokerLine(QStringLiteral("megler port (\\d+)")),
+        webLine(QStringLiteral("tilskuersiden på port (\\d+)"));
+    for (int i = 0; i < 300 && (!o.brokerPort || !o.webPort); ++i) {
+        overview.waitForReadyRead(100);
+        o.output += QString::fromUtf8(overview.readAll());
+        if (auto m = brokerLine.match(o.output); m.hasMatch())
+            o.brokerPort = m.captured(1).toInt();
+        if (auto m = webLine.match(o.output); m.hasMatch())
+            o.webPort = m.captured(1).toInt();
+    }
+    if (!o.webPort)
+        o.brokerPort = 0;
+    return o;
+}
+
 bool hallLoad(const QString &overviewProgram, int boards, int seconds, int threads)
 {
     // A thousand clients here and as many at the broker, which inherits the limit.
@@ -279,29 +313,13 @@ bool hallLoad(const QString &overviewProgram, int boards, int seconds, int threa
     const QString trace = work.filePath(QStringLiteral("trace"));
     const QString hallName = QStringLiteral("bench"), code = QStringLiteral("4242");
     QProcess overview;
-    overview.setProcessChannelMode(QProcess::MergedChannels);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    overview.setProcessEnvironment(env);
-    overview.start(overviewProgram,
-                   {QStringLiteral("--sal"), hallName, QStringLiteral("--kode"), code, QStringLiteral("--lytt"),
-                    QStringLiteral("127.0.0.1"), QStringLiteral("--uten-avahi"), QStringLiteral("--spor"), trace});
-    int brokerPort = 0, webPort = 0;
-    QString output;
-    static const QRegularExpression brokerLine(QStringLiteral("megler port (\\d+)")),
-        webLine(QStringLiteral("tilskuersiden på port (\\d+)"));
-    for (int i = 0; i < 300 && (!brokerPort || !webPort); ++i) {
-        overview.waitForReadyRead(100);
-        output += QString::fromUtf8(overview.readAll());
-        if (auto m = brokerLine.match(output); m.hasMatch())
-            brokerPort = m.captured(1).toInt();
-        if (auto m = webLine.match(output); m.hasMatch())
-            webPort = m.captured(1).toInt();
-    }
-    if (!brokerPort || !webPort) {
-        std::fprintf(stderr, "the overview did not start: %s\n", qPrintable(output));
+    const StartedOverview started =
+        startOverview(overview, overviewProgram, hallName, code, {QStringLiteral("--spor"), trace});
+    if (!started.brokerPort) {
+        std::fprintf(stderr, "the overview did not start: %s\n", qPrintable(started.output));
         return false;
     }
+    const int brokerPort = started.brokerPort, webPort = started.webPort;
     // The live feed's port is in the page.
     QProcess curl;
     curl.start(QStringLiteral("curl"), {QStringLiteral("-s"), QStringLiteral("http://127.0.0.1:%1/").arg(webPort)});
@@ -492,23 +510,10 @@ void clockRounds(const QString &overviewProgram, const QString &clockProgram, co
 {
     const QString hallName = QStringLiteral("benk"), code = QStringLiteral("4242");
     QProcess overview;
-    overview.setProcessChannelMode(QProcess::MergedChannels);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    overview.setProcessEnvironment(env);
-    overview.start(overviewProgram,
-                   {QStringLiteral("--sal"), hallName, QStringLiteral("--kode"), code, QStringLiteral("--lytt"),
-                    QStringLiteral("127.0.0.1"), QStringLiteral("--uten-avahi")});
-    int port = 0;
-    QString said;
-    for (int i = 0; i < 300 && !port; ++i) {
-        overview.waitForReadyRead(100);
-        said += QString::fromUtf8(overview.readAll());
-        if (auto m = QRegularExpression(QStringLiteral("megler port (\\d+)")).match(said); m.hasMatch())
-            port = m.captured(1).toInt();
-    }
+    const StartedOverview started = startOverview(overview, overviewProgram, hallName, code);
+    const int port = started.brokerPort;
     if (!port) {
-        std::printf("clock CPU: the overview did not start: %s\n", qPrintable(said));
+        std::printf("clock CPU: the overview did not start: %s\n", qPrintable(started.output));
         return;
     }
     QTemporaryDir joined, alone;
