@@ -3,7 +3,6 @@
 #include "desktop/process.h"
 
 #include <QElapsedTimer>
-#include <QLibrary>
 #include <QWidget>
 
 namespace chart {
@@ -24,16 +23,12 @@ MadeChart makeChart(const QString &module, QWidget *parent)
         made.why = QStringLiteral("Diagrammet kan ikke vises: diagrammodulen partivakt-chart er ikke installert.");
         return made;
     }
-    // Never unloaded: the charts made from it may outlive any one window, and Qt keeps pointers into
-    // its code (metaobjects, the style's caches).
-    QLibrary library(module);
-    library.setLoadHints(QLibrary::PreventUnloadHint);
-    if (!library.load()) {
-        made.why = QStringLiteral("Diagrammet kan ikke vises: diagrammodulen kan ikke lastes (%1).")
-                       .arg(library.errorString());
+    QString error;
+    const auto create = reinterpret_cast<CreateChart>(desktop::loadPart(module, kCreateChartSymbol, &error));
+    if (!error.isEmpty()) {
+        made.why = QStringLiteral("Diagrammet kan ikke vises: diagrammodulen kan ikke lastes (%1).").arg(error);
         return made;
     }
-    const auto create = reinterpret_cast<CreateChart>(library.resolve(kCreateChartSymbol));
     made.chart = create ? create(kChartInterfaceVersion, sizeof(gameclock::MoveRecord), parent) : nullptr;
     if (!made.chart)
         made.why =

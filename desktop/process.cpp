@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibrary>
 #include <QProcess>
 
 #include <cstdio>
@@ -80,6 +81,16 @@ QString locatePart(const QString &file, const QString &binToDir, const QString &
             return candidate.filePath();
     }
     return {};
+}
+
+QFunctionPointer loadPart(const QString &module, const char *symbol, QString *error)
+{
+    QLibrary library(module);
+    library.setLoadHints(QLibrary::PreventUnloadHint);
+    if (library.load())
+        return library.resolve(symbol);
+    *error = library.errorString();
+    return nullptr;
 }
 
 } // namespace desktop

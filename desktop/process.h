@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QtGlobal>
 
 #include <functional>
 
@@ -25,6 +26,11 @@ void setProgramStarter(ProgramStarter starter);
 // installation the program runs from, wherever its prefix), or in installDir, where it was built to
 // be installed. Empty when there is none. executable: only a file that may be run counts.
 QString locatePart(const QString &file, const QString &binToDir, const QString &installDir, bool executable);
+
+// Loads a module of ours for good (Qt keeps pointers into its code: metaobjects, caches) and finds
+// its one exported function. Null when it cannot be loaded, with the loader's words in error, or
+// when it lacks the function (a module of another version), error untouched.
+QFunctionPointer loadPart(const QString &module, const char *symbol, QString *error);
 
 // Ends the program at once: no closing handling runs.
 [[noreturn]] void endProgramNow(int code = 0);

@@ -3,8 +3,6 @@
 
 #include "desktop/process.h"
 
-#include <QLibrary>
-
 #include <mutex>
 
 namespace hall {
@@ -28,14 +26,12 @@ const Network *network(QString *why)
             failure = QStringLiteral("nettverksmodulen partivakt-hall-net er ikke installert");
             return;
         }
-        // Never unloaded: its threads may outlive any one link.
-        QLibrary library(module);
-        library.setLoadHints(QLibrary::PreventUnloadHint);
-        if (!library.load()) {
-            failure = QStringLiteral("nettverksmodulen kan ikke lastes (%1)").arg(library.errorString());
+        QString error;
+        const auto entry = reinterpret_cast<NetworkEntry>(desktop::loadPart(module, kNetworkSymbol, &error));
+        if (!error.isEmpty()) {
+            failure = QStringLiteral("nettverksmodulen kan ikke lastes (%1)").arg(error);
             return;
         }
-        const auto entry = reinterpret_cast<NetworkEntry>(library.resolve(kNetworkSymbol));
         loaded = entry ? entry(kNetworkInterfaceVersion, sizeof(LinkConfig), sizeof(LinkShared)) : nullptr;
         if (!loaded)
             failure = QStringLiteral("nettverksmodulen %1 hører til en annen utgave av Partivakt").arg(module);
