@@ -17,7 +17,7 @@ TOOLS = ("mosquitto", "mosquitto_pub", "xdotool", "dbus-daemon")
 
 
 def which(tool):
-    return shutil.which(tool) or shutil.which(tool, path="/usr/sbin:/usr/bin")
+    return shutil.which(tool) or shutil.which(tool, path="/usr/sbin:/usr/bin:/sbin:/bin")
 
 
 def free_port():
